@@ -1,0 +1,102 @@
+// Names of the conduit's result codes, for logs and diagnostics.
+
+#include "conduit/ResultCodes.h"
+
+const char* ResultCodeName(std::int32_t code) {
+  switch (code) {
+    case DB_OK:
+      return "DB_OK";
+    case DB_ERR_BUFFER_TOO_SMALL:
+      return "DB_ERR_BUFFER_TOO_SMALL";
+    case DB_ERR_NO_MEMORY:
+      return "DB_ERR_NO_MEMORY";
+    case DB_ERR_NULL_ARGUMENT:
+      return "DB_ERR_NULL_ARGUMENT";
+    case DB_ERR_TOO_LONG:
+      return "DB_ERR_TOO_LONG";
+    case DB_ERR_BAD_CATEGORY_INDEX:
+      return "DB_ERR_BAD_CATEGORY_INDEX";
+    case DB_ERR_EMPTY_NAME:
+      return "DB_ERR_EMPTY_NAME";
+    case DB_ERR_CATEGORY_NOT_FOUND:
+      return "DB_ERR_CATEGORY_NOT_FOUND";
+    case DB_ERR_NULL_BUFFER:
+      return "DB_ERR_NULL_BUFFER";
+    case DB_ERR_BAD_ITERATION:
+      return "DB_ERR_BAD_ITERATION";
+    case DB_ERR_NOT_SUPPORTED:
+      return "DB_ERR_NOT_SUPPORTED";
+    case DB_ERR_DB_IS_OPEN:
+      return "DB_ERR_DB_IS_OPEN";
+    case DB_ERR_NO_APP_INFO:
+      return "DB_ERR_NO_APP_INFO";
+    case DB_ERR_NOT_FOUND:
+      return "DB_ERR_NOT_FOUND";
+    case DB_ERR_NO_CATEGORY_BLOCK:
+      return "DB_ERR_NO_CATEGORY_BLOCK";
+    case DB_ERR_NO_TABLE:
+      return "DB_ERR_NO_TABLE";
+    case DB_ERR_BAD_SYNC_TYPE:
+      return "DB_ERR_BAD_SYNC_TYPE";
+    case DB_ERR_BAD_START_SYNC_TYPE:
+      return "DB_ERR_BAD_START_SYNC_TYPE";
+    case DB_ERR_DB_NOT_OPEN:
+      return "DB_ERR_DB_NOT_OPEN";
+    case DB_ERR_OPEN_FAILED:
+      return "DB_ERR_OPEN_FAILED";
+    case DB_ERR_RECORD_NOT_FOUND:
+      return "DB_ERR_RECORD_NOT_FOUND";
+    case DB_ERR_END_OF_FILE:
+      return "DB_ERR_END_OF_FILE";
+    case DB_ERR_READ_FAILED:
+      return "DB_ERR_READ_FAILED";
+    case DB_ERR_SHORT_READ:
+      return "DB_ERR_SHORT_READ";
+    case DB_ERR_FILE_NOT_OPEN:
+      return "DB_ERR_FILE_NOT_OPEN";
+    case DB_ERR_NO_FILE_NAME:
+      return "DB_ERR_NO_FILE_NAME";
+    case DB_ERR_BAD_HEADER:
+      return "DB_ERR_BAD_HEADER";
+    case DB_ERR_BAD_APP_INFO:
+      return "DB_ERR_BAD_APP_INFO";
+    case DB_ERR_BAD_SORT_INFO:
+      return "DB_ERR_BAD_SORT_INFO";
+    case DB_ERR_BAD_RECORD_HEADER:
+      return "DB_ERR_BAD_RECORD_HEADER";
+    case DB_ERR_WRITE_FAILED:
+      return "DB_ERR_WRITE_FAILED";
+    case DB_ERR_NO_APP_INFO_BLOCK:
+      return "DB_ERR_NO_APP_INFO_BLOCK";
+    case DB_ERR_NO_SORT_INFO_BLOCK:
+      return "DB_ERR_NO_SORT_INFO_BLOCK";
+    case DB_ERR_DESKTOP_FILE_MISSING:
+      return "DB_ERR_DESKTOP_FILE_MISSING";
+    case DB_ERR_HANDHELD_DB_MISSING:
+      return "DB_ERR_HANDHELD_DB_MISSING";
+    case DB_ERR_SYNC_TYPE_CHANGED:
+      return "DB_ERR_SYNC_TYPE_CHANGED";
+    case DB_ERR_BACKUP_COPY_FAILED:
+      return "DB_ERR_BACKUP_COPY_FAILED";
+    case DB_ERR_UNKNOWN_ID:
+      return "DB_ERR_UNKNOWN_ID";
+    case DB_ERR_COUNT_MISMATCH:
+      return "DB_ERR_COUNT_MISMATCH";
+    case CAT_ERR_TABLE_FULL:
+      return "CAT_ERR_TABLE_FULL";
+    case CAT_ERR_BLOCK_TOO_SHORT:
+      return "CAT_ERR_BLOCK_TOO_SHORT";
+    case CAT_ERR_DUPLICATE_ID:
+      return "CAT_ERR_DUPLICATE_ID";
+    case CAT_ERR_EMPTY_SLOT:
+      return "CAT_ERR_EMPTY_SLOT";
+    case CAT_ERR_BAD_INDEX:
+      return "CAT_ERR_BAD_INDEX";
+    case GS_ERR_ALLOC:
+      return "GS_ERR_ALLOC";
+    case GS_ERR_LOCK:
+      return "GS_ERR_LOCK";
+    default:
+      return nullptr;
+  }
+}

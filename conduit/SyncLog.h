@@ -1,0 +1,149 @@
+#pragma once
+// CSyncLog: everything the conduit reports to the user goes through here into
+// the HotSync log.  Each report is a message from the conduit's string table,
+// formatted and handed to the log library with an activity code that tells the
+// HotSync Manager what kind of entry it is.  One CSyncLog lives for one HotSync
+// and is shared by every manager of that HotSync.
+//
+// Operations that have a handheld and a desktop variant take a side:
+// SIDE_HANDHELD (1, the remote side) or SIDE_DESKTOP (0, the local side).
+// Every reporting operation returns the log library's result; callers ignore
+// it, logging never changes the result of a HotSync.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/resources/Resources.h"
+
+class CSyncRecord;
+
+class CSyncLog {
+ public:
+  static constexpr std::int32_t SIDE_DESKTOP = 0;
+  static constexpr std::int32_t SIDE_HANDHELD = 1;
+
+  // Sizes of the text fields, NUL included.
+  static constexpr std::size_t RECORD_DESCRIPTION_SIZE = 256;
+  static constexpr std::size_t NUMBER_TEXT_SIZE = 16;
+  static constexpr std::size_t MESSAGE_SIZE = 512;
+  static constexpr std::size_t CONDUIT_NAME_SIZE = 128;
+
+  // Activity codes of the entries.
+  static constexpr std::int32_t ACT_NONE = -1;
+  static constexpr std::int32_t ACT_DUPLICATED = 0;
+  static constexpr std::int32_t ACT_MODIFIED_DELETED = 2;
+  static constexpr std::int32_t ACT_CATEGORY_LIMIT = 3;
+  static constexpr std::int32_t ACT_CATEGORY_DELETED = 4;
+  static constexpr std::int32_t ACT_CATEGORY_MOVE_FAILED = 7;
+  static constexpr std::int32_t ACT_HH_READ_FAILED = 8;
+  static constexpr std::int32_t ACT_HH_ADD_FAILED = 9;
+  static constexpr std::int32_t ACT_HH_PURGE_FAILED = 10;
+  static constexpr std::int32_t ACT_PC_ADD_FAILED = 13;
+  static constexpr std::int32_t ACT_PC_FAILED = 17;         // desktop save or close
+  static constexpr std::int32_t ACT_HH_CLEAR_FLAGS_FAILED = 18;
+  static constexpr std::int32_t ACT_SYNC_MARK = 19;         // start of the HotSync
+  static constexpr std::int32_t ACT_SYNC_OK = 20;
+  static constexpr std::int32_t ACT_SYNC_FAILED = 21;
+  static constexpr std::int32_t ACT_ERROR = 22;
+
+  // Loads the conduit name (string 1) from `resources`; the name stays empty
+  // when it cannot be loaded.
+  explicit CSyncLog(ResourceInstance resources);
+  CSyncLog(const CSyncLog&) = delete;
+  CSyncLog& operator=(const CSyncLog&) = delete;
+
+  virtual ~CSyncLog();
+
+  // Fatal-error reports of the log framework that the conduit never uses:
+  // they write nothing and return 0.
+  virtual std::int32_t ReportFatalError(const char* text);
+  virtual std::int32_t ReportFatalErrorCode(std::int32_t error, const char* text);
+
+  // Three entries with empty text: activity 19, 20, 19.
+  virtual std::int32_t LogSyncStart();
+  // The conduit name, activity 21 when `failed`, else 20.
+  virtual std::int32_t LogSyncEnd(bool failed);
+
+  // Unused fatal-error report (third form): writes nothing, returns 0.
+  virtual std::int32_t ReportFatalErrorId(std::uint32_t messageId);
+
+  // When nothing was written yet in this HotSync, writes "-- " and the conduit
+  // name with activity -1.  Returns the entry's result, or 0 when none was due.
+  virtual std::int32_t LogHeader();
+
+  // Record messages: "...: <record description>, Error <decimal error>".
+  virtual std::int32_t LogAddFailed(std::int32_t error, const CSyncRecord& record, std::int32_t side);
+  virtual std::int32_t LogReadFailed(std::int32_t error, const CSyncRecord& record, std::int32_t side);
+  // `databaseDescription` as made by DescribeDatabase.
+  virtual std::int32_t LogCreateFailed(std::int32_t error, const char* databaseDescription,
+                                       std::int32_t side);
+
+  // Error-code messages: the error in hexadecimal (NumberText).
+  virtual std::int32_t LogPurgeFailed(std::int32_t error, std::int32_t side);
+  virtual std::int32_t LogSaveFailed(std::int32_t error);
+  virtual std::int32_t LogCloseFailed(std::int32_t error, std::int32_t side);
+  virtual std::int32_t LogClearFlagsFailed(std::int32_t error, std::int32_t side);
+
+  // Conflicts of one record.
+  virtual std::int32_t LogDuplicated(const CSyncRecord& record);
+  virtual std::int32_t LogModifiedDeleted(const CSyncRecord& record);
+
+  // Category messages; `side` SIDE_HANDHELD picks the "remote" text.
+  virtual std::int32_t LogCategoryDeleted(const char* name, std::int32_t side);
+  virtual std::int32_t LogCategoryMoveFailed(const char* name, std::int32_t side);
+  virtual std::int32_t LogCategoryLimit(const char* name, std::int32_t side);
+
+  // Writes the database description into `out` (`outSize` bytes, cut to fit,
+  // NUL-terminated): long form "DB Name %1s, Creator ID %2s, Type %3u, Flags
+  // %4d, Version %5d" or short form "DB Name %1s, Creator ID %2s", with the
+  // creator in hexadecimal.  Returns 0, DB_ERR_NULL_BUFFER for a null `out` or
+  // `outSize` 0, or DB_ERR_TOO_LONG when the text was cut.
+  virtual std::int32_t DescribeDatabase(char* out, std::size_t outSize, const char* name,
+                                        std::uint32_t creator, std::uint32_t type,
+                                        std::int32_t flags, std::int32_t version);
+
+  // Entries of a given text with a fixed activity that the conduit never
+  // uses: they write nothing and return 0.
+  virtual std::int32_t WriteText(const char* text);
+  virtual std::int32_t WriteErrorText(const char* text);
+
+  // Fills the record description from the record (CSyncRecord::Describe);
+  // returns its result (the description is empty on failure).
+  virtual std::int32_t DescribeRecord(const CSyncRecord& record);
+
+  // Loads string `id` into the message text; returns its length, 0 when the
+  // string is missing (the message text is then empty).
+  virtual std::int32_t LoadMessage(std::uint32_t id);
+
+  // Error-to-message mappings of the log framework that the conduit never
+  // uses: they return 0 and change nothing.
+  virtual std::int32_t MapErrorToMessage(std::int32_t error);
+  virtual std::int32_t MapErrorToText(std::int32_t error, char* out, std::size_t outSize);
+
+  // Writes `value` in lower-case hexadecimal without leading zeros into the
+  // number text ("1124" for 4388) and returns it.
+  virtual const char* NumberText(std::uint32_t value);
+
+  // Chooses the long (true) or short database description.  Starts long.
+  void SetLongDescription(bool longForm) { longDescription_ = longForm ? 1 : 0; }
+  bool LongDescription() const { return longDescription_ != 0; }
+
+  ResourceInstance Resources() const { return resources_; }
+  const char* ConduitName() const { return conduitName_; }
+  const char* RecordDescription() const { return recordDescription_; }
+  const char* NumberTextValue() const { return numberText_; }
+  const char* MessageText() const { return messageText_; }
+
+ private:
+  // Formats the loaded message with the arguments and writes the entry.
+  std::int32_t WriteMessage(std::uint32_t id, std::int32_t activity, const char* text,
+                            std::uint32_t number, bool withNumber);
+  std::int32_t Entry(const char* text, std::int32_t activity);
+
+  ResourceInstance resources_;
+  std::int16_t longDescription_ = 1;
+  char recordDescription_[RECORD_DESCRIPTION_SIZE] = {};
+  char numberText_[NUMBER_TEXT_SIZE] = {};
+  char messageText_[MESSAGE_SIZE] = {};
+  char conduitName_[CONDUIT_NAME_SIZE] = {};
+};
