@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need; does nothing when
 # they are all present already.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libssl-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
+          qt6-base-dev fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
