@@ -1,0 +1,165 @@
+// The password prompt on a terminal: quillet runs on a pseudo-terminal, the test
+// types the answers.  Echo must be off while the password is typed and back on
+// afterwards, on every way out.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include "tools/Fixtures.h"
+#include "tools/ToolRunner.h"
+
+namespace tooltest {
+namespace {
+
+class QuilletPrompt : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(file, MemoFixture(true).Bytes());
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0) GTEST_SKIP() << "no pseudo-terminals on this machine";
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    slaveName = ptsname(master);
+    // Held open by the test so that the terminal's modes can be read after the
+    // program has ended.
+    slave = open(slaveName.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    ASSERT_EQ(pipe(outPipe), 0);
+  }
+  void TearDown() override {
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+    if (master >= 0) close(master);
+    if (slave >= 0) close(slave);
+    if (outPipe[0] >= 0) close(outPipe[0]);
+  }
+
+  // Starts "quillet list FILE --json" with the pseudo-terminal as its
+  // controlling terminal, standard input and standard error.
+  void Start() {
+    pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      setsid();
+      const int tty = open(slaveName.c_str(), O_RDWR);
+      ioctl(tty, TIOCSCTTY, 0);
+      dup2(tty, 0);
+      dup2(outPipe[1], 1);
+      dup2(tty, 2);
+      execl(QUILLET_TOOL_PATH, QUILLET_TOOL_PATH, "list", file.c_str(), "--json",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(outPipe[1]);
+  }
+
+  // Reads the terminal until its output holds the text (or 5 s pass).
+  bool WaitFor(const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (screen.find(text, seen) == std::string::npos) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return false;
+      pollfd p{master, POLLIN, 0};
+      if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+      char buffer[512];
+      const ssize_t n = read(master, buffer, sizeof buffer);
+      if (n <= 0) return false;
+      screen.append(buffer, static_cast<std::size_t>(n));
+    }
+    seen = screen.find(text, seen) + text.size();
+    return true;
+  }
+
+  void Type(const std::string& text) {
+    ASSERT_EQ(write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  }
+
+  int Finish(std::string& out) {
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(outPipe[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
+    // Drain what is left on the terminal.
+    pollfd p{master, POLLIN, 0};
+    while (poll(&p, 1, 100) > 0) {
+      const ssize_t m = read(master, buffer, sizeof buffer);
+      if (m <= 0) break;
+      screen.append(buffer, static_cast<std::size_t>(m));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  bool EchoOn() {
+    termios t{};
+    return tcgetattr(slave, &t) == 0 && (t.c_lflag & ECHO) != 0;
+  }
+
+  TempDir dir;
+  std::string file = dir.File("record.dat");
+  int master = -1;
+  int slave = -1;
+  int outPipe[2] = {-1, -1};
+  std::string slaveName;
+  pid_t pid = -1;
+  std::string screen;
+  std::size_t seen = 0;
+};
+
+TEST_F(QuilletPrompt, AsksAgainAfterAWrongPasswordWithoutEchoingEither) {
+  ASSERT_TRUE(EchoOn());
+  Start();
+  ASSERT_TRUE(WaitFor("Password for " + file + " (hint: メモ hint): ")) << screen;
+  Type("bad-guess-1\n");
+  ASSERT_TRUE(WaitFor("wrong password, try again")) << screen;
+  ASSERT_TRUE(WaitFor("Password for ")) << screen;
+  Type(std::string(PASSWORD) + "\n");
+  std::string out;
+  EXPECT_EQ(Finish(out), 0) << screen;
+  EXPECT_NE(out.find("\"protected\": true"), std::string::npos) << out;
+  EXPECT_NE(out.find("日本語 表ソ"), std::string::npos) << out;
+  EXPECT_EQ(screen.find("bad-guess-1"), std::string::npos) << screen;
+  EXPECT_EQ(screen.find(PASSWORD), std::string::npos) << screen;
+  EXPECT_TRUE(EchoOn());
+}
+
+TEST_F(QuilletPrompt, GivesUpAfterThreeWrongPasswords) {
+  Start();
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(WaitFor("Password for ")) << screen;
+    Type("nope\n");
+  }
+  std::string out;
+  EXPECT_EQ(Finish(out), 4) << screen;
+  EXPECT_NE(screen.find("wrong password for"), std::string::npos) << screen;
+  EXPECT_TRUE(out.empty());
+  EXPECT_TRUE(EchoOn());
+}
+
+TEST_F(QuilletPrompt, InterruptAtThePromptRestoresEcho) {
+  Start();
+  ASSERT_TRUE(WaitFor("Password for ")) << screen;
+  ASSERT_FALSE(EchoOn());
+  Type("half-typed");
+  kill(pid, SIGINT);
+  std::string out;
+  EXPECT_EQ(Finish(out), 128 + SIGINT);
+  EXPECT_TRUE(EchoOn());
+  EXPECT_EQ(screen.find("half-typed"), std::string::npos) << screen;
+}
+
+}  // namespace
+}  // namespace tooltest

@@ -1,0 +1,149 @@
+// The shared command-line helpers: argument parsing, JSON strings, listing lines
+// and crash-safe creation of new files.
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <sstream>
+
+#include "tools/ToolRunner.h"
+#include "tools/common/ArgParser.h"
+#include "tools/common/JsonWriter.h"
+#include "tools/common/NewFile.h"
+#include "tools/common/ToolText.h"
+
+namespace {
+
+CArgParser MakeParser() {
+  CArgParser p("tool cmd", "Does things.");
+  p.AddPositional("FILE", "a file");
+  p.AddPositional("REST", "more", false, true);
+  p.AddFlag("all", "everything");
+  p.AddOption("category", "INDEX", "a category");
+  return p;
+}
+
+TEST(ArgParser, AcceptsOptionsAnywhereInBothSpellings) {
+  CArgParser p = MakeParser();
+  ASSERT_TRUE(p.Parse({"--category=3", "f", "--all", "a", "--", "--not-an-option"}));
+  EXPECT_TRUE(p.Has("all"));
+  EXPECT_EQ(p.Value("category"), "3");
+  EXPECT_EQ(p.Positionals(), (std::vector<std::string>{"f", "a", "--not-an-option"}));
+  ASSERT_TRUE(p.Parse({"f", "--category", "--all"}));
+  EXPECT_EQ(p.Value("category"), "--all") << "an option's value is taken as it is";
+  EXPECT_FALSE(p.Has("all"));
+}
+
+TEST(ArgParser, RejectsMalformedCommandLines) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},                               // FILE missing
+      {"f", "--bogus"},                 // unknown option
+      {"f", "-x"},                      // no short options
+      {"f", "--category"},              // value missing
+      {"f", "--all=yes"},               // a flag takes no value
+      {"f", "--all", "--all"},          // given twice
+  };
+  for (const auto& args : bad) {
+    CArgParser p = MakeParser();
+    EXPECT_FALSE(p.Parse(args)) << ::testing::PrintToString(args);
+    EXPECT_FALSE(p.Error().empty());
+    EXPECT_EQ(p.Error().find('\n'), std::string::npos);
+  }
+  CArgParser p = MakeParser();
+  std::ostringstream out, err;
+  EXPECT_EQ(p.Run({"--bogus", "--help"}, out, err), 0) << "--help wins";
+  EXPECT_EQ(out.str().rfind("usage: tool cmd FILE [REST...] [--all] [--category INDEX]\n", 0), 0u)
+      << out.str();
+  EXPECT_EQ(p.Run({"f", "--bogus"}, out, err), 2);
+  EXPECT_EQ(err.str(), "tool cmd: unknown option '--bogus' (see 'tool cmd --help')\n");
+}
+
+TEST(ArgParser, ParseNumberRejectsEverythingButPlainDigitsInRange) {
+  std::uint64_t v = 0;
+  EXPECT_TRUE(CArgParser::ParseNumber("15", 15, v));
+  EXPECT_EQ(v, 15u);
+  for (const char* bad : {"", "16", "-1", "+1", " 1", "1x", "99999999999999999999999"}) {
+    EXPECT_FALSE(CArgParser::ParseNumber(bad, 15, v)) << bad;
+  }
+  EXPECT_TRUE(CArgParser::ParseNumber("18446744073709551615", UINT64_MAX, v));
+  EXPECT_FALSE(CArgParser::ParseNumber("18446744073709551616", UINT64_MAX, v));
+}
+
+TEST(JsonWriter, EscapesControlCharactersAndReplacesBrokenUtf8) {
+  EXPECT_EQ(CJsonWriter::Quote("a\"b\\c\n\r\t\b\f\x01\x1f\x7f"),
+            "\"a\\\"b\\\\c\\n\\r\\t\\b\\f\\u0001\\u001f\\u007f\"");
+  EXPECT_EQ(CJsonWriter::Quote("日本 €"), "\"日本 €\"");
+  // A lone continuation byte, a cut sequence, an overlong form and a surrogate.
+  EXPECT_EQ(CJsonWriter::Quote("\x80|\xE6\x97|\xC0\xAF|\xED\xA0\x80"),
+            "\"\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD|"
+            "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
+}
+
+TEST(JsonWriter, WritesNestedValuesCompactOrIndented) {
+  for (int indent : {0, 2}) {
+    std::ostringstream s;
+    CJsonWriter w(s, indent);
+    w.BeginObject();
+    w.Key("a");
+    w.BeginArray();
+    w.Int(-1);
+    w.UInt(4294967295u);
+    w.Bool(true);
+    w.Null();
+    w.BeginObject();
+    w.EndObject();
+    w.EndArray();
+    w.Key("b");
+    w.BeginArray();
+    w.EndArray();
+    w.EndObject();
+    w.Finish();
+    EXPECT_EQ(s.str(), indent == 0
+                           ? "{\"a\":[-1,4294967295,true,null,{}],\"b\":[]}\n"
+                           : "{\n  \"a\": [\n    -1,\n    4294967295,\n    true,\n    null,\n"
+                             "    {}\n  ],\n  \"b\": []\n}\n");
+  }
+}
+
+TEST(ToolText, FirstLineIsCutOnCharacterBoundaries) {
+  // "メモ" in Shift-JIS is four bytes; a cut after three must not split the
+  // second character.
+  EXPECT_EQ(FirstLineForOutput("\x83\x81\x83\x82", 3), "メ...");
+  EXPECT_EQ(FirstLineForOutput("\x83\x81\x83\x82", 4), "メモ");
+  EXPECT_EQ(FirstLineForOutput("one\r\ntwo", 40), "one...");
+  EXPECT_EQ(FirstLineForOutput("a\x1b[31mb", 40), "a [31mb");
+  EXPECT_EQ(AnsiToVisible("\x95\x5C\x1b]0;x\x07\r\n"), "表 ]0;x   ");
+  std::string ansi;
+  EXPECT_TRUE(InputToAnsi("表", ansi));
+  EXPECT_EQ(ansi, "\x95\x5C");
+  EXPECT_FALSE(InputToAnsi("😀", ansi));
+  EXPECT_EQ(AnsiToOutput("a\r\nb\rc\n"), "a\nb\rc\n");
+}
+
+TEST(NewFile, CreatesCompleteFilesAndNeverReplacesOne) {
+  tooltest::TempDir dir;
+  const std::string path = dir.File("new.dat");
+  std::string error;
+  const mode_t old = umask(022);
+  EXPECT_EQ(CreateNewFile(path, std::string("abc\0def", 7), error), NEW_FILE_CREATED) << error;
+  umask(old);
+  EXPECT_EQ(tooltest::ReadBytes(path), std::string("abc\0def", 7));
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+
+  EXPECT_EQ(CreateNewFile(path, "other", error), NEW_FILE_EXISTS);
+  EXPECT_EQ(tooltest::ReadBytes(path), std::string("abc\0def", 7));
+  EXPECT_EQ(CreateNewFile(dir.File("missing/new.dat"), "x", error), NEW_FILE_FAILED);
+  EXPECT_FALSE(error.empty());
+  // No temporary file is left behind.
+  std::size_t entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+    (void)e;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1u);
+}
+
+}  // namespace

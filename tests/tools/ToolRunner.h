@@ -1,0 +1,38 @@
+#pragma once
+// Runs the built quillet program as a child process, feeding standard input and
+// collecting standard output, standard error and the exit status.  The child runs
+// in a new session without a controlling terminal, so it can never stop to ask
+// for a password.
+
+#include <string>
+#include <vector>
+
+namespace tooltest {
+
+struct RunResult {
+  int status = -1;  // exit status; 128 + signal number when killed by a signal
+  std::string out;
+  std::string err;
+};
+
+RunResult RunQuillet(const std::vector<std::string>& args, const std::string& input = "");
+
+// A fresh empty folder under the build tree, removed at destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+
+}  // namespace tooltest

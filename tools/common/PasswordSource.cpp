@@ -1,0 +1,257 @@
+#include "tools/common/PasswordSource.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "store/SecureWipe.h"
+#include "tools/common/ArgParser.h"
+#include "tools/common/ToolText.h"
+
+namespace {
+
+// A line buffer on the stack that is wiped whatever way the function leaves.
+struct LineBuffer {
+  char bytes[CPasswordSource::MAX_PASSWORD_BYTES + 1];
+  std::size_t size = 0;
+  ~LineBuffer() { SecureWipe(bytes, sizeof bytes); }
+};
+
+enum LineResult { LINE_OK, LINE_EMPTY_INPUT, LINE_ERROR, LINE_TOO_LONG };
+
+// Reads one line from fd byte by byte, so that nothing after it is consumed and no
+// stdio buffer keeps a copy.  The line end ("\n", or "\r\n") is not kept.
+LineResult ReadLine(int fd, LineBuffer& line) {
+  bool sawAny = false;
+  line.size = 0;
+  for (;;) {
+    char c;
+    const ssize_t n = read(fd, &c, 1);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return LINE_ERROR;
+    }
+    if (n == 0) break;
+    sawAny = true;
+    if (c == '\n') break;
+    if (line.size == CPasswordSource::MAX_PASSWORD_BYTES) {
+      c = 0;
+      return LINE_TOO_LONG;
+    }
+    line.bytes[line.size++] = c;
+    c = 0;
+  }
+  if (!sawAny) return LINE_EMPTY_INPUT;
+  if (line.size > 0 && line.bytes[line.size - 1] == '\r') --line.size;
+  return LINE_OK;
+}
+
+// Converts the typed UTF-8 line to ANSI bytes and stores it.
+bool StoreLine(const LineBuffer& line, CSecretString& password, std::string& error) {
+  if (std::memchr(line.bytes, '\0', line.size) != nullptr) {
+    error = "the password contains a NUL character";
+    return false;
+  }
+  std::string ansi;
+  ansi.reserve(line.size + 1);
+  const bool ok = InputToAnsi(std::string_view(line.bytes, line.size), ansi);
+  bool stored = false;
+  if (ok) {
+    password.Assign(ansi);
+    stored = ansi.empty() || !password.empty();
+  }
+  ansi.resize(ansi.capacity());
+  SecureWipe(ansi.data(), ansi.size());
+  if (!ok) {
+    error = "the password is not UTF-8 text or holds a character that has no Shift-JIS form";
+    return false;
+  }
+  if (!stored) {
+    error = "out of memory";
+    return false;
+  }
+  return true;
+}
+
+// ---- Terminal echo, restored on every way out ----------------------------------
+
+const int kCaughtSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr std::size_t kSignalCount = sizeof kCaughtSignals / sizeof kCaughtSignals[0];
+
+volatile sig_atomic_t gEchoOff = 0;
+int gTtyFd = -1;
+struct termios gSavedTermios;
+struct sigaction gPreviousActions[kSignalCount];
+
+void RestoreEcho() {
+  if (gEchoOff) {
+    tcsetattr(gTtyFd, TCSAFLUSH, &gSavedTermios);
+    gEchoOff = 0;
+  }
+}
+
+// A signal during the prompt: give the terminal its echo back, then let the
+// signal do what it would have done.
+extern "C" void OnSignalDuringPrompt(int sig) {
+  RestoreEcho();
+  static const char nl = '\n';
+  if (gTtyFd >= 0) {
+    [[maybe_unused]] ssize_t ignored = write(gTtyFd, &nl, 1);
+  }
+  for (std::size_t i = 0; i < kSignalCount; ++i) {
+    if (kCaughtSignals[i] == sig) sigaction(sig, &gPreviousActions[i], nullptr);
+  }
+  raise(sig);
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = write(fd, text.data(), text.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+CPasswordSource::Result AskOnTerminal(std::string_view prompt, CSecretString& password,
+                                      std::string& error) {
+  const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    error = "no terminal to ask for the password on";
+    return CPasswordSource::PW_NO_SOURCE;
+  }
+  struct termios saved;
+  if (tcgetattr(fd, &saved) != 0) {
+    close(fd);
+    error = "no terminal to ask for the password on";
+    return CPasswordSource::PW_NO_SOURCE;
+  }
+  gTtyFd = fd;
+  gSavedTermios = saved;
+
+  struct sigaction act;
+  std::memset(&act, 0, sizeof act);
+  act.sa_handler = OnSignalDuringPrompt;
+  sigemptyset(&act.sa_mask);
+  for (std::size_t i = 0; i < kSignalCount; ++i) {
+    sigaction(kCaughtSignals[i], &act, &gPreviousActions[i]);
+  }
+
+  // Echo goes off before the prompt appears, so that nothing typed in answer
+  // to the prompt is ever shown.
+  struct termios quiet = saved;
+  quiet.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHOE | ECHOK));
+  quiet.c_lflag |= ICANON;
+  gEchoOff = 1;
+  tcsetattr(fd, TCSAFLUSH, &quiet);
+  WriteAll(fd, prompt);
+
+  LineBuffer line;
+  const LineResult r = ReadLine(fd, line);
+
+  RestoreEcho();
+  for (std::size_t i = 0; i < kSignalCount; ++i) {
+    sigaction(kCaughtSignals[i], &gPreviousActions[i], nullptr);
+  }
+  WriteAll(fd, "\n");
+  gTtyFd = -1;
+  close(fd);
+
+  switch (r) {
+    case LINE_OK:
+      return StoreLine(line, password, error) ? CPasswordSource::PW_OK : CPasswordSource::PW_FAILED;
+    case LINE_EMPTY_INPUT:
+      error = "no password entered";
+      return CPasswordSource::PW_CANCELLED;
+    case LINE_TOO_LONG:
+      error = "the password is too long";
+      return CPasswordSource::PW_FAILED;
+    case LINE_ERROR:
+      break;
+  }
+  error = "cannot read the password from the terminal";
+  return CPasswordSource::PW_FAILED;
+}
+
+CPasswordSource::Result FromLine(int fd, const std::string& what, CSecretString& password,
+                                 std::string& error) {
+  LineBuffer line;
+  switch (ReadLine(fd, line)) {
+    case LINE_OK:
+      return StoreLine(line, password, error) ? CPasswordSource::PW_OK : CPasswordSource::PW_FAILED;
+    case LINE_EMPTY_INPUT:
+      error = what + " holds no password";
+      return CPasswordSource::PW_FAILED;
+    case LINE_TOO_LONG:
+      error = "the password in " + what + " is too long";
+      return CPasswordSource::PW_FAILED;
+    case LINE_ERROR:
+      break;
+  }
+  error = "cannot read " + what + ": " + std::strerror(errno);
+  return CPasswordSource::PW_FAILED;
+}
+
+}  // namespace
+
+void CPasswordSource::AddOptions(CArgParser& parser) {
+  parser.AddOption("password-file", "FILE", "read the password from the first line of FILE");
+  parser.AddFlag("password-stdin", "read the password from the first line of standard input");
+}
+
+bool CPasswordSource::Configure(const CArgParser& parser, std::string& error) {
+  const bool file = parser.Has("password-file");
+  const bool in = parser.Has("password-stdin");
+  if (file && in) {
+    error = "--password-file and --password-stdin cannot be used together";
+    return false;
+  }
+  kind_ = file ? FROM_FILE : in ? FROM_STDIN : FROM_PROMPT;
+  file_ = parser.Value("password-file");
+  if (file && file_.empty()) {
+    error = "--password-file needs a file name";
+    return false;
+  }
+  return true;
+}
+
+bool CPasswordSource::IsInteractive() const {
+  if (kind_ != FROM_PROMPT || !isatty(STDIN_FILENO)) return false;
+  const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
+CPasswordSource::Result CPasswordSource::Get(std::string_view prompt, CSecretString& password,
+                                             std::string& error) const {
+  password.Clear();
+  switch (kind_) {
+    case FROM_FILE: {
+      const int fd = open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd < 0) {
+        error = "cannot open the password file " + file_ + ": " + std::strerror(errno);
+        return PW_FAILED;
+      }
+      const Result r = FromLine(fd, "the password file " + file_, password, error);
+      close(fd);
+      return r;
+    }
+    case FROM_STDIN:
+      return FromLine(STDIN_FILENO, "standard input", password, error);
+    case FROM_PROMPT:
+      break;
+  }
+  if (!IsInteractive()) {
+    error = "give it with --password-file FILE or --password-stdin, or run on a terminal";
+    return PW_NO_SOURCE;
+  }
+  return AskOnTerminal(prompt, password, error);
+}

@@ -1,0 +1,21 @@
+#include "tools/quillet/DumpCommand.h"
+
+#include <ostream>
+
+#include "dbfiles/DesktopFileDump.h"
+#include "tools/common/ArgParser.h"
+
+int DumpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CArgParser parser("quillet dump",
+                    "Show the structure of a record file (desktop record file, archive or "
+                    "backup) exactly as the conduit reads it.");
+  parser.AddPositional("FILE", "the record file");
+  parser.AddFlag("json", "write the structure as JSON (the only format)");
+  parser.SetNotes(
+      "Numbers are written as JSON numbers, names and data as lower-case hexadecimal.\n"
+      "A 0-byte file is an empty database.  Exit status 3: the file cannot be opened;\n"
+      "5: it is not a valid record file (the reason is written to standard error).");
+  int status = parser.Run(args, out, err);
+  if (status != CArgParser::CONTINUE) return status;
+  return DumpDesktopFile(parser.Positional(0), out, err);
+}

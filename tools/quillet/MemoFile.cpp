@@ -1,0 +1,80 @@
+#include "tools/quillet/MemoFile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <ostream>
+
+#include "store/SecretString.h"
+#include "tools/common/ExitStatus.h"
+#include "tools/common/PasswordSource.h"
+#include "tools/common/ToolText.h"
+
+CMemoFile::CMemoFile(std::string commandPath) : commandPath_(std::move(commandPath)) {}
+
+int CMemoFile::Fail(std::ostream& err, int status, const std::string& message) const {
+  err << commandPath_ << ": " << message << "\n";
+  return status;
+}
+
+int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSource& passwords,
+                    std::ostream& err) {
+  path_ = path;
+  // The database answers "cannot open" both for a file it cannot open and for
+  // one whose content is damaged.  Opening the file here first tells the two
+  // apart: if this succeeds, a failing load means damaged content.
+  const int fd = open(path.c_str(), (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (fd < 0) {
+    return Fail(err, ExitStatus::CANNOT_OPEN,
+                "cannot open " + path + ": " + std::strerror(errno));
+  }
+  struct stat st;
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  close(fd);
+  if (!regular) return Fail(err, ExitStatus::CANNOT_OPEN, "cannot open " + path + ": not a file");
+
+  const int mode = forWriting ? DB_OPEN_READ_WRITE : DB_OPEN_READ_ONLY;
+  int result = database_.Load(path, mode, nullptr);
+  if (result == DB_BAD_PASSWORD) {
+    const std::string hint = AnsiToVisible(database_.PasswordHint());
+    const std::string prompt =
+        "Password for " + path + (hint.empty() ? std::string() : " (hint: " + hint + ")") + ": ";
+    const int attempts = passwords.IsInteractive() ? PROMPT_ATTEMPTS : 1;
+    for (int attempt = 1; attempt <= attempts && result == DB_BAD_PASSWORD; ++attempt) {
+      CSecretString password;
+      std::string error;
+      switch (passwords.Get(prompt, password, error)) {
+        case CPasswordSource::PW_OK:
+          break;
+        case CPasswordSource::PW_NO_SOURCE:
+          return Fail(err, ExitStatus::PASSWORD, path + " is protected by a password: " + error);
+        case CPasswordSource::PW_FAILED:
+        case CPasswordSource::PW_CANCELLED:
+          return Fail(err, ExitStatus::PASSWORD, error);
+      }
+      result = database_.Load(path, mode, password.c_str());
+      password.Clear();
+      if (result == DB_BAD_PASSWORD && attempt < attempts) {
+        err << commandPath_ << ": wrong password, try again\n";
+      }
+    }
+    if (result == DB_BAD_PASSWORD) {
+      return Fail(err, ExitStatus::PASSWORD, "wrong password for " + path);
+    }
+  }
+  if (result != DB_OK) {
+    return Fail(err, ExitStatus::DAMAGED, path + " is damaged: it is not a valid memo record file");
+  }
+  return ExitStatus::OK;
+}
+
+int CMemoFile::Save(std::ostream& err) {
+  if (database_.Save() != DB_OK) {
+    return Fail(err, ExitStatus::CANNOT_OPEN,
+                "cannot write " + path_ + "; the file was left as it was");
+  }
+  return ExitStatus::OK;
+}

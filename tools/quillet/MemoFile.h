@@ -1,0 +1,39 @@
+#pragma once
+// A memo record file opened for one command: checks that the file can be opened,
+// loads it through the memo database, asks for the password when the memos are
+// protected, and saves the changes.  Every problem is reported on one line of
+// standard error and turned into the tool's exit status.
+
+#include <iosfwd>
+#include <string>
+
+#include "store/MemoDatabase.h"
+
+class CPasswordSource;
+
+class CMemoFile {
+ public:
+  // Wrong passwords accepted at the prompt before giving up.
+  static constexpr int PROMPT_ATTEMPTS = 3;
+
+  // commandPath prefixes every message ("quillet list").
+  explicit CMemoFile(std::string commandPath);
+
+  // Loads the file; forWriting opens it for reading and writing so that Save can
+  // follow.  Returns an ExitStatus value: OK, CANNOT_OPEN, PASSWORD or DAMAGED.
+  int Open(const std::string& path, bool forWriting, const CPasswordSource& passwords,
+           std::ostream& err);
+  // Writes the database back; OK or CANNOT_OPEN.  On failure the file is as it was.
+  int Save(std::ostream& err);
+
+  CMemoDatabase& Database() { return database_; }
+  const std::string& Path() const { return path_; }
+
+  // Prints "<command>: <message>" on err and returns status.
+  int Fail(std::ostream& err, int status, const std::string& message) const;
+
+ private:
+  std::string commandPath_;
+  std::string path_;
+  CMemoDatabase database_;
+};

@@ -1,0 +1,59 @@
+#include "tools/quillet/MemoText.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "platform/text/LineEnds.h"
+#include "tools/common/ToolText.h"
+
+namespace MemoText {
+
+bool FromInput(std::string_view utf8, std::string& memo, std::string& error) {
+  memo.clear();
+  if (utf8.empty()) {
+    error = "the memo text is empty";
+    return false;
+  }
+  if (utf8.find('\0') != std::string_view::npos) {
+    error = "the memo text contains a NUL character";
+    return false;
+  }
+  std::string ansi;
+  if (!InputToAnsi(CrLfToLf(utf8), ansi)) {
+    error = "the memo text is not UTF-8 or holds a character that has no Shift-JIS form";
+    return false;
+  }
+  memo = LfToCrLf(ansi);
+  if (memo.size() > MAX_BYTES) {
+    error = "the memo text takes " + std::to_string(memo.size()) +
+            " bytes; a memo holds at most " + std::to_string(MAX_BYTES);
+    memo.clear();
+    return false;
+  }
+  return true;
+}
+
+bool ReadFile(const std::string& path, std::string& bytes, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open the text file " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0 || static_cast<std::uint64_t>(size) > MAX_FILE_BYTES) {
+    error = "the text file " + path + " is too large for a memo";
+    return false;
+  }
+  in.seekg(0, std::ios::beg);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    error = "cannot read the text file " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace MemoText

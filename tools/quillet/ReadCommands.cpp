@@ -1,0 +1,254 @@
+// The commands that read a memo file without changing it: list, show,
+// categories and export.
+
+#include <cstdio>
+#include <functional>
+#include <ostream>
+
+#include "store/CategoryTable.h"
+#include "store/MemoDatabase.h"
+#include "store/RecordView.h"
+#include "tools/common/ArgParser.h"
+#include "tools/common/ExitStatus.h"
+#include "tools/common/JsonWriter.h"
+#include "tools/common/PasswordSource.h"
+#include "tools/common/ToolText.h"
+#include "tools/quillet/Commands.h"
+#include "tools/quillet/MemoFile.h"
+#include "tools/quillet/MemoFormat.h"
+
+namespace {
+
+constexpr const char* kFileHelp = "the memo record file (record.dat)";
+// Width of the category column: a category name takes at most 15 columns.
+constexpr std::size_t kCategoryColumns = 15;
+constexpr std::size_t kFirstLineColumns = 48;
+
+// Parses the command line of a reading command, runs the command's own checks of
+// its arguments (before any password is asked for) and opens the file.  Returns
+// CArgParser::CONTINUE when the command should go on.
+int OpenForReading(CArgParser& parser, const std::vector<std::string>& args, CMemoFile& file,
+                   std::ostream& out, std::ostream& err,
+                   const std::function<int()>& check = nullptr) {
+  CPasswordSource::AddOptions(parser);
+  if (const int s = parser.Run(args, out, err); s != CArgParser::CONTINUE) return s;
+  if (check) {
+    if (const int s = check(); s != CArgParser::CONTINUE) return s;
+  }
+  CPasswordSource passwords;
+  std::string error;
+  if (!passwords.Configure(parser, error)) return parser.UsageError(err, error);
+  if (const int s = file.Open(parser.Positional(0), false, passwords, err); s != ExitStatus::OK) {
+    return s;
+  }
+  return CArgParser::CONTINUE;
+}
+
+void WriteMemo(CJsonWriter& json, const CMemoRecord& memo) {
+  json.BeginObject();
+  json.Key("position");
+  json.Int(memo.position);
+  json.Key("id");
+  json.UInt(memo.uniqueId);
+  json.Key("category");
+  json.Int(memo.category);
+  json.Key("deleted");
+  json.Bool((memo.attributes & CRecord::ATTR_DELETED) != 0);
+  json.Key("modified");
+  json.Bool((memo.attributes & CRecord::ATTR_MODIFIED) != 0);
+  json.Key("archived");
+  json.Bool((memo.attributes & CRecord::ATTR_ARCHIVED) != 0);
+  json.Key("new");
+  json.Bool((memo.attributes & CRecord::ATTR_NEW) != 0);
+  json.Key("private");
+  json.Bool(memo.privateFlag != 0);
+  json.Key("text");
+  json.String(AnsiToOutput(memo.text));
+  json.EndObject();
+}
+
+// Walks the memos in text order.
+template <typename Visit>
+void ForEachByText(CMemoDatabase& db, bool withDeleted, Visit visit) {
+  CRecordView view(db);
+  view.BuildByText();
+  CRecord* record = nullptr;
+  for (int r = view.First(record, !withDeleted); r == 0; r = view.Next(record, !withDeleted)) {
+    visit(static_cast<const CMemoRecord&>(*record));
+  }
+}
+
+std::string CategoryLabel(CCategoryTable* table, int index) {
+  CCategory c;
+  if (table != nullptr && table->FindByIndex(index, c) == CCategoryTable::CAT_OK) {
+    return MemoFormat::Pad(AnsiToVisible(c.name), kCategoryColumns, AnsiColumns(c.name));
+  }
+  const std::string unknown = "(" + std::to_string(index) + ")";
+  return MemoFormat::Pad(unknown, kCategoryColumns, unknown.size());
+}
+
+}  // namespace
+
+int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CArgParser parser("quillet list", "Lists the memos of a record file in the order of their texts.");
+  parser.AddPositional("FILE", kFileHelp);
+  parser.AddFlag("all", "include memos marked deleted");
+  parser.AddFlag("json", "print one JSON object (UTF-8) for scripts");
+  parser.SetNotes(
+      "Flags: D deleted, M modified, A archived, N new, P private.\n"
+      "A protected file asks for its password on the terminal unless --password-file\n"
+      "or --password-stdin is given.");
+  CMemoFile file(parser.CommandPath());
+  if (const int s = OpenForReading(parser, args, file, out, err); s != CArgParser::CONTINUE) {
+    return s;
+  }
+  CMemoDatabase& db = file.Database();
+  CCategoryTable* table = db.GetCategories();
+  const bool all = parser.Has("all");
+
+  if (parser.Has("json")) {
+    CJsonWriter json(out);
+    json.BeginObject();
+    json.Key("protected");
+    json.Bool(db.IsEncrypted());
+    json.Key("hint");
+    json.String(AnsiToOutput(db.PasswordHint()));
+    json.Key("categories");
+    MemoFormat::WriteCategories(json, table);
+    json.Key("memos");
+    json.BeginArray();
+    ForEachByText(db, all, [&json](const CMemoRecord& memo) { WriteMemo(json, memo); });
+    json.EndArray();
+    json.EndObject();
+    json.Finish();
+    return ExitStatus::OK;
+  }
+
+  out << "  POS  " << MemoFormat::Pad("CATEGORY", kCategoryColumns, 8) << "  FLAGS  TEXT\n";
+  int count = 0;
+  ForEachByText(db, all, [&](const CMemoRecord& memo) {
+    char pos[16];
+    std::snprintf(pos, sizeof pos, "%5d", memo.position);
+    out << pos << "  " << CategoryLabel(table, memo.category) << "  " << MemoFormat::Flags(memo)
+        << "  " << FirstLineForOutput(memo.text, kFirstLineColumns) << "\n";
+    ++count;
+  });
+  out << count << (count == 1 ? " memo" : " memos") << (db.IsEncrypted() ? " (protected)" : "")
+      << "\n";
+  return ExitStatus::OK;
+}
+
+int ShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CArgParser parser("quillet show", "Shows one memo in full: its details, a blank line, its text.");
+  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("POSITION", "the memo's position, as 'quillet list' shows it");
+  auto checkPosition = [&]() {
+    std::uint64_t value = 0;
+    if (!CArgParser::ParseNumber(parser.Positional(1), 0x7FFFFFFF, value)) {
+      return parser.UsageError(err, "'" + parser.Positional(1) + "' is not a memo position");
+    }
+    return CArgParser::CONTINUE;
+  };
+  CMemoFile file(parser.CommandPath());
+  if (const int s = OpenForReading(parser, args, file, out, err, checkPosition);
+      s != CArgParser::CONTINUE) {
+    return s;
+  }
+  CMemoDatabase& db = file.Database();
+  int position = 0;
+  if (!MemoFormat::ParsePosition(parser, parser.Positional(1), db, position, err)) {
+    return ExitStatus::USAGE;
+  }
+  const CMemoRecord* memo = db.MemoAt(position);
+  const std::string category = MemoFormat::CategoryName(db.GetCategories(), memo->category);
+  out << "Position: " << memo->position << "\n"
+      << "Id: " << memo->uniqueId << "\n"
+      << "Category: " << memo->category
+      << (category.empty() ? std::string() : " " + AnsiToVisible(category)) << "\n"
+      << "Flags: " << MemoFormat::Flags(*memo) << "\n\n"
+      << AnsiToOutput(memo->text) << "\n";
+  return ExitStatus::OK;
+}
+
+int CategoriesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CArgParser parser("quillet categories", "Lists the categories of a record file.");
+  parser.AddPositional("FILE", kFileHelp);
+  parser.AddFlag("json", "print one JSON object (UTF-8) for scripts");
+  CMemoFile file(parser.CommandPath());
+  if (const int s = OpenForReading(parser, args, file, out, err); s != CArgParser::CONTINUE) {
+    return s;
+  }
+  CCategoryTable* table = file.Database().GetCategories();
+  if (parser.Has("json")) {
+    CJsonWriter json(out);
+    json.BeginObject();
+    json.Key("categories");
+    MemoFormat::WriteCategories(json, table);
+    json.EndObject();
+    json.Finish();
+    return ExitStatus::OK;
+  }
+  out << "INDEX   ID  RENAMED  NAME\n";
+  CCategory c;
+  if (table != nullptr && table->First(c) == CCategoryTable::CAT_OK) {
+    do {
+      char line[32];
+      std::snprintf(line, sizeof line, "%5d  %3u  %-7s  ", c.index,
+                    static_cast<unsigned>(static_cast<std::uint8_t>(c.uniqueId)),
+                    c.renamed ? "yes" : "no");
+      out << line << AnsiToVisible(c.name) << "\n";
+    } while (table->Next(c) == CCategoryTable::CAT_OK);
+  }
+  return ExitStatus::OK;
+}
+
+int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CArgParser parser("quillet export",
+                    "Writes every memo that is not deleted to standard output, in text order.");
+  parser.AddPositional("FILE", kFileHelp);
+  parser.AddOption("format", "FORMAT", "text (the default) or json");
+  parser.SetNotes(
+      "text: the memo texts separated by a form feed, as the memo viewer copies them.\n"
+      "json: {\"memos\": [{\"category\": NAME, \"text\": TEXT}, ...]}.");
+  std::string format;
+  auto checkFormat = [&]() {
+    format = parser.Has("format") ? parser.Value("format") : "text";
+    if (format != "text" && format != "json") {
+      return parser.UsageError(err, "unknown format '" + format + "' (text or json)");
+    }
+    return CArgParser::CONTINUE;
+  };
+  CMemoFile file(parser.CommandPath());
+  if (const int s = OpenForReading(parser, args, file, out, err, checkFormat);
+      s != CArgParser::CONTINUE) {
+    return s;
+  }
+  CMemoDatabase& db = file.Database();
+  CCategoryTable* table = db.GetCategories();
+  if (format == "json") {
+    CJsonWriter json(out);
+    json.BeginObject();
+    json.Key("memos");
+    json.BeginArray();
+    ForEachByText(db, false, [&](const CMemoRecord& memo) {
+      json.BeginObject();
+      json.Key("category");
+      json.String(AnsiToOutput(MemoFormat::CategoryName(table, memo.category)));
+      json.Key("text");
+      json.String(AnsiToOutput(memo.text));
+      json.EndObject();
+    });
+    json.EndArray();
+    json.EndObject();
+    json.Finish();
+    return ExitStatus::OK;
+  }
+  bool first = true;
+  ForEachByText(db, false, [&](const CMemoRecord& memo) {
+    if (!first) out << '\f';
+    first = false;
+    out << AnsiToOutput(memo.text);
+  });
+  out << "\n";
+  return ExitStatus::OK;
+}

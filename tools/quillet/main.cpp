@@ -1,0 +1,31 @@
+// quillet: reads and changes the desktop memo record file (record.dat) from the
+// command line, through the same memo database the organizer extension uses.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/common/CommandTable.h"
+#include "tools/quillet/Commands.h"
+#include "tools/quillet/DumpCommand.h"
+
+int main(int argc, char** argv) {
+  CCommandTable commands("quillet", "Reads and changes Quillet memo record files (record.dat).");
+  commands.Add("init", "FILE: create an empty memo file", InitCommand);
+  commands.Add("list", "FILE [--all] [--json]: list the memos in text order", ListCommand);
+  commands.Add("show", "FILE POSITION: show one memo", ShowCommand);
+  commands.Add("add", "FILE (--text TEXT | --text-file F) [--category INDEX]: add a memo",
+               AddCommand);
+  commands.Add("edit", "FILE POSITION [--text TEXT | --text-file F] [--category INDEX]: change a memo",
+               EditCommand);
+  commands.Add("delete", "FILE POSITION...: mark memos deleted", DeleteCommand);
+  commands.Add("categories", "FILE [--json]: list the categories", CategoriesCommand);
+  commands.Add("export", "FILE [--format text|json]: write out every memo", ExportCommand);
+  commands.Add("demo", "DIR: write the demo memo files", DemoCommand);
+  commands.Add("dump", "FILE [--json]: show the container structure of any record file",
+               DumpCommand);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const int status = commands.Run(args, std::cout, std::cerr);
+  std::cout.flush();
+  return status;
+}
