@@ -1,0 +1,246 @@
+// Loading and saving a protected desktop record file of 65,535 memos of
+// about 200 bytes each through the memo database, next to baselines that do
+// only the unavoidable work on the same bytes: read the file and decrypt every
+// body (load), encrypt every body and write the file (save).  Both saves are
+// crash-safe the same way (temporary file, fsync, rename), so the comparison
+// is of the work around the I/O.  The counter peak_rss_MiB is the process's
+// peak resident size so far; limit_MiB is twice the file size plus 16 MiB.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "dbfiles/FileLayout.h"
+#include "store/Blowfish.h"
+#include "store/Md5.h"
+#include "store/MemoDatabase.h"
+
+namespace {
+
+using namespace FileLayout;
+
+constexpr std::uint32_t MEMO_COUNT = 65535;
+constexpr std::size_t MEMO_TEXT_SIZE = 200;
+const char* const PASSWORD = "bench \x83\x70\x83\x58 password";
+
+class CBenchFile {
+ public:
+  CBenchFile() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    dir = pattern;
+    path = (dir / "record.dat").string();
+    Generate();
+    fileSize = std::filesystem::file_size(path);
+  }
+  ~CBenchFile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+  }
+
+  std::filesystem::path dir;
+  std::string path;
+  std::uintmax_t fileSize = 0;
+
+ private:
+  // Streams the file out record by record, so making it costs no memory.
+  void Generate() {
+    std::ofstream out(path, std::ios::binary);
+    std::vector<std::uint8_t> bytes(HDR_SIZE, 0);
+    const std::size_t appInfoData = APP_HINT + 8;
+    WriteU32(bytes.data() + HDR_SIZE_FIELD, HDR_SIZE);
+    WriteU16(bytes.data() + HDR_KIND, HDR_KIND_VALUE);
+    WriteU32(bytes.data() + HDR_RECORD_COUNT, MEMO_COUNT);
+    WriteU32(bytes.data() + HDR_APPINFO_SIZE, static_cast<std::uint32_t>(BLK_HEADER_SIZE + appInfoData));
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    std::vector<std::uint8_t> block(BLK_HEADER_SIZE + appInfoData, 0);
+    WriteU32(block.data() + BLK_TOTAL_SIZE, static_cast<std::uint32_t>(block.size()));
+    WriteU16(block.data() + BLK_KIND, BLK_KIND_VALUE);
+    WriteU32(block.data() + BLK_DATA_OFFSET, static_cast<std::uint32_t>(BLK_HEADER_SIZE));
+    WriteU32(block.data() + BLK_CAPACITY, static_cast<std::uint32_t>(appInfoData));
+    WriteU32(block.data() + BLK_LENGTH, static_cast<std::uint32_t>(appInfoData));
+    std::uint8_t* data = block.data() + BLK_HEADER_SIZE;
+    const char* unfiled = "Unfiled";
+    std::copy(unfiled, unfiled + 7, data + CAT_NAMES);
+    const auto digest = CMd5::Of(PASSWORD);
+    std::copy(digest.begin(), digest.end(), data + APP_DIGEST);
+    out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
+
+    CBlowfish cipher;
+    cipher.SetKey(PASSWORD);
+    std::uint32_t seed = 12345;
+    std::vector<std::uint8_t> record;
+    for (std::uint32_t i = 0; i < MEMO_COUNT; ++i) {
+      std::string text = "memo " + std::to_string(i) + "\n";
+      while (text.size() < MEMO_TEXT_SIZE) {
+        seed = seed * 1103515245u + 12345u;
+        const char c = static_cast<char>('a' + (seed >> 16) % 26);
+        text.push_back((seed >> 8) % 17 == 0 ? '\n' : c);
+      }
+      const std::size_t body = (text.size() + 1 + 7) / 8 * 8;
+      record.assign(REC_HEADER_SIZE + body, 0);
+      WriteU32(record.data() + REC_TOTAL_SIZE, static_cast<std::uint32_t>(record.size()));
+      WriteU32(record.data() + REC_KIND, REC_KIND_VALUE);
+      WriteU32(record.data() + REC_DATA_OFFSET, static_cast<std::uint32_t>(REC_HEADER_SIZE));
+      WriteU32(record.data() + REC_ID, i + 1);
+      WriteU32(record.data() + REC_CATEGORY, 0);
+      WriteU32(record.data() + REC_LENGTH, static_cast<std::uint32_t>(body));
+      std::copy(text.begin(), text.end(), record.begin() + REC_HEADER_SIZE);
+      cipher.EncryptBody(record.data() + REC_HEADER_SIZE, body);
+      out.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
+    }
+  }
+};
+
+const CBenchFile& BenchFile() {
+  static const CBenchFile file;
+  return file;
+}
+
+void SetCounters(benchmark::State& state) {
+  struct rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  const double fileMiB = static_cast<double>(BenchFile().fileSize) / (1024.0 * 1024.0);
+  state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  state.counters["file_MiB"] = fileMiB;
+  state.counters["limit_MiB"] = 2 * fileMiB + 16;
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(BenchFile().fileSize));
+}
+
+// Reads the whole file with one read.
+std::vector<std::uint8_t> ReadWhole(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  struct stat info {};
+  ::fstat(fd, &info);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (got <= 0) std::abort();
+    done += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+// Calls fn(record offset, body offset, body length) for every record.
+template <typename Fn>
+void ForEachRecord(const std::vector<std::uint8_t>& file, Fn fn) {
+  std::size_t at = HDR_SIZE + ReadU32(file.data() + HDR_APPINFO_SIZE) + ReadU32(file.data() + HDR_SORTINFO_SIZE);
+  const std::uint32_t count = ReadU32(file.data() + HDR_RECORD_COUNT);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t total = ReadU32(file.data() + at + REC_TOTAL_SIZE);
+    fn(at, at + REC_HEADER_SIZE, total - REC_HEADER_SIZE);
+    at += total;
+  }
+}
+
+
+// Writes bytes to a temporary file beside the target, fsyncs and renames it.
+void WriteReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  const std::string temp = path + ".baseline";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (put <= 0) std::abort();
+    done += static_cast<std::size_t>(put);
+  }
+  ::fsync(fd);
+  ::close(fd);
+  if (::rename(temp.c_str(), path.c_str()) != 0) std::abort();
+}
+
+
+// Ours run first: the peak resident size only grows, and the baselines
+// hold whole file images.
+void BM_LoadMemoDatabase(benchmark::State& state) {
+  const CBenchFile& file = BenchFile();
+  CMemoDatabase db;
+  for (auto _ : state) {
+    if (db.Load(file.path, RDB_OPEN_READ_WRITE, PASSWORD) != RDB_OK || db.RecordCount() != static_cast<int>(MEMO_COUNT)) {
+      state.SkipWithError("load failed");
+      break;
+    }
+  }
+  SetCounters(state);
+}
+BENCHMARK(BM_LoadMemoDatabase)->Unit(benchmark::kMillisecond)->Iterations(8);
+
+void BM_SaveMemoDatabase(benchmark::State& state) {
+  const CBenchFile& file = BenchFile();
+  const std::string target = (file.dir / "saved.dat").string();
+  std::filesystem::copy_file(file.path, target, std::filesystem::copy_options::overwrite_existing);
+  CMemoDatabase db;
+  if (db.Load(target, RDB_OPEN_READ_WRITE, PASSWORD) != RDB_OK) {
+    state.SkipWithError("load failed");
+    return;
+  }
+  for (auto _ : state) {
+    if (db.Save() != RDB_OK) {
+      state.SkipWithError("save failed");
+      break;
+    }
+  }
+  SetCounters(state);
+  if (std::filesystem::file_size(target) != file.fileSize) state.SkipWithError("saved file differs in size");
+}
+BENCHMARK(BM_SaveMemoDatabase)->Unit(benchmark::kMillisecond)->Iterations(8);
+
+void BM_LoadBaseline(benchmark::State& state) {
+  const CBenchFile& file = BenchFile();
+  std::vector<std::uint8_t> body(REC_MAX_DATA);
+  for (auto _ : state) {
+    CBlowfish cipher;
+    cipher.SetKey(PASSWORD);
+    const std::vector<std::uint8_t> bytes = ReadWhole(file.path);
+    ForEachRecord(bytes, [&](std::size_t, std::size_t data, std::size_t length) {
+      std::copy(bytes.begin() + data, bytes.begin() + data + length, body.begin());
+      cipher.DecryptBody(body.data(), length);
+    });
+    benchmark::DoNotOptimize(body.data());
+  }
+  SetCounters(state);
+}
+BENCHMARK(BM_LoadBaseline)->Unit(benchmark::kMillisecond)->Iterations(8);
+
+void BM_SaveBaseline(benchmark::State& state) {
+  const CBenchFile& file = BenchFile();
+  const std::string target = (file.dir / "baseline.dat").string();
+  // The plain file image: the bytes the save has to produce, before encryption.
+  std::vector<std::uint8_t> plain = ReadWhole(file.path);
+  {
+    CBlowfish cipher;
+    cipher.SetKey(PASSWORD);
+    ForEachRecord(plain, [&](std::size_t, std::size_t data, std::size_t length) {
+      cipher.DecryptBody(plain.data() + data, length);
+    });
+  }
+  std::vector<std::uint8_t> out(plain.size());
+  for (auto _ : state) {
+    CBlowfish cipher;
+    cipher.SetKey(PASSWORD);
+    std::copy(plain.begin(), plain.end(), out.begin());
+    ForEachRecord(out, [&](std::size_t, std::size_t data, std::size_t length) {
+      cipher.EncryptBody(out.data() + data, length);
+    });
+    WriteReplacing(target, out);
+  }
+  SetCounters(state);
+}
+BENCHMARK(BM_SaveBaseline)->Unit(benchmark::kMillisecond)->Iterations(8);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,3 @@
+#include "store/Category.h"
+
+CCategory::~CCategory() = default;

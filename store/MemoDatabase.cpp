@@ -1,0 +1,99 @@
+#include "store/MemoDatabase.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string_view>
+
+#include "dbfiles/FileLayout.h"
+#include "store/Blowfish.h"
+#include "store/Md5.h"
+#include "store/SecureWipe.h"
+
+using namespace FileLayout;
+
+namespace {
+// The text of a body: up to its first zero byte (all of it when there is
+// none), with every "\n" turned into "\r\n" (the same bytes as LfToCrLf,
+// copied in runs rather than byte by byte: every load converts every memo).
+std::string TextOf(const std::uint8_t* body, std::size_t length) {
+  const char* text = reinterpret_cast<const char*>(body);
+  const void* zero = std::memchr(text, 0, length);
+  if (zero) length = static_cast<std::size_t>(static_cast<const char*>(zero) - text);
+  const char* const end = text + length;
+  std::size_t lineEnds = 0;
+  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p)
+    ++lineEnds;
+  std::string out(length + lineEnds, '\0');
+  char* to = out.data();
+  for (const char* from = text; from < end;) {
+    const char* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
+    const char* stop = lf ? lf : end;
+    std::memcpy(to, from, static_cast<std::size_t>(stop - from));
+    to += stop - from;
+    if (!lf) break;
+    *to++ = '\r';
+    *to++ = '\n';
+    from = lf + 1;
+  }
+  return out;
+}
+}  // namespace
+
+CMemoDatabase::CMemoDatabase() = default;
+
+CMemoDatabase::~CMemoDatabase() = default;
+
+std::unique_ptr<CRecord> CMemoDatabase::CreateRecord(std::uint8_t* buffer, std::size_t size, CBlockCipher* cipher) {
+  try {
+    auto record = std::make_unique<CMemoRecord>();
+    record->ReadHeader(buffer);
+    // Never look past the bytes of this record, whatever its fields say.
+    const std::size_t offset = std::min<std::size_t>(ReadU32(buffer + REC_DATA_OFFSET), size);
+    const std::size_t length = std::min<std::size_t>(ReadU32(buffer + REC_LENGTH), size - offset);
+    std::uint8_t* body = buffer + offset;
+    if (cipher) cipher->DecryptBody(body, length);
+    record->text = TextOf(body, length);
+    return record;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<CBlockCipher> CMemoDatabase::CreateCipher() {
+  try {
+    return std::make_unique<CBlowfish>();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+bool CMemoDatabase::IsEncrypted() const {
+  const auto data = AppInfoData();
+  if (data.size() < APP_DIGEST + APP_DIGEST_SIZE) return false;
+  return std::any_of(data.begin() + APP_DIGEST, data.begin() + APP_DIGEST + APP_DIGEST_SIZE,
+                     [](std::uint8_t byte) { return byte != 0; });
+}
+
+bool CMemoDatabase::CheckPassword(const char* password) const {
+  if (password == nullptr) return false;
+  const auto data = AppInfoData();
+  if (data.size() < APP_DIGEST + APP_DIGEST_SIZE) return false;
+  auto digest = CMd5::Of(std::string_view(password));
+  const bool match = std::equal(digest.begin(), digest.end(), data.begin() + APP_DIGEST);
+  SecureWipe(digest.data(), digest.size());
+  return match;
+}
+
+std::string CMemoDatabase::PasswordHint() const {
+  const auto data = AppInfoData();
+  if (data.size() <= APP_HINT) return std::string();
+  const auto* start = reinterpret_cast<const char*>(data.data() + APP_HINT);
+  const std::size_t room = data.size() - APP_HINT;
+  const void* zero = std::memchr(start, 0, room);
+  return std::string(start, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - start) : room);
+}
+
+CMemoRecord* CMemoDatabase::MemoAt(int index) const {
+  return dynamic_cast<CMemoRecord*>(RecordAt(index));
+}
