@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "dbfiles/FileLayout.h"
+#include "platform/text/LineEnds.h"
 #include "store/Blowfish.h"
 #include "store/Md5.h"
 #include "store/SecureWipe.h"
@@ -14,29 +15,12 @@ using namespace FileLayout;
 
 namespace {
 // The text of a body: up to its first zero byte (all of it when there is
-// none), with every "\n" turned into "\r\n" (the same bytes as LfToCrLf,
-// copied in runs rather than byte by byte: every load converts every memo).
+// none), with every "\n" turned into "\r\n".
 std::string TextOf(const std::uint8_t* body, std::size_t length) {
   const char* text = reinterpret_cast<const char*>(body);
   const void* zero = std::memchr(text, 0, length);
   if (zero) length = static_cast<std::size_t>(static_cast<const char*>(zero) - text);
-  const char* const end = text + length;
-  std::size_t lineEnds = 0;
-  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p)
-    ++lineEnds;
-  std::string out(length + lineEnds, '\0');
-  char* to = out.data();
-  for (const char* from = text; from < end;) {
-    const char* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
-    const char* stop = lf ? lf : end;
-    std::memcpy(to, from, static_cast<std::size_t>(stop - from));
-    to += stop - from;
-    if (!lf) break;
-    *to++ = '\r';
-    *to++ = '\n';
-    from = lf + 1;
-  }
-  return out;
+  return LfToCrLf(std::string_view(text, length));
 }
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "platform/text/LineEnds.h"
 
+#include <cstring>
+
 std::string CrLfToLf(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -12,11 +14,24 @@ std::string CrLfToLf(std::string_view text) {
 }
 
 std::string LfToCrLf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
+  // Counted first and copied in runs between line ends: every memo of every
+  // load goes through here.
+  const char* from = text.data();
+  const char* const end = from + text.size();
+  std::size_t lineEnds = 0;
+  for (const char* p = from; p < end && (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p)
+    ++lineEnds;
+  std::string out(text.size() + lineEnds, '\0');
+  char* to = out.data();
+  while (from < end) {
+    const char* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
+    const char* stop = lf ? lf : end;
+    std::memcpy(to, from, static_cast<std::size_t>(stop - from));
+    to += stop - from;
+    if (!lf) break;
+    *to++ = '\r';
+    *to++ = '\n';
+    from = lf + 1;
   }
   return out;
 }
