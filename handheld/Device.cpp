@@ -1,0 +1,321 @@
+#include "handheld/Device.h"
+
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <new>
+#include <system_error>
+
+#include "handheld/FileIo.h"
+#include "handheld/HandheldResult.h"
+#include "handheld/PdbLayout.h"
+
+using namespace HandheldResult;
+using namespace PdbLayout;
+
+namespace {
+
+constexpr std::size_t MAX_DEVICE_FILE = 1024 * 1024;
+constexpr int DEVICE_FORMAT = 1;
+
+bool IsFileNameSafe(unsigned char c, bool first) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
+  if (c == '.') return !first;
+  switch (c) {
+    case ' ': case '-': case '_': case '+': case '(': case ')': case '!': case ',': case ';':
+    case '=': case '@': case '[': case ']': case '{': case '}': case '~': case '#': case '&':
+    case '\'': case '^': case '$':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Reads the header of a database file without loading the records.
+bool ReadHeader(const std::filesystem::path& file, CDevice::DatabaseEntry& entry) {
+  std::ifstream in(file, std::ios::binary);
+  std::uint8_t h[PDB_HEADER_SIZE];
+  if (!in.read(reinterpret_cast<char*>(h), sizeof h)) return false;
+  std::size_t length = 0;
+  while (length < PDB_NAME_SIZE && h[PDB_NAME + length] != 0) ++length;
+  entry.info.name.assign(reinterpret_cast<const char*>(h + PDB_NAME), length);
+  entry.info.attributes = ReadBE16(h + PDB_ATTRIBUTES);
+  entry.info.version = ReadBE16(h + PDB_VERSION);
+  entry.info.creationDate = ReadBE32(h + PDB_CREATION_DATE);
+  entry.info.modificationDate = ReadBE32(h + PDB_MODIFICATION_DATE);
+  entry.info.backupDate = ReadBE32(h + PDB_BACKUP_DATE);
+  entry.info.modificationNumber = ReadBE32(h + PDB_MODIFICATION_NUMBER);
+  entry.info.type = ReadBE32(h + PDB_TYPE);
+  entry.info.creator = ReadBE32(h + PDB_CREATOR);
+  entry.info.uniqueIdSeed = ReadBE32(h + PDB_UNIQUE_ID_SEED);
+  entry.recordCount = ReadBE16(h + PDB_NUM_RECORDS);
+  entry.file = file;
+  return true;
+}
+
+bool IsDatabaseFile(const std::filesystem::path& file) {
+  const std::string ext = file.extension().string();
+  const std::string stem = file.filename().string();
+  return (ext == ".pdb" || ext == ".prc") && !stem.empty() && stem[0] != '.';
+}
+
+bool ReadU32(const CJsonValue& json, const char* key, std::uint32_t& out, bool required) {
+  const CJsonValue* v = json.Find(key);
+  if (v == nullptr) return !required;
+  if (v->GetKind() != CJsonValue::Kind::Integer || v->AsInteger() < 0 || v->AsInteger() > 0xFFFFFFFFLL) return false;
+  out = static_cast<std::uint32_t>(v->AsInteger());
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t CDevice::Now() { return PalmDateFromUnix(static_cast<std::int64_t>(std::time(nullptr))); }
+
+bool CDevice::IsValidDatabaseName(std::string_view name) {
+  return !name.empty() && name.size() <= PDB_NAME_MAX && name.find('\0') == std::string_view::npos;
+}
+
+std::string CDevice::FileNameFor(std::string_view name, bool resource) {
+  std::string file;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (IsFileNameSafe(c, i == 0)) {
+      file += static_cast<char>(c);
+    } else {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+      file += escaped;
+    }
+  }
+  file += resource ? ".prc" : ".pdb";
+  return file;
+}
+
+std::filesystem::path CDevice::DatabasePath(std::string_view name, bool resource) const {
+  return m_folder / FileNameFor(name, resource);
+}
+
+// ---- device.json ----------------------------------------------------------------
+
+int CDevice::FromJson(const CJsonValue& json) {
+  if (json.GetKind() != CJsonValue::Kind::Object) return HH_ERR_DAMAGED;
+  const CJsonValue* name = json.Find("userName");
+  if (name == nullptr || name->GetKind() != CJsonValue::Kind::String) return HH_ERR_DAMAGED;
+  std::uint32_t userId = 0, lastSyncPc = 0, lastSyncDate = 0, successfulSyncDate = 0, cardNumber = 0;
+  std::uint32_t romVersion = m_romVersion;
+  if (!ReadU32(json, "userId", userId, true) || !ReadU32(json, "lastSyncPc", lastSyncPc, false) ||
+      !ReadU32(json, "lastSyncDate", lastSyncDate, false) ||
+      !ReadU32(json, "successfulSyncDate", successfulSyncDate, false) ||
+      !ReadU32(json, "cardNumber", cardNumber, false) || !ReadU32(json, "romVersion", romVersion, false)) {
+    return HH_ERR_DAMAGED;
+  }
+  m_json = json;
+  m_userName = name->AsString();
+  m_userId = userId;
+  m_lastSyncPc = lastSyncPc;
+  m_lastSyncDate = lastSyncDate;
+  m_successfulSyncDate = successfulSyncDate;
+  m_cardNumber = cardNumber;
+  m_romVersion = romVersion;
+  return HH_OK;
+}
+
+int CDevice::Open(const std::filesystem::path& folder) {
+  try {
+    std::vector<std::uint8_t> bytes;
+    int rc = FileIo::ReadWholeFile(folder / DEVICE_FILE, bytes);
+    if (rc != HH_OK) return rc;
+    if (bytes.size() > MAX_DEVICE_FILE) return HH_ERR_DAMAGED;
+    CJsonValue json;
+    rc = CJsonValue::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), json);
+    if (rc != HH_OK) return rc;
+    CDevice device;
+    device.m_folder = folder;
+    rc = device.FromJson(json);
+    if (rc != HH_OK) return rc;
+    *this = std::move(device);
+    return HH_OK;
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  }
+}
+
+int CDevice::Save() {
+  try {
+    if (m_json.GetKind() != CJsonValue::Kind::Object) m_json = CJsonValue::Object();
+    m_json.Set("format", CJsonValue::Integer(DEVICE_FORMAT));
+    m_json.Set("userName", CJsonValue::String(m_userName));
+    m_json.Set("userId", CJsonValue::Integer(m_userId));
+    m_json.Set("lastSyncPc", CJsonValue::Integer(m_lastSyncPc));
+    m_json.Set("lastSyncDate", CJsonValue::Integer(m_lastSyncDate));
+    m_json.Set("successfulSyncDate", CJsonValue::Integer(m_successfulSyncDate));
+    m_json.Set("cardNumber", CJsonValue::Integer(m_cardNumber));
+    m_json.Set("romVersion", CJsonValue::Integer(m_romVersion));
+    const std::string text = m_json.Write();
+    return FileIo::WriteFileAtomically(m_folder / DEVICE_FILE, reinterpret_cast<const std::uint8_t*>(text.data()),
+                                       text.size());
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  }
+}
+
+int CDevice::Init(const std::filesystem::path& folder, std::string_view userName, std::uint32_t userId,
+                  CDevice& out) {
+  try {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return HH_ERR_IO;
+    if (std::filesystem::exists(folder / DEVICE_FILE, ec)) return HH_ERR_EXISTS;
+    CDevice device;
+    device.m_folder = folder;
+    device.m_userName = userName;
+    device.m_userId = userId;
+    const int rc = device.Save();
+    if (rc != HH_OK) return rc;
+    out = std::move(device);
+    return HH_OK;
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  }
+}
+
+// ---- Databases ----------------------------------------------------------------------
+
+int CDevice::ListDatabases(std::vector<DatabaseEntry>& out) const {
+  try {
+    out.clear();
+    std::error_code ec;
+    std::filesystem::directory_iterator it(m_folder, ec);
+    if (ec) return HH_ERR_IO;
+    for (const auto& item : it) {
+      if (!IsDatabaseFile(item.path()) || !item.is_regular_file(ec)) continue;
+      DatabaseEntry entry;
+      if (ReadHeader(item.path(), entry)) out.push_back(std::move(entry));
+    }
+    return HH_OK;
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  } catch (const std::filesystem::filesystem_error&) {
+    return HH_ERR_IO;
+  }
+}
+
+std::filesystem::path CDevice::FindDatabaseFile(std::string_view name) const {
+  // The file named after the database is the usual home; a file that was copied
+  // in under another name is found by the name in its header.
+  // A file there whose header cannot be read is taken as the database, so that
+  // reading it reports the damage.
+  for (const bool resource : {false, true}) {
+    const std::filesystem::path file = DatabasePath(name, resource);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) continue;
+    DatabaseEntry entry;
+    if (!ReadHeader(file, entry) || entry.info.name == name) return file;
+  }
+  std::vector<DatabaseEntry> all;
+  if (ListDatabases(all) == HH_OK) {
+    for (const DatabaseEntry& entry : all) {
+      if (entry.info.name == name) return entry.file;
+    }
+  }
+  return {};
+}
+
+bool CDevice::HasDatabase(std::string_view name) const { return !FindDatabaseFile(name).empty(); }
+
+int CDevice::ReadDatabase(std::string_view name, CPdbFile& out) const {
+  try {
+    const std::filesystem::path file = FindDatabaseFile(name);
+    if (file.empty()) return HH_ERR_NOT_FOUND;
+    std::vector<std::uint8_t> bytes;
+    int rc = FileIo::ReadWholeFile(file, bytes);
+    if (rc != HH_OK) return rc;
+    CPdbFile database;
+    rc = CPdbFile::Parse(bytes.data(), bytes.size(), database);
+    if (rc != HH_OK) return rc;
+    database.MakeIdsUnique();
+    out = std::move(database);
+    return HH_OK;
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  }
+}
+
+int CDevice::WriteDatabase(CPdbFile& database) const {
+  try {
+    const CPdbFile::Info& info = database.GetInfo();
+    if (!IsValidDatabaseName(info.name)) return HH_ERR_ARGUMENT;
+    std::filesystem::path file = FindDatabaseFile(info.name);
+    if (file.empty()) file = DatabasePath(info.name, database.IsResourceDb());
+    if (database.Changed()) {
+      CPdbFile::Info& mutableInfo = database.MutableInfo();
+      ++mutableInfo.modificationNumber;
+      mutableInfo.modificationDate = Now();
+    }
+    std::vector<std::uint8_t> bytes;
+    int rc = database.Serialize(bytes);
+    if (rc != HH_OK) return rc;
+    rc = FileIo::WriteFileAtomically(file, bytes.data(), bytes.size());
+    if (rc == HH_OK) database.SetChanged(false);
+    return rc;
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  }
+}
+
+int CDevice::CreateDatabase(const CPdbFile::Info& info, CPdbFile& out) const {
+  if (!IsValidDatabaseName(info.name)) return HH_ERR_ARGUMENT;
+  if (HasDatabase(info.name)) return HH_ERR_EXISTS;
+  CPdbFile database;
+  CPdbFile::Info& fresh = database.MutableInfo();
+  fresh = info;
+  fresh.creationDate = fresh.modificationDate = Now();
+  fresh.backupDate = 0;
+  fresh.modificationNumber = 0;
+  if ((fresh.uniqueIdSeed & PDB_UNIQUE_ID_MASK) == 0) fresh.uniqueIdSeed = 1;
+  database.SetChanged(false);
+  const int rc = WriteDatabase(database);
+  if (rc != HH_OK) return rc;
+  out = std::move(database);
+  return HH_OK;
+}
+
+int CDevice::DeleteDatabase(std::string_view name) const {
+  const std::filesystem::path file = FindDatabaseFile(name);
+  if (file.empty()) return HH_ERR_NOT_FOUND;
+  return FileIo::RemoveFileDurably(file);
+}
+
+int CDevice::ImportFile(const std::filesystem::path& file, std::string& name) const {
+  try {
+    std::vector<std::uint8_t> bytes;
+    int rc = FileIo::ReadWholeFile(file, bytes);
+    if (rc != HH_OK) return rc;
+    CPdbFile database;
+    rc = CPdbFile::Parse(bytes.data(), bytes.size(), database);
+    if (rc != HH_OK) return rc;
+    if (!IsValidDatabaseName(database.GetInfo().name)) return HH_ERR_DAMAGED;
+    database.MakeIdsUnique();
+    // The image is installed as it is; only renumbered ids count as a change.
+    rc = WriteDatabase(database);
+    if (rc != HH_OK) return rc;
+    name = database.GetInfo().name;
+    return HH_OK;
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  }
+}
+
+int CDevice::ExportDatabase(std::string_view name, const std::filesystem::path& file) const {
+  try {
+    CPdbFile database;
+    int rc = ReadDatabase(name, database);
+    if (rc != HH_OK) return rc;
+    std::vector<std::uint8_t> bytes;
+    rc = database.Serialize(bytes);
+    if (rc != HH_OK) return rc;
+    return FileIo::WriteFileAtomically(file, bytes.data(), bytes.size());
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  }
+}
