@@ -109,7 +109,7 @@ int WriteDemoFile(const CArgParser& parser, const std::string& path, const DemoM
     return s;
   }
   CMemoDatabase db;
-  if (db.Load(path, DB_OPEN_READ_WRITE, password) != DB_OK) {
+  if (db.Load(path, RDB_OPEN_READ_WRITE, password) != RDB_OK) {
     err << parser.CommandPath() << ": cannot open " << path << " again after creating it\n";
     return ExitStatus::CANNOT_OPEN;
   }
@@ -134,7 +134,7 @@ int WriteDemoFile(const CArgParser& parser, const std::string& path, const DemoM
     memo->privateFlag = memos[i].isPrivate ? 1 : 0;
     db.AddRecord(std::move(memo));
   }
-  if (db.Save() != DB_OK) {
+  if (db.Save() != RDB_OK) {
     err << parser.CommandPath() << ": cannot write " << path << "\n";
     return ExitStatus::CANNOT_OPEN;
   }

@@ -36,14 +36,14 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
   close(fd);
   if (!regular) return Fail(err, ExitStatus::CANNOT_OPEN, "cannot open " + path + ": not a file");
 
-  const int mode = forWriting ? DB_OPEN_READ_WRITE : DB_OPEN_READ_ONLY;
+  const int mode = forWriting ? RDB_OPEN_READ_WRITE : RDB_OPEN_READ_ONLY;
   int result = database_.Load(path, mode, nullptr);
-  if (result == DB_BAD_PASSWORD) {
+  if (result == RDB_BAD_PASSWORD) {
     const std::string hint = AnsiToVisible(database_.PasswordHint());
     const std::string prompt =
         "Password for " + path + (hint.empty() ? std::string() : " (hint: " + hint + ")") + ": ";
     const int attempts = passwords.IsInteractive() ? PROMPT_ATTEMPTS : 1;
-    for (int attempt = 1; attempt <= attempts && result == DB_BAD_PASSWORD; ++attempt) {
+    for (int attempt = 1; attempt <= attempts && result == RDB_BAD_PASSWORD; ++attempt) {
       CSecretString password;
       std::string error;
       switch (passwords.Get(prompt, password, error)) {
@@ -57,22 +57,22 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
       }
       result = database_.Load(path, mode, password.c_str());
       password.Clear();
-      if (result == DB_BAD_PASSWORD && attempt < attempts) {
+      if (result == RDB_BAD_PASSWORD && attempt < attempts) {
         err << commandPath_ << ": wrong password, try again\n";
       }
     }
-    if (result == DB_BAD_PASSWORD) {
+    if (result == RDB_BAD_PASSWORD) {
       return Fail(err, ExitStatus::PASSWORD, "wrong password for " + path);
     }
   }
-  if (result != DB_OK) {
+  if (result != RDB_OK) {
     return Fail(err, ExitStatus::DAMAGED, path + " is damaged: it is not a valid memo record file");
   }
   return ExitStatus::OK;
 }
 
 int CMemoFile::Save(std::ostream& err) {
-  if (database_.Save() != DB_OK) {
+  if (database_.Save() != RDB_OK) {
     return Fail(err, ExitStatus::CANNOT_OPEN,
                 "cannot write " + path_ + "; the file was left as it was");
   }
