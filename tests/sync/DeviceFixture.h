@@ -1,0 +1,170 @@
+#pragma once
+// CDeviceFixture: a simulated handheld in a fresh temporary folder, for tests
+// of the HotSync side.  It can hold the memo database (CMemoApp::DB_NAME) with
+// the records and categories a test asks for, written exactly as given (ids,
+// attribute bits, bodies), and attaches itself to the sync library.
+//
+//   CDeviceFixture device({{.id = 5, .text = "milk", .category = 1, .dirty = true}},
+//                         {{.slot = 1, .name = "Shopping", .id = 1}});
+//   ASSERT_EQ(0, device.Status());
+//   ASSERT_EQ(0, device.Attach());          // SyncAttachDevice
+//   ... run the handheld side of a HotSync ...
+//   CPdbFile db;
+//   ASSERT_EQ(0, device.ReadMemoDb(db));    // what the device holds now
+//
+// The destructor detaches the device, turns the sync library's fault switch
+// off and removes the folder.  One fixture at a time: the sync library serves
+// one device.
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "dbfiles/FileLayout.h"
+#include "handheld/Device.h"
+#include "handheld/HandheldResult.h"
+#include "handheld/MemoApp.h"
+#include "handheld/PdbFile.h"
+#include "handheld/PdbLayout.h"
+#include "platform/sync20/SyncLibrary.h"
+
+// One memo record as the test wants it on the device.
+struct FixtureMemo {
+  std::uint32_t id = 0;      // 0: the device gives it a new id
+  std::string text = {};     // stored as the text and one zero byte; empty: no body
+  std::uint8_t category = 0; // ignored for deleted records
+  bool dirty = false;
+  bool deleted = false;
+  bool archived = false;     // only with deleted
+  bool secret = false;
+};
+
+// One category slot of the memo database's category block.
+struct FixtureCategory {
+  std::uint8_t slot = 0;     // 1 to 15 (0 is "Unfiled" already)
+  std::string name = {};
+  std::uint8_t id = 0;
+  bool renamed = false;
+};
+
+class CDeviceFixture {
+ public:
+  static constexpr const char* DB_NAME = CMemoApp::DB_NAME;
+
+  // A device without the memo database.
+  CDeviceFixture() { MakeDevice(); }
+
+  // A device with the memo database holding `memos` in this order and the
+  // categories; `appExtra`, when given, replaces the application-specific
+  // bytes after the 276-byte category block (the digest and hint area).
+  explicit CDeviceFixture(const std::vector<FixtureMemo>& memos,
+                          const std::vector<FixtureCategory>& categories = {},
+                          const std::vector<std::uint8_t>* appExtra = nullptr) {
+    if (MakeDevice() != HandheldResult::HH_OK) return;
+    status_ = MakeMemoDb(memos, categories, appExtra);
+  }
+
+  ~CDeviceFixture() {
+    SyncDetachDevice();
+    SyncFailAfter(-1);
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+
+  CDeviceFixture(const CDeviceFixture&) = delete;
+  CDeviceFixture& operator=(const CDeviceFixture&) = delete;
+
+  // 0 when the device (and database) were made; else a HandheldResult code.
+  int Status() const { return status_; }
+  const std::filesystem::path& Folder() const { return folder_; }
+  CDevice& Device() { return device_; }
+
+  // Attaches the device to the sync library: its status.
+  std::int32_t Attach() const { return SyncAttachDevice(folder_.c_str()); }
+  void Detach() const { SyncDetachDevice(); }
+
+  bool HasMemoDb() const { return device_.HasDatabase(DB_NAME); }
+  // Reads the memo database as the device holds it now.
+  int ReadMemoDb(CPdbFile& out) const { return device_.ReadDatabase(DB_NAME, out); }
+  // Replaces the memo database on the device.
+  int WriteMemoDb(CPdbFile& db) const { return device_.WriteDatabase(db); }
+
+  // The body the fixture stores for a text.
+  static std::vector<std::uint8_t> Body(const std::string& text) {
+    if (text.empty()) return {};
+    std::vector<std::uint8_t> body(text.begin(), text.end());
+    body.push_back(0);
+    return body;
+  }
+
+  // The record attribute byte the fixture stores for a memo.
+  static std::uint8_t Attributes(const FixtureMemo& memo) {
+    using namespace PdbLayout;
+    std::uint8_t bits = memo.secret ? PDB_REC_SECRET : 0;
+    if (memo.dirty) bits |= PDB_REC_DIRTY;
+    if (memo.deleted) {
+      bits |= PDB_REC_DELETED;
+      if (memo.archived) bits |= PDB_REC_ARCHIVED;
+    } else {
+      bits |= static_cast<std::uint8_t>(memo.category & PDB_REC_CATEGORY_MASK);
+    }
+    return bits;
+  }
+
+ private:
+  int MakeDevice() {
+    std::random_device random;
+    root_ = std::filesystem::temp_directory_path() /
+            ("quillet-sync-test-" + std::to_string(random()) + "-" + std::to_string(random()));
+    folder_ = root_ / "device";
+    status_ = CDevice::Init(folder_, "Test User", 1, device_);
+    return status_;
+  }
+
+  int MakeMemoDb(const std::vector<FixtureMemo>& memos, const std::vector<FixtureCategory>& categories,
+                 const std::vector<std::uint8_t>* appExtra) {
+    using namespace HandheldResult;
+    namespace FL = FileLayout;
+    CMemoApp app(device_);
+    int rc = app.Create();
+    if (rc != HH_OK) return rc;
+    CPdbFile db;
+    rc = device_.ReadDatabase(DB_NAME, db);
+    if (rc != HH_OK) return rc;
+    std::vector<std::uint8_t> info = db.AppInfo() ? *db.AppInfo() : std::vector<std::uint8_t>();
+    if (info.size() < FL::CAT_BLOCK_SIZE) info.resize(FL::CAT_BLOCK_SIZE, 0);
+    std::uint16_t renamed = PdbLayout::ReadBE16(info.data() + FL::CAT_RENAMED);
+    for (const FixtureCategory& category : categories) {
+      if (category.slot >= FL::CAT_COUNT || category.name.size() > FL::CAT_NAME_MAX) return HH_ERR_ARGUMENT;
+      std::uint8_t* name = info.data() + FL::CAT_NAMES + category.slot * FL::CAT_NAME_FIELD_SIZE;
+      std::memset(name, 0, FL::CAT_NAME_FIELD_SIZE);
+      std::memcpy(name, category.name.data(), category.name.size());
+      info[FL::CAT_IDS + category.slot] = category.id;
+      if (category.renamed) renamed = static_cast<std::uint16_t>(renamed | (1u << category.slot));
+    }
+    PdbLayout::WriteBE16(info.data() + FL::CAT_RENAMED, renamed);
+    if (appExtra != nullptr) {
+      info.resize(FL::CAT_BLOCK_SIZE);
+      info.insert(info.end(), appExtra->begin(), appExtra->end());
+    }
+    db.SetAppInfo(std::move(info));
+    for (const FixtureMemo& memo : memos) {
+      CPdbRecord record;
+      record.uniqueId = memo.id;
+      record.attributes = Attributes(memo);
+      record.data = Body(memo.text);
+      rc = db.WriteRecord(std::move(record));
+      if (rc != HH_OK) return rc;
+    }
+    return device_.WriteDatabase(db);
+  }
+
+  std::filesystem::path root_;
+  std::filesystem::path folder_;
+  CDevice device_;
+  int status_ = HandheldResult::HH_OK;
+};
