@@ -1,0 +1,69 @@
+#pragma once
+// What the HotSync Manager keeps between HotSyncs, in the registry:
+//
+//   HKEY_CURRENT_USER\Software\Quillet\HotSync
+//     "PcId"        this desktop's id, made once at random, never 0
+//     "LastUser"    the user of the last HotSync
+//   ...\HotSync\Users\<user>
+//     "UserId"      the handheld's user id
+//   ...\HotSync\Users\<user>\Conduits\Quillet
+//     "SyncAction"      the permanent action (sync type; none stored: synchronise)
+//     "NextSyncAction"  the action of the next HotSync only, when one was chosen
+//
+// A backslash in a user name is written as %5C in its key name (and '%' as
+// %25), so that every name is one key.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry/Registry.h"
+
+class CHotSyncSettings {
+ public:
+  static constexpr const char* ROOT_KEY = "HKEY_CURRENT_USER\\Software\\Quillet\\HotSync";
+
+  struct Actions {
+    std::int32_t permanent = 0;          // SyncAction, 0 when none is stored
+    std::optional<std::int32_t> next;    // NextSyncAction
+  };
+
+  explicit CHotSyncSettings(CRegistry registry = CRegistry());
+
+  const std::string& Error() const { return m_registry.Error(); }
+  const CRegistry& Registry() const { return m_registry; }
+
+  // This desktop's id, made (and stored) on first use.  0 when the registry
+  // cannot be written.
+  std::uint32_t PcId();
+
+  // Records a HotSync user (and makes it the last user).
+  bool RememberUser(const std::string& user, std::uint32_t userId);
+  std::vector<std::string> Users();
+  // The user a command means when none is named: the last user, else the
+  // only user; "" when that is not clear.
+  std::string DefaultUser();
+  // The user's handheld id; 0 when not known.
+  std::uint32_t UserId(const std::string& user);
+
+  Actions GetActions(const std::string& user);
+  // Stores an action: permanent (and the next-only one dropped) or for the
+  // next HotSync only.
+  bool SetAction(const std::string& user, std::int32_t syncType, bool permanent);
+  // Drops the next-only action after the HotSync it was meant for.
+  bool ConsumeNextAction(const std::string& user);
+
+  // Key of a user, and of the user's Quillet conduit settings.
+  static std::string UserKey(const std::string& user);
+  static std::string ConduitKey(const std::string& user);
+  static std::string EscapeKeyName(const std::string& name);
+  static std::string UnescapeKeyName(const std::string& name);
+
+ private:
+  bool Change(const std::function<bool(CRegistry&)>& change);
+  bool Read();
+
+  CRegistry m_registry;
+};

@@ -1,0 +1,482 @@
+// The registry file: parsing, writing and the key and value operations.
+
+#include "platform/registry/Registry.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <sstream>
+#include <utility>
+
+namespace {
+
+constexpr const char* MAGIC = "QUILLET REGISTRY 1";
+
+std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return c - 'A' + 10;
+}
+
+void AppendHexByte(std::string& out, unsigned char byte) {
+  static const char digits[] = "0123456789abcdef";
+  out += digits[byte >> 4];
+  out += digits[byte & 0x0F];
+}
+
+// A quoted text with the escapes of the file.
+std::string Quote(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '"': out += "\\\""; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          out += "\\x";
+          AppendHexByte(out, byte);
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+// Reads a quoted text starting at text[pos] == '"'; pos ends after the closing
+// quote.  False when the text is not properly quoted.
+bool Unquote(std::string_view text, std::size_t& pos, std::string& out) {
+  if (pos >= text.size() || text[pos] != '"') return false;
+  out.clear();
+  for (++pos; pos < text.size(); ++pos) {
+    char c = text[pos];
+    if (c == '"') {
+      ++pos;
+      return true;
+    }
+    if (c != '\\') {
+      out += c;
+      continue;
+    }
+    if (++pos >= text.size()) return false;
+    switch (text[pos]) {
+      case '\\': out += '\\'; break;
+      case '"': out += '"'; break;
+      case 'n': out += '\n'; break;
+      case 'r': out += '\r'; break;
+      case 't': out += '\t'; break;
+      case 'x':
+        if (pos + 2 >= text.size() || !IsHex(text[pos + 1]) || !IsHex(text[pos + 2])) return false;
+        out += static_cast<char>(HexValue(text[pos + 1]) * 16 + HexValue(text[pos + 2]));
+        pos += 2;
+        break;
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+// Writes `bytes` to `path` through a temporary file in the same folder.
+bool WriteCrashSafe(const std::filesystem::path& path, const std::string& bytes, std::string& error) {
+  std::error_code ec;
+  std::filesystem::path folder = path.parent_path();
+  if (!folder.empty()) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+      error = "cannot create " + folder.string() + ": " + ec.message();
+      return false;
+    }
+  }
+  mode_t mode = 0600;
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+
+  std::string pattern = path.string() + ".XXXXXX";
+  int fd = ::mkstemp(pattern.data());
+  if (fd < 0) {
+    error = "cannot create a file in " + folder.string() + ": " + std::strerror(errno);
+    return false;
+  }
+  bool ok = true;
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false; else done += static_cast<std::size_t>(n);
+  }
+  if (ok && ::fchmod(fd, mode) != 0) ok = false;
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(pattern.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) {
+    error = "cannot write " + path.string() + ": " + std::strerror(errno);
+    ::unlink(pattern.c_str());
+    return false;
+  }
+  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::filesystem::path CRegistry::DefaultPath() {
+  std::string own = EnvOrEmpty("QUILLET_CONFIG_HOME");
+  if (!own.empty()) return std::filesystem::path(own) / FILE_NAME;
+  std::string config = EnvOrEmpty("XDG_CONFIG_HOME");
+  if (config.empty()) {
+    std::string home = EnvOrEmpty("HOME");
+    config = (std::filesystem::path(home.empty() ? "." : home) / ".config").string();
+  }
+  return std::filesystem::path(config) / "quillet" / FILE_NAME;
+}
+
+CRegistry::CRegistry(std::filesystem::path file) : m_file(std::move(file)) {}
+
+std::string CRegistry::Fold(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string CRegistry::Normalize(std::string_view key) {
+  std::string out;
+  for (char c : key) {
+    if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
+    out += c;
+  }
+  while (!out.empty() && out.back() == '\\') out.pop_back();
+  return out;
+}
+
+bool CRegistry::ValidPath(std::string_view key) {
+  std::string path = Normalize(key);
+  if (path.empty() || Fold(path).rfind("hkey_", 0) != 0) return false;
+  for (char c : path) {
+    if (c == '\n' || c == '\r' || c == '\0') return false;
+  }
+  return true;
+}
+
+bool CRegistry::KeyExists(std::string_view key) const {
+  return m_keys.count(Fold(Normalize(key))) != 0;
+}
+
+int CRegistry::CreateKey(std::string_view key) {
+  if (!ValidPath(key)) return REG_ERR_ARGUMENT;
+  std::string path = Normalize(key);
+  try {
+    // Every key above it exists as well.
+    for (std::size_t end = path.find('\\'); ; end = path.find('\\', end + 1)) {
+      std::string part = end == std::string::npos ? path : path.substr(0, end);
+      auto [it, added] = m_keys.try_emplace(Fold(part));
+      if (added) it->second.path = part;
+      if (end == std::string::npos) break;
+    }
+  } catch (const std::bad_alloc&) {
+    return REG_ERR_IO;
+  }
+  return REG_OK;
+}
+
+int CRegistry::DeleteKey(std::string_view key) {
+  std::string folded = Fold(Normalize(key));
+  auto it = m_keys.find(folded);
+  if (it == m_keys.end()) return REG_ERR_NOT_FOUND;
+  std::string below = folded + '\\';
+  for (it = m_keys.begin(); it != m_keys.end();) {
+    if (it->first == folded || it->first.rfind(below, 0) == 0) {
+      it = m_keys.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return REG_OK;
+}
+
+std::vector<std::string> CRegistry::SubKeys(std::string_view key) const {
+  std::vector<std::string> names;
+  std::string below = Fold(Normalize(key)) + '\\';
+  for (const auto& [folded, entry] : m_keys) {
+    if (folded.rfind(below, 0) != 0) continue;
+    if (folded.find('\\', below.size()) != std::string::npos) continue;
+    names.push_back(entry.path.substr(below.size()));
+  }
+  return names;
+}
+
+std::vector<std::string> CRegistry::ValueNames(std::string_view key) const {
+  std::vector<std::string> names;
+  auto it = m_keys.find(Fold(Normalize(key)));
+  if (it == m_keys.end()) return names;
+  for (const auto& [folded, value] : it->second.values) names.push_back(value.name);
+  return names;
+}
+
+int CRegistry::Set(std::string_view key, std::string_view name, ValueType type, std::string data) {
+  int result = CreateKey(key);
+  if (result != REG_OK) return result;
+  try {
+    Value& value = m_keys[Fold(Normalize(key))].values[Fold(name)];
+    value.name = name;
+    value.type = type;
+    value.data = std::move(data);
+  } catch (const std::bad_alloc&) {
+    return REG_ERR_IO;
+  }
+  return REG_OK;
+}
+
+const CRegistry::Value* CRegistry::Find(std::string_view key, std::string_view name) const {
+  auto it = m_keys.find(Fold(Normalize(key)));
+  if (it == m_keys.end()) return nullptr;
+  auto value = it->second.values.find(Fold(name));
+  return value == it->second.values.end() ? nullptr : &value->second;
+}
+
+int CRegistry::SetString(std::string_view key, std::string_view name, std::string_view value) {
+  return Set(key, name, TYPE_STRING, std::string(value));
+}
+
+int CRegistry::SetDword(std::string_view key, std::string_view name, std::uint32_t value) {
+  std::string data(4, '\0');
+  for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  return Set(key, name, TYPE_DWORD, std::move(data));
+}
+
+int CRegistry::SetBinary(std::string_view key, std::string_view name, std::string_view bytes) {
+  return Set(key, name, TYPE_BINARY, std::string(bytes));
+}
+
+int CRegistry::GetString(std::string_view key, std::string_view name, std::string& value) const {
+  const Value* found = Find(key, name);
+  if (found == nullptr) return REG_ERR_NOT_FOUND;
+  if (found->type != TYPE_STRING) return REG_ERR_TYPE;
+  value = found->data;
+  return REG_OK;
+}
+
+int CRegistry::GetDword(std::string_view key, std::string_view name, std::uint32_t& value) const {
+  const Value* found = Find(key, name);
+  if (found == nullptr) return REG_ERR_NOT_FOUND;
+  if (found->type != TYPE_DWORD || found->data.size() != 4) return REG_ERR_TYPE;
+  value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(found->data[i]);
+  return REG_OK;
+}
+
+int CRegistry::GetBinary(std::string_view key, std::string_view name, std::string& bytes) const {
+  const Value* found = Find(key, name);
+  if (found == nullptr) return REG_ERR_NOT_FOUND;
+  if (found->type != TYPE_BINARY) return REG_ERR_TYPE;
+  bytes = found->data;
+  return REG_OK;
+}
+
+int CRegistry::DeleteValue(std::string_view key, std::string_view name) {
+  auto it = m_keys.find(Fold(Normalize(key)));
+  if (it == m_keys.end() || it->second.values.erase(Fold(name)) == 0) return REG_ERR_NOT_FOUND;
+  return REG_OK;
+}
+
+int CRegistry::ValueTypeOf(std::string_view key, std::string_view name) const {
+  const Value* found = Find(key, name);
+  return found == nullptr ? 0 : found->type;
+}
+
+std::string CRegistry::Serialize() const {
+  std::string out = MAGIC;
+  out += '\n';
+  for (const auto& [folded, key] : m_keys) {
+    out += "\n[" + key.path + "]\n";
+    for (const auto& [foldedName, value] : key.values) {
+      out += value.name.empty() ? std::string("@") : Quote(value.name);
+      out += '=';
+      switch (value.type) {
+        case TYPE_STRING:
+          out += Quote(value.data);
+          break;
+        case TYPE_DWORD: {
+          std::uint32_t number = 0;
+          for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value.data[i]);
+          char text[16];
+          std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(number));
+          out += "dword:";
+          out += text;
+          break;
+        }
+        case TYPE_BINARY:
+          out += "hex:";
+          for (std::size_t i = 0; i < value.data.size(); ++i) {
+            if (i > 0) out += ',';
+            AppendHexByte(out, static_cast<unsigned char>(value.data[i]));
+          }
+          break;
+      }
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+int CRegistry::Parse(std::string_view text) {
+  std::map<std::string, Key> keys;
+  std::swap(keys, m_keys);
+  auto fail = [&](std::size_t lineNumber, const char* what) {
+    m_keys = std::move(keys);
+    m_error = m_file.string() + ":" + std::to_string(lineNumber) + ": " + what;
+    return REG_ERR_DAMAGED;
+  };
+  try {
+    std::size_t lineNumber = 0;
+    std::size_t pos = 0;
+    bool sawMagic = false;
+    std::string current;
+    while (pos < text.size()) {
+      std::size_t end = text.find('\n', pos);
+      if (end == std::string_view::npos) end = text.size();
+      std::string_view line = text.substr(pos, end - pos);
+      pos = end + 1;
+      ++lineNumber;
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (line.empty() || line[0] == ';') continue;
+      if (!sawMagic) {
+        if (line != MAGIC) return fail(lineNumber, "not a registry file");
+        sawMagic = true;
+        continue;
+      }
+      if (line[0] == '[') {
+        if (line.back() != ']') return fail(lineNumber, "key line without ']'");
+        std::string_view path = line.substr(1, line.size() - 2);
+        if (CreateKey(path) != REG_OK) return fail(lineNumber, "bad key path");
+        current = std::string(path);
+        continue;
+      }
+      if (current.empty()) return fail(lineNumber, "value outside a key");
+      std::string name;
+      std::size_t at = 0;
+      if (line[0] == '@') {
+        at = 1;
+      } else if (!Unquote(line, at, name)) {
+        return fail(lineNumber, "bad value name");
+      }
+      if (at >= line.size() || line[at] != '=') return fail(lineNumber, "'=' missing");
+      std::string_view data = line.substr(at + 1);
+      if (!data.empty() && data[0] == '"') {
+        std::string value;
+        std::size_t from = 0;
+        if (!Unquote(data, from, value) || from != data.size()) return fail(lineNumber, "bad text value");
+        SetString(current, name, value);
+      } else if (data.rfind("dword:", 0) == 0) {
+        std::string_view digits = data.substr(6);
+        if (digits.size() != 8) return fail(lineNumber, "bad dword value");
+        std::uint32_t number = 0;
+        for (char c : digits) {
+          if (!IsHex(c)) return fail(lineNumber, "bad dword value");
+          number = number * 16 + static_cast<std::uint32_t>(HexValue(c));
+        }
+        SetDword(current, name, number);
+      } else if (data.rfind("hex:", 0) == 0) {
+        std::string_view digits = data.substr(4);
+        std::string bytes;
+        for (std::size_t i = 0; i < digits.size(); i += 3) {
+          if (i + 1 >= digits.size() || !IsHex(digits[i]) || !IsHex(digits[i + 1]) ||
+              (i + 2 < digits.size() && digits[i + 2] != ',')) {
+            return fail(lineNumber, "bad hex value");
+          }
+          bytes += static_cast<char>(HexValue(digits[i]) * 16 + HexValue(digits[i + 1]));
+        }
+        SetBinary(current, name, bytes);
+      } else {
+        return fail(lineNumber, "unknown value type");
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    m_keys = std::move(keys);
+    m_error = "out of memory";
+    return REG_ERR_IO;
+  }
+  return REG_OK;
+}
+
+int CRegistry::Load() {
+  m_error.clear();
+  std::ifstream in(m_file, std::ios::binary);
+  if (!in) {
+    std::error_code ec;
+    if (!std::filesystem::exists(m_file, ec) && !ec) {
+      m_keys.clear();
+      return REG_OK;
+    }
+    m_error = "cannot read " + m_file.string();
+    return REG_ERR_IO;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) {
+    m_error = "cannot read " + m_file.string();
+    return REG_ERR_IO;
+  }
+  return Parse(text.str());
+}
+
+int CRegistry::Save() {
+  m_error.clear();
+  try {
+    return WriteCrashSafe(m_file, Serialize(), m_error) ? REG_OK : REG_ERR_IO;
+  } catch (const std::bad_alloc&) {
+    m_error = "out of memory";
+    return REG_ERR_IO;
+  }
+}
+
+int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
+  std::error_code ec;
+  if (!m_file.parent_path().empty()) std::filesystem::create_directories(m_file.parent_path(), ec);
+  std::string lockPath = m_file.string() + ".lock";
+  int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lock < 0) {
+    m_error = "cannot open " + lockPath + ": " + std::strerror(errno);
+    return REG_ERR_IO;
+  }
+  int result;
+  while ((result = ::flock(lock, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (result != 0) {
+    m_error = "cannot lock " + lockPath + ": " + std::strerror(errno);
+    ::close(lock);
+    return REG_ERR_IO;
+  }
+  result = Load();
+  if (result == REG_OK && change(*this)) result = Save();
+  ::close(lock);  // releases the lock
+  return result;
+}

@@ -1,0 +1,180 @@
+// The registry file: values of every type survive a write and a read, names
+// compare without case, keys delete with everything below them, damaged
+// files are refused and never overwritten, and the file lands crash-safely.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "hosts/TestFolder.h"
+#include "platform/registry/Registry.h"
+
+namespace {
+
+constexpr const char* KEY = "HKEY_CURRENT_USER\\Software\\Brindle Works\\QuilletExt";
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(RegistryTest, ValuesOfEveryTypeSurviveAWriteAndARead) {
+  CTestFolder folder;
+  CRegistry registry(folder / "sub" / "registry.ini");
+  ASSERT_EQ(registry.Load(), CRegistry::REG_OK) << "a missing file is an empty registry";
+  const std::string awkward = std::string("quote \" back \\ line\nend tab\t nul\x01 sjis \x83\x81\x83\x82", 37);
+  const std::string bytes("\x00\xff\x10", 3);
+  EXPECT_EQ(registry.SetString(KEY, "InstallPath", awkward), CRegistry::REG_OK);
+  EXPECT_EQ(registry.SetDword(KEY, "Tab", 0xFFFFFFFEu), CRegistry::REG_OK);
+  EXPECT_EQ(registry.SetBinary(KEY, "Heading", bytes), CRegistry::REG_OK);
+  EXPECT_EQ(registry.SetBinary(KEY, "Empty", ""), CRegistry::REG_OK);
+  EXPECT_EQ(registry.SetString(KEY, "", "default"), CRegistry::REG_OK);
+  EXPECT_EQ(registry.SetString(KEY, "name \"with\" = sign", "x"), CRegistry::REG_OK);
+  ASSERT_EQ(registry.Save(), CRegistry::REG_OK) << registry.Error();
+
+  CRegistry again(folder / "sub" / "registry.ini");
+  ASSERT_EQ(again.Load(), CRegistry::REG_OK) << again.Error();
+  std::string text;
+  std::uint32_t number = 0;
+  EXPECT_EQ(again.GetString(KEY, "InstallPath", text), CRegistry::REG_OK);
+  EXPECT_EQ(text, awkward);
+  EXPECT_EQ(again.GetDword(KEY, "tab", number), CRegistry::REG_OK) << "names compare without case";
+  EXPECT_EQ(number, 0xFFFFFFFEu);
+  EXPECT_EQ(again.GetBinary(KEY, "Heading", text), CRegistry::REG_OK);
+  EXPECT_EQ(text, bytes);
+  EXPECT_EQ(again.GetBinary(KEY, "Empty", text), CRegistry::REG_OK);
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(again.GetString(KEY, "", text), CRegistry::REG_OK);
+  EXPECT_EQ(text, "default");
+  EXPECT_EQ(again.GetString(KEY, "name \"with\" = sign", text), CRegistry::REG_OK);
+  EXPECT_EQ(again.Serialize(), registry.Serialize());
+  // Wrong type and missing values.
+  EXPECT_EQ(again.GetDword(KEY, "InstallPath", number), CRegistry::REG_ERR_TYPE);
+  EXPECT_EQ(again.GetString(KEY, "Nothing", text), CRegistry::REG_ERR_NOT_FOUND);
+  EXPECT_EQ(again.GetString("HKEY_CURRENT_USER\\Nowhere", "Tab", text), CRegistry::REG_ERR_NOT_FOUND);
+}
+
+TEST(RegistryTest, KeysNestAndDeleteWithEverythingBelow) {
+  CRegistry registry("/nonexistent/registry.ini");
+  EXPECT_EQ(registry.SetDword("HKEY_CLASSES_ROOT\\CLSID\\{A}\\InprocServer32", "", 1), CRegistry::REG_OK);
+  EXPECT_EQ(registry.SetDword("HKEY_CLASSES_ROOT\\CLSID\\{B}", "x", 2), CRegistry::REG_OK);
+  EXPECT_EQ(registry.SetDword("HKEY_CLASSES_ROOT\\CLSIDX", "y", 3), CRegistry::REG_OK);
+  EXPECT_TRUE(registry.KeyExists("hkey_classes_root\\clsid"));
+  EXPECT_TRUE(registry.KeyExists("HKEY_CLASSES_ROOT\\CLSID\\{A}\\"));
+  EXPECT_EQ(registry.SubKeys("HKEY_CLASSES_ROOT\\CLSID"), (std::vector<std::string>{"{A}", "{B}"}));
+  EXPECT_EQ(registry.DeleteKey("HKEY_CLASSES_ROOT\\clsid"), CRegistry::REG_OK);
+  EXPECT_FALSE(registry.KeyExists("HKEY_CLASSES_ROOT\\CLSID\\{A}\\InprocServer32"));
+  EXPECT_TRUE(registry.KeyExists("HKEY_CLASSES_ROOT\\CLSIDX")) << "a key with a longer name is not below";
+  EXPECT_EQ(registry.DeleteKey("HKEY_CLASSES_ROOT\\CLSID"), CRegistry::REG_ERR_NOT_FOUND);
+  EXPECT_EQ(registry.DeleteValue("HKEY_CLASSES_ROOT\\CLSIDX", "Y"), CRegistry::REG_OK);
+  EXPECT_EQ(registry.DeleteValue("HKEY_CLASSES_ROOT\\CLSIDX", "y"), CRegistry::REG_ERR_NOT_FOUND);
+  // Every path starts with a hive.
+  EXPECT_EQ(registry.SetDword("Software\\Quillet", "x", 1), CRegistry::REG_ERR_ARGUMENT);
+  EXPECT_EQ(registry.SetDword("", "x", 1), CRegistry::REG_ERR_ARGUMENT);
+  EXPECT_EQ(registry.SetDword("HKEY_CURRENT_USER\\a\nb", "x", 1), CRegistry::REG_ERR_ARGUMENT);
+}
+
+TEST(RegistryTest, ADamagedFileIsRefusedAndKeptAsItIs) {
+  CTestFolder folder;
+  const std::filesystem::path file = folder / "registry.ini";
+  const std::vector<std::string> damaged = {
+      "not a registry\n",
+      "QUILLET REGISTRY 1\n\"x\"=dword:00000001\n",
+      "QUILLET REGISTRY 1\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n",
+      "QUILLET REGISTRY 1\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:1,2\n",
+      "QUILLET REGISTRY 1\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"open\n",
+      "QUILLET REGISTRY 1\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"bad \\q escape\"\n",
+      "QUILLET REGISTRY 1\n[HKEY_CURRENT_USER\\A]\n\"x\"=float:1\n",
+      "QUILLET REGISTRY 1\n[NotAHive\\A]\n",
+  };
+  for (const std::string& text : damaged) {
+    WriteFile(file, text);
+    CRegistry registry(file);
+    EXPECT_EQ(registry.Load(), CRegistry::REG_ERR_DAMAGED) << text;
+    EXPECT_FALSE(registry.Error().empty());
+    int result = registry.Update([](CRegistry& r) { return r.SetDword("HKEY_CURRENT_USER\\B", "y", 2) == 0; });
+    EXPECT_EQ(result, CRegistry::REG_ERR_DAMAGED);
+    EXPECT_EQ(ReadFile(file), text) << "never overwritten";
+  }
+  // Comments, blank lines and CRLF line ends are fine.
+  WriteFile(file, "; comment\r\nQUILLET REGISTRY 1\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n@=\"v\"\r\n");
+  CRegistry registry(file);
+  ASSERT_EQ(registry.Load(), CRegistry::REG_OK) << registry.Error();
+  std::string value;
+  EXPECT_EQ(registry.GetString("HKEY_CURRENT_USER\\A", "", value), CRegistry::REG_OK);
+  EXPECT_EQ(value, "v");
+}
+
+TEST(RegistryTest, SavingKeepsPermissionsAndLeavesNoTemporaryFile) {
+  CTestFolder folder;
+  const std::filesystem::path file = folder / "registry.ini";
+  CRegistry registry(file);
+  ASSERT_EQ(registry.SetDword(KEY, "Tab", 1), CRegistry::REG_OK);
+  ASSERT_EQ(registry.Save(), CRegistry::REG_OK);
+  struct stat info {};
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "a new registry is private to its user";
+  ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+  ASSERT_EQ(registry.SetDword(KEY, "Tab", 2), CRegistry::REG_OK);
+  ASSERT_EQ(registry.Save(), CRegistry::REG_OK);
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"registry.ini"});
+}
+
+TEST(RegistryTest, ConcurrentUpdatesLoseNothing) {
+  CTestFolder folder;
+  const std::filesystem::path file = folder / "registry.ini";
+  constexpr int THREADS = 4;
+  constexpr int ROUNDS = 25;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < THREADS; ++t) {
+    threads.emplace_back([&file, t] {
+      for (int i = 0; i < ROUNDS; ++i) {
+        CRegistry registry(file);
+        registry.Update([&](CRegistry& r) {
+          std::uint32_t count = 0;
+          r.GetDword(KEY, "Count", count);
+          r.SetDword(KEY, "Count", count + 1);
+          return r.SetDword(KEY, "T" + std::to_string(t), static_cast<std::uint32_t>(i)) == 0;
+        });
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  CRegistry registry(file);
+  ASSERT_EQ(registry.Load(), CRegistry::REG_OK);
+  std::uint32_t count = 0;
+  EXPECT_EQ(registry.GetDword(KEY, "Count", count), CRegistry::REG_OK);
+  EXPECT_EQ(count, static_cast<std::uint32_t>(THREADS * ROUNDS));
+}
+
+TEST(RegistryTest, DefaultPathFollowsTheEnvironment) {
+  const char* savedOwn = getenv("QUILLET_CONFIG_HOME");
+  const char* savedXdg = getenv("XDG_CONFIG_HOME");
+  std::string own = savedOwn != nullptr ? savedOwn : "";
+  std::string xdg = savedXdg != nullptr ? savedXdg : "";
+  setenv("QUILLET_CONFIG_HOME", "/q/config", 1);
+  EXPECT_EQ(CRegistry::DefaultPath(), std::filesystem::path("/q/config/registry.ini"));
+  unsetenv("QUILLET_CONFIG_HOME");
+  setenv("XDG_CONFIG_HOME", "/x/config", 1);
+  EXPECT_EQ(CRegistry::DefaultPath(), std::filesystem::path("/x/config/quillet/registry.ini"));
+  if (savedOwn != nullptr) setenv("QUILLET_CONFIG_HOME", own.c_str(), 1);
+  if (savedXdg != nullptr) setenv("XDG_CONFIG_HOME", xdg.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
