@@ -1,0 +1,196 @@
+#pragma once
+// CSyncTestWorld: everything one HotSync of the tests needs, on real files: a
+// simulated handheld (CDeviceFixture), the user's HotSync folder beside it
+// with a desktop record file written field by field, the sync properties
+// OpenConduit would pass, and readers for what both sides and the archives
+// hold afterwards.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "DeviceFixture.h"
+#include "dbfiles/FileLayout.h"
+#include "dbfiles/RecordFileBytes.h"
+#include "handheld/PdbFile.h"
+#include "platform/hslog20/HsLog.h"
+#include "sync/SyncProperties.h"
+
+// One memo of the desktop record file.
+struct DesktopMemo {
+  std::uint32_t id = 0;
+  std::string text;             // stored as the text and one zero byte
+  std::uint32_t category = 0;
+  std::uint16_t attributes = 0; // FileLayout::REC_ATTR_* bits
+};
+
+// A record as a test sees it on either side or in an archive.
+struct SeenRecord {
+  std::uint32_t id = 0;
+  std::string text;
+  std::uint32_t category = 0;
+  bool deleted = false;
+  bool archived = false;
+  bool operator==(const SeenRecord&) const = default;
+};
+
+class CSyncTestWorld {
+ public:
+  static constexpr const char* FILE_NAME = "record.dat";
+
+  explicit CSyncTestWorld(const std::vector<FixtureMemo>& memos = {},
+                          const std::vector<FixtureCategory>& categories = {},
+                          const std::vector<std::uint8_t>* appExtra = nullptr, bool withDatabase = true)
+      : device_(withDatabase ? new CDeviceFixture(memos, categories, appExtra) : new CDeviceFixture()) {
+    std::filesystem::create_directories(Folder());
+    LogReset();
+  }
+
+  CDeviceFixture& Device() { return *device_; }
+  std::filesystem::path Folder() const { return device_->Folder().parent_path() / "HotSync"; }
+  std::filesystem::path DesktopPath() const { return Folder() / FILE_NAME; }
+  std::filesystem::path BackupPath() const { return Folder() / "record.BAK"; }
+  std::filesystem::path ArchivePath(const std::string& name) const { return Folder() / (name + ".ARC"); }
+
+  // Sync properties for the memo database with this sync type.
+  SyncProperties Properties(std::int32_t syncType, std::int32_t firstSync = 0) const {
+    SyncProperties p{};
+    p.syncType = syncType;
+    std::string folder = Folder().string();
+    std::strncpy(p.directory, folder.c_str(), sizeof(p.directory) - 1);
+    std::strncpy(p.localFileName, FILE_NAME, sizeof(p.localFileName) - 1);
+    p.databaseNames[0] = CMemoApp::DB_NAME;
+    p.databaseCount = 1;
+    p.creator = CMemoApp::DB_CREATOR;
+    p.type = CMemoApp::DB_TYPE;
+    p.firstSync = firstSync;
+    return p;
+  }
+
+  // The 276-byte category block: "Unfiled" in slot 0 and the given slots.
+  static std::vector<std::uint8_t> CategoryBlock(const std::vector<FixtureCategory>& categories) {
+    namespace FL = FileLayout;
+    std::vector<std::uint8_t> block(FL::CAT_BLOCK_SIZE, 0);
+    std::uint16_t renamed = 0;
+    auto put = [&](std::uint8_t slot, const std::string& name, std::uint8_t id, bool isRenamed) {
+      std::memcpy(block.data() + FL::CAT_NAMES + slot * FL::CAT_NAME_FIELD_SIZE, name.data(),
+                  std::min(name.size(), FL::CAT_NAME_MAX));
+      block[FL::CAT_IDS + slot] = id;
+      if (isRenamed) renamed = static_cast<std::uint16_t>(renamed | (1u << slot));
+    };
+    put(0, "Unfiled", 0, false);
+    for (const FixtureCategory& c : categories) put(c.slot, c.name, c.id, c.renamed);
+    block[0] = static_cast<std::uint8_t>(renamed >> 8);
+    block[1] = static_cast<std::uint8_t>(renamed);
+    return block;
+  }
+
+  // Writes the desktop record file with these memos, categories and
+  // application-specific bytes.
+  void WriteDesktop(const std::vector<DesktopMemo>& memos, const std::vector<FixtureCategory>& categories = {},
+                    const std::vector<std::uint8_t>& appExtra = {}) const {
+    testfile::File f;
+    testfile::Header h;
+    h.name = CMemoApp::DB_NAME;
+    h.creator = CMemoApp::DB_CREATOR;
+    h.type = CMemoApp::DB_TYPE;
+    f.header = h;
+    testfile::Block app;
+    app.data = CategoryBlock(categories);
+    app.data.insert(app.data.end(), appExtra.begin(), appExtra.end());
+    app.capacity = app.length = static_cast<std::uint32_t>(app.data.size());
+    app.name = CMemoApp::DB_NAME;
+    f.appInfo = app;
+    for (const DesktopMemo& m : memos) {
+      testfile::Record r;
+      r.id = m.id;
+      r.attributes = m.attributes;
+      r.category = m.category;
+      r.data = CDeviceFixture::Body(m.text);
+      f.records.push_back(r);
+    }
+    testfile::WriteAll(DesktopPath(), testfile::Build(testfile::Consistent(f)));
+  }
+
+  // The records of a desktop-layout file (desktop, archive or backup), in file
+  // order; false when the file is missing or cannot be parsed.
+  static bool ReadRecords(const std::filesystem::path& path, std::vector<SeenRecord>& out,
+                          testfile::File* whole = nullptr) {
+    out.clear();
+    if (!std::filesystem::exists(path)) return false;
+    testfile::File f;
+    if (!testfile::Parse(testfile::ReadAll(path), f)) return false;
+    for (const testfile::Record& r : f.records) {
+      SeenRecord s;
+      s.id = r.id;
+      s.text = Text(r.data);
+      s.category = r.category;
+      s.deleted = (r.attributes & FileLayout::REC_ATTR_DELETED) != 0;
+      s.archived = (r.attributes & FileLayout::REC_ATTR_ARCHIVED) != 0;
+      out.push_back(s);
+    }
+    if (whole != nullptr) *whole = f;
+    return true;
+  }
+
+  bool ReadDesktop(std::vector<SeenRecord>& out, testfile::File* whole = nullptr) const {
+    return ReadRecords(DesktopPath(), out, whole);
+  }
+
+  // The memo database's records in index order; false without the database.
+  bool ReadHandheld(std::vector<SeenRecord>& out, CPdbFile* whole = nullptr) {
+    out.clear();
+    CPdbFile db;
+    if (device_->ReadMemoDb(db) != 0) return false;
+    for (std::size_t i = 0; i < db.RecordCount(); ++i) {
+      const CPdbRecord* r = db.RecordAt(i);
+      SeenRecord s;
+      s.id = r->uniqueId;
+      s.text = Text(r->data);
+      s.category = r->Category();
+      s.deleted = r->IsDeleted();
+      s.archived = r->IsArchived();
+      out.push_back(s);
+    }
+    if (whole != nullptr) *whole = db;
+    return true;
+  }
+
+  // Texts of the records of a file, sorted.
+  static std::vector<std::string> Texts(const std::vector<SeenRecord>& records) {
+    std::vector<std::string> texts;
+    for (const SeenRecord& r : records) texts.push_back(r.text);
+    std::sort(texts.begin(), texts.end());
+    return texts;
+  }
+
+  static const SeenRecord* FindId(const std::vector<SeenRecord>& records, std::uint32_t id) {
+    for (const SeenRecord& r : records) {
+      if (r.id == id) return &r;
+    }
+    return nullptr;
+  }
+
+  // Log entries of this HotSync with an activity code.
+  static std::vector<std::string> LogTexts(std::int32_t activity) {
+    std::vector<std::string> texts;
+    for (const HsLogEntry& e : LogEntries()) {
+      if (e.activity == activity) texts.push_back(e.text);
+    }
+    return texts;
+  }
+
+  static std::string Text(const std::vector<std::uint8_t>& body) {
+    std::string s(body.begin(), body.end());
+    std::size_t nul = s.find('\0');
+    return nul == std::string::npos ? s : s.substr(0, nul);
+  }
+
+ private:
+  std::unique_ptr<CDeviceFixture> device_;
+};
