@@ -1,0 +1,532 @@
+// Opening, loading and storing the desktop record file, checked byte by byte
+// with the independent reader of RecordFileBytes.h.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "RecordFileBytes.h"
+#include "conduit/ConduitStrings.h"
+#include "conduit/ResultCodes.h"
+#include "conduit/SyncLog.h"
+#include "dbfiles/DesktopDb.h"
+#include "dbfiles/FileLayout.h"
+#include "dbfiles/SyncType.h"
+#include "platform/hslog20/HsLog.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace FL = FileLayout;
+using namespace testfile;
+
+CSyncRecord MakeRecord(std::int32_t id, std::int32_t category, const std::string& body) {
+  CSyncRecord r;
+  r.SetId(id);
+  r.SetCategory(category);
+  r.SetBody(static_cast<std::int32_t>(body.size()), body.data());
+  return r;
+}
+
+// A desktop manager whose file operations can be made to fail.
+class CFaultyDesktopDb : public CDesktopDb {
+ public:
+  using CDesktopDb::CDesktopDb;
+  std::int32_t WriteBytes(const std::uint8_t* buffer, std::uint32_t n) override {
+    ++writes;
+    if (writes == failWrite) return DB_ERR_WRITE_FAILED;
+    return CDesktopDb::WriteBytes(buffer, n);
+  }
+  std::int32_t ReadUpTo(std::uint8_t* buffer, std::uint32_t n, std::uint32_t& got) override {
+    ++reads;
+    if (reads == failRead) {
+      got = 0;
+      return DB_ERR_READ_FAILED;
+    }
+    return CDesktopDb::ReadUpTo(buffer, n, got);
+  }
+  bool SyncHandle(int fd) override { return !failSync && CDesktopDb::SyncHandle(fd); }
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
+    return !failRename && CDesktopDb::ReplaceFile(from, to);
+  }
+  int writes = 0, failWrite = -1, reads = 0, failRead = -1;
+  bool failSync = false, failRename = false;
+};
+
+class DesktopFile : public ::testing::Test {
+ protected:
+  void SetUp() override { LogReset(); }
+  void TearDown() override { LogReset(); }
+
+  fs::path File() const { return folder.path / "record.dat"; }
+  std::string Dir() const { return folder.path.string(); }
+
+  // A file with both blocks, three records (flags set) and trailing bytes.
+  testfile::File Sample() const {
+    testfile::File f;
+    Header h;
+    h.name = "MemoDB";
+    h.version = 2;
+    h.creator = 0x6D656D6F;
+    h.type = 0x44415441;
+    h.flags = 0x8;
+    h.modificationDate = 11;
+    h.modificationNumber = 12;
+    h.creationDate = 13;
+    h.backupDate = 14;
+    f.header = h;
+    Block app;
+    app.name = "MemoDB";
+    app.data.assign(FL::CAT_BLOCK_SIZE + 40, 0);
+    std::memcpy(&app.data[FL::CAT_NAMES], "Unfiled", 7);
+    std::memcpy(&app.data[FL::CAT_NAMES + FL::CAT_NAME_FIELD_SIZE], "Work", 4);
+    app.data[FL::CAT_IDS + 1] = 5;
+    for (std::size_t i = FL::CAT_BLOCK_SIZE; i < app.data.size(); ++i) app.data[i] = static_cast<std::uint8_t>(i);
+    app.capacity = app.length = static_cast<std::uint32_t>(app.data.size());
+    app.reserved = 0x01020304;
+    f.appInfo = app;
+    Block sort;
+    sort.name = "MemoDB";
+    sort.data = {9, 8, 7};
+    sort.capacity = sort.length = 3;
+    f.sortInfo = sort;
+    Record a;
+    a.id = 101;
+    a.category = 1;
+    a.attributes = 0x01 | 0x10;
+    a.data = Text("first memo");
+    Record b;
+    b.id = 102;
+    b.attributes = 0x08;
+    b.data = {};
+    Record c;
+    c.id = 103;
+    c.category = 1;
+    c.attributes = 0x02 | 0x04;
+    c.data = Text("third");
+    f.records = {a, b, c};
+    f.trailing = {0xEE, 0xEE, 0xEE};
+    return Consistent(f);
+  }
+
+  TempFolder folder;
+  CSyncLog log{ConduitResources()};
+};
+
+TEST_F(DesktopFile, OpenPerSyncType) {
+  {
+    CDesktopDb fast(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(fast.Open(), DB_ERR_DESKTOP_FILE_MISSING);
+    CDesktopDb slow(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::SLOW);
+    EXPECT_EQ(slow.Open(), DB_ERR_DESKTOP_FILE_MISSING);
+    CDesktopDb overwrite(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::DESKTOP_OVERWRITES);
+    EXPECT_EQ(overwrite.Open(), DB_ERR_OPEN_FAILED);
+    CDesktopDb nothing(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::DO_NOTHING);
+    EXPECT_EQ(nothing.Open(), DB_OK);
+    EXPECT_FALSE(nothing.IsFileOpen());
+    CDesktopDb bad(&log, 3, "MemoDB", "record.dat", Dir().c_str(), 8);
+    EXPECT_EQ(bad.Open(), DB_ERR_BAD_SYNC_TYPE);
+    CDesktopDb negative(&log, 3, "MemoDB", "record.dat", Dir().c_str(), -1);
+    EXPECT_EQ(negative.Open(), DB_ERR_BAD_SYNC_TYPE);
+  }
+  EXPECT_FALSE(fs::exists(File()));
+
+  // Handheld overwrites desktop creates a missing file.
+  CDesktopDb create(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::HANDHELD_OVERWRITES);
+  ASSERT_EQ(create.Open(), DB_OK);
+  EXPECT_TRUE(create.IsDirty());
+  EXPECT_TRUE(fs::exists(File()));
+  create.Close(0);
+
+  // A path that exists but cannot be read as a file is not "missing": the
+  // HotSync must not go on to overwrite it.
+  fs::remove(File());
+  fs::create_directory(File());
+  CDesktopDb blocked(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  EXPECT_EQ(blocked.Open(), DB_ERR_OPEN_FAILED);
+  EXPECT_EQ(blocked.Load(), DB_ERR_FILE_NOT_OPEN);
+}
+
+TEST_F(DesktopFile, OpeningToOverwriteKeepsTheOldFileUntilTheStore) {
+  Bytes original = Build(Sample());
+  WriteAll(File(), original);
+  {
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::HANDHELD_OVERWRITES);
+    ASSERT_EQ(db.Open(), DB_OK);
+    ASSERT_EQ(db.Load(), DB_OK);
+    EXPECT_EQ(db.RecordCount(), 0);
+    EXPECT_EQ(ReadAll(File()), original);  // a HotSync that stops here loses nothing
+  }
+  EXPECT_EQ(ReadAll(File()), original);
+}
+
+TEST_F(DesktopFile, LoadsEveryFieldAndStoresItBack) {
+  WriteAll(File(), Build(Sample()));
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::SLOW);
+  ASSERT_EQ(db.Open(), DB_OK);
+  ASSERT_EQ(db.Load(), DB_OK);
+  EXPECT_FALSE(db.IsFileOpen());
+  EXPECT_FALSE(db.IsDirty());
+  ASSERT_EQ(db.RecordCount(), 3);
+  const CSyncRecord* a = db.RecordAt(0);
+  EXPECT_EQ(a->GetId(), 101);
+  EXPECT_EQ(a->GetCategory(), 1);
+  EXPECT_TRUE(a->IsModified());
+  EXPECT_EQ(a->GetPrivate(), 1);
+  EXPECT_TRUE(a->IsPending());  // slow HotSync
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(a->Body()), 10), "first memo");
+  EXPECT_TRUE(db.RecordAt(1)->IsNew());
+  EXPECT_EQ(db.RecordAt(1)->GetLength(), 0);
+  EXPECT_TRUE(db.RecordAt(2)->IsDeleted());
+  EXPECT_TRUE(db.RecordAt(2)->IsArchived());
+  EXPECT_EQ(db.Load(), DB_OK);  // later loads do nothing
+  EXPECT_EQ(db.RecordCount(), 3);
+
+  ASSERT_EQ(db.LoadCategories(), DB_OK);
+  ASSERT_NE(db.CategoryTable(), nullptr);
+  EXPECT_STREQ(db.CategoryTable()->GetByIndex(1)->GetName(), "Work");
+  EXPECT_EQ(db.AppInfoExtraSize(), 40u);
+
+  ASSERT_EQ(db.Store(), DB_OK);
+  testfile::File stored;
+  ASSERT_TRUE(Parse(ReadAll(File()), stored));
+  testfile::File expected = Sample();
+  // Attribute words are written clear, the private bit included, and the
+  // trailing bytes are gone.
+  for (Record& r : expected.records) r.attributes = 0;
+  expected.trailing.clear();
+  EXPECT_EQ(Build(stored), Build(expected));
+  EXPECT_TRUE(stored.trailing.empty());
+  EXPECT_TRUE(LogEntries().empty());
+}
+
+TEST_F(DesktopFile, StoreWritesWhatTheManagerHolds) {
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::HANDHELD_OVERWRITES);
+  ASSERT_EQ(db.Open(), DB_OK);
+  ASSERT_EQ(db.SetDbInfo("MemoDB", 0x18, 0x44415441, 0x6D656D6F, 7, 100, 200, 300, 400), DB_OK);
+  CSyncRecord r1 = MakeRecord(5, 2, "abc"), r2 = MakeRecord(6, 0, ""), r3 = MakeRecord(7, 15, "zz");
+  r1.SetModified(true);
+  r1.SetPrivate(true);
+  for (CSyncRecord* r : {&r1, &r2, &r3}) ASSERT_EQ(db.AddRecord(*r), DB_OK);
+  CSyncRecord drop = MakeRecord(6, 0, "");
+  ASSERT_EQ(db.DeleteRecord(drop), DB_OK);  // a hole in the table is not written
+  DbBlockInfo sort;
+  std::uint8_t sortData[5] = {1, 2, 3, 4, 5};
+  sort.data = sortData;
+  sort.dataLength = 5;
+  std::strcpy(sort.name, "MemoDB");
+  ASSERT_EQ(db.SetSortInfo(sort), DB_OK);
+  ASSERT_EQ(db.Store(), DB_OK);
+
+  testfile::File f;
+  ASSERT_TRUE(Parse(ReadAll(File()), f));
+  ASSERT_TRUE(f.header.has_value());
+  EXPECT_EQ(f.header->size, 84u);
+  EXPECT_EQ(f.header->kind, 1);
+  EXPECT_EQ(f.header->name, "MemoDB");
+  EXPECT_EQ(f.header->version, 7u);
+  EXPECT_EQ(f.header->creator, 0x6D656D6Fu);
+  EXPECT_EQ(f.header->type, 0x44415441u);
+  EXPECT_EQ(f.header->flags, 0x18);
+  EXPECT_EQ(f.header->modificationNumber, 100u);
+  EXPECT_EQ(f.header->creationDate, 200u);
+  EXPECT_EQ(f.header->modificationDate, 300u);
+  EXPECT_EQ(f.header->backupDate, 400u);
+  EXPECT_EQ(f.header->recordCount, 2u);
+  EXPECT_EQ(f.header->appInfoSize, 0u);
+  EXPECT_EQ(f.header->sortInfoSize, 61u);
+  ASSERT_TRUE(f.sortInfo.has_value());
+  EXPECT_EQ(f.sortInfo->data, Bytes({1, 2, 3, 4, 5}));
+  EXPECT_EQ(f.sortInfo->capacity, 5u);
+  EXPECT_EQ(f.sortInfo->length, 5u);
+  EXPECT_EQ(f.sortInfo->kind, 0x1002);
+  EXPECT_EQ(f.sortInfo->dataOffset, 56u);
+  ASSERT_EQ(f.records.size(), 2u);
+  EXPECT_EQ(f.records[0].id, 5u);
+  EXPECT_EQ(f.records[0].category, 2u);
+  EXPECT_EQ(f.records[0].attributes, 0);
+  EXPECT_EQ(f.records[0].kind, 0x1002u);
+  EXPECT_EQ(f.records[0].dataOffset, 40u);
+  EXPECT_EQ(f.records[0].lengthField, 3u);
+  EXPECT_EQ(f.records[0].data, Text("abc"));
+  EXPECT_EQ(f.records[1].id, 7u);
+  EXPECT_EQ(f.records[1].category, 15u);
+  EXPECT_TRUE(f.trailing.empty());
+  EXPECT_EQ(Build(f).size(), ReadAll(File()).size());
+
+  // The conversion can also carry the flags into the attribute word.
+  EXPECT_FALSE(r1.IsModified());  // AddRecord reset the caller's record
+  r1.SetModified(true);
+  std::uint8_t buffer[64] = {};
+  FL::WriteU32(buffer + FL::REC_TOTAL_SIZE, sizeof(buffer));
+  ASSERT_EQ(db.RecordToFileRecord(r1, buffer, sizeof(buffer), true), DB_OK);
+  EXPECT_EQ(FL::ReadU16(buffer + FL::REC_ATTRIBUTES), FL::REC_ATTR_MODIFIED | FL::REC_ATTR_PRIVATE);
+  FL::WriteU32(buffer + FL::REC_TOTAL_SIZE, 42);  // room for 2 bytes of data only
+  EXPECT_EQ(db.RecordToFileRecord(r1, buffer, sizeof(buffer), false), DB_ERR_BUFFER_TOO_SMALL);
+}
+
+TEST_F(DesktopFile, EmptyFileRoundTripStaysEmpty) {
+  WriteAll(File(), {});
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  ASSERT_EQ(db.Open(), DB_OK);
+  ASSERT_EQ(db.Load(), DB_OK);
+  EXPECT_TRUE(db.HeaderBytes().empty());
+  EXPECT_EQ(db.RecordCount(), 0);
+  db.SetDirty(true);  // even a forced write of a database without header
+  ASSERT_EQ(db.Store(), DB_OK);
+  EXPECT_EQ(fs::file_size(File()), 0u);
+
+  // An empty database with a header is exactly 84 bytes.
+  CDesktopDb headerOnly(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::HANDHELD_OVERWRITES);
+  ASSERT_EQ(headerOnly.Open(), DB_OK);
+  ASSERT_EQ(headerOnly.SetDbInfo("X", 0, 0, 0, 0, 0, 0, 0, 0), DB_OK);
+  ASSERT_EQ(headerOnly.Store(), DB_OK);
+  EXPECT_EQ(fs::file_size(File()), 84u);
+}
+
+TEST_F(DesktopFile, SyncTypesThatDoNotWriteLeaveTheFile) {
+  Bytes original = Build(Sample());
+  for (std::int32_t type : {SyncType::DESKTOP_OVERWRITES_4, SyncType::DESKTOP_OVERWRITES_7, SyncType::DO_NOTHING}) {
+    WriteAll(File(), original);
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), type);
+    ASSERT_EQ(db.Open(), DB_OK);
+    ASSERT_EQ(db.Load(), DB_OK);
+    CSyncRecord r = MakeRecord(900, 0, "added");
+    ASSERT_EQ(db.AddRecord(r), DB_OK);
+    ASSERT_EQ(db.Store(), DB_OK);
+    EXPECT_EQ(ReadAll(File()), original) << "sync type " << type;
+  }
+  // Type 4 reads the file (3, 4 and 7 load it).
+  CDesktopDb four(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::DESKTOP_OVERWRITES_4);
+  ASSERT_EQ(four.Open(), DB_OK);
+  ASSERT_EQ(four.Load(), DB_OK);
+  EXPECT_EQ(four.RecordCount(), 3);
+}
+
+TEST_F(DesktopFile, CleanManagerDoesNotTouchTheFile) {
+  WriteAll(File(), Build(Sample()));
+  struct stat before {};
+  ASSERT_EQ(::stat(File().c_str(), &before), 0);
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  ASSERT_EQ(db.Open(), DB_OK);
+  ASSERT_EQ(db.Load(), DB_OK);
+  // The records carry flags, so Store's status reset makes the manager dirty;
+  // call StoreFile on the clean manager instead.
+  ASSERT_EQ(db.StoreFile(), DB_OK);
+  struct stat after {};
+  ASSERT_EQ(::stat(File().c_str(), &after), 0);
+  EXPECT_EQ(before.st_ino, after.st_ino);
+  EXPECT_EQ(ReadAll(File()), Build(Sample()));
+}
+
+TEST_F(DesktopFile, StoreKeepsThePermissionsOfTheFileItReplaces) {
+  WriteAll(File(), Build(Sample()));
+  fs::permissions(File(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::SLOW);
+  ASSERT_EQ(db.Open(), DB_OK);
+  ASSERT_EQ(db.Load(), DB_OK);
+  ASSERT_EQ(db.Store(), DB_OK);
+  EXPECT_EQ(fs::status(File()).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"});
+}
+
+TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
+  const Bytes original = Build(Sample());
+  // Header, two blocks, three records plus one added: seven writes.
+  const int writesPerStore = 7;
+  for (int failAt = 1; failAt <= writesPerStore + 2; ++failAt) {
+    WriteAll(File(), original);
+    LogReset();
+    CFaultyDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    ASSERT_EQ(db.Open(), DB_OK);
+    ASSERT_EQ(db.Load(), DB_OK);
+    CSyncRecord r = MakeRecord(500, 0, "new memo");
+    ASSERT_EQ(db.AddRecord(r), DB_OK);
+    if (failAt <= writesPerStore) db.failWrite = failAt;
+    if (failAt == writesPerStore + 1) db.failSync = true;
+    if (failAt == writesPerStore + 2) db.failRename = true;
+    EXPECT_EQ(db.Store(), DB_ERR_WRITE_FAILED) << "step " << failAt;
+    if (failAt <= writesPerStore) {
+      EXPECT_EQ(db.writes, failAt);
+    }
+    EXPECT_EQ(ReadAll(File()), original) << "step " << failAt;
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"}) << "step " << failAt;
+    std::vector<HsLogEntry> entries = LogEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries[0].text.find("Could not save the local database. Error Code 1120"), std::string::npos);
+    EXPECT_EQ(entries[0].activity, CSyncLog::ACT_PC_FAILED);
+  }
+  // With nothing failing, the same store goes through.
+  CFaultyDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  ASSERT_EQ(db.Open(), DB_OK);
+  ASSERT_EQ(db.Load(), DB_OK);
+  CSyncRecord r = MakeRecord(500, 0, "new memo");
+  ASSERT_EQ(db.AddRecord(r), DB_OK);
+  ASSERT_EQ(db.Store(), DB_OK);
+  EXPECT_EQ(db.writes, writesPerStore);
+  testfile::File f;
+  ASSERT_TRUE(Parse(ReadAll(File()), f));
+  ASSERT_EQ(f.records.size(), 4u);
+  EXPECT_EQ(f.records[3].data, Text("new memo"));
+}
+
+TEST_F(DesktopFile, RecordTooLargeToStoreIsRefusedAndLogged) {
+  const Bytes original = Build(Sample());
+  WriteAll(File(), original);
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  ASSERT_EQ(db.Open(), DB_OK);
+  ASSERT_EQ(db.Load(), DB_OK);
+  std::string huge(65520 - 40 + 1, 'x');
+  CSyncRecord big = MakeRecord(77, 0, huge);
+  ASSERT_EQ(db.AddRecord(big), DB_OK);
+  EXPECT_EQ(db.Store(), DB_ERR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(ReadAll(File()), original);
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"});
+  std::vector<HsLogEntry> entries = LogEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_NE(entries[0].text.find("Error Code 1101"), std::string::npos);
+
+  // The largest record that fits is written and read back whole.
+  CSyncRecord fits = MakeRecord(77, 0, std::string(65520 - 40, 'y'));
+  ASSERT_EQ(db.ModifyRecord(fits), DB_OK);
+  ASSERT_EQ(db.Store(), DB_OK);
+  CDesktopDb again(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  ASSERT_EQ(again.Open(), DB_OK);
+  ASSERT_EQ(again.Load(), DB_OK);
+  ASSERT_EQ(again.RecordCount(), 4);
+  EXPECT_EQ(again.RecordAt(3)->GetLength(), 65520 - 40);
+}
+
+// Loads `bytes` as a fast HotSync would and returns LoadFile's result.
+std::int32_t LoadBytes(const fs::path& file, const Bytes& bytes, CDesktopDb& db) {
+  WriteAll(file, bytes);
+  std::int32_t rc = db.OpenFile(CDesktopDb::OPEN_READ);
+  if (rc != DB_OK) return rc;
+  rc = db.LoadFile();
+  EXPECT_FALSE(db.IsFileOpen());  // closed in every outcome
+  return rc;
+}
+
+TEST_F(DesktopFile, EveryLoadFailureKeepsWhatWasRead) {
+  CDesktopDb noPath;
+  EXPECT_EQ(noPath.LoadFile(), DB_ERR_NO_FILE_NAME);
+  CDesktopDb notOpen(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  EXPECT_EQ(notOpen.LoadFile(), DB_ERR_FILE_NOT_OPEN);
+  CDesktopDb fastMissing(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  EXPECT_EQ(fastMissing.Load(), DB_ERR_DESKTOP_FILE_MISSING);
+
+  const Bytes whole = Build(Sample());
+  const std::size_t headerEnd = 84, appEnd = headerEnd + 56 + 316, sortEnd = appEnd + 56 + 3;
+  const std::size_t rec1End = sortEnd + 50, rec2End = rec1End + 40;
+  auto prefix = [&](std::size_t n) { return Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)); };
+  {
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(LoadBytes(File(), prefix(50), db), DB_ERR_BAD_HEADER);
+    EXPECT_TRUE(db.HeaderBytes().empty());
+  }
+  {
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(LoadBytes(File(), prefix(headerEnd + 100), db), DB_ERR_BAD_APP_INFO);
+    EXPECT_EQ(db.HeaderBytes().size(), 84u);
+    EXPECT_TRUE(db.AppInfoBytes().empty());
+  }
+  {
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(LoadBytes(File(), prefix(appEnd + 1), db), DB_ERR_BAD_SORT_INFO);
+    EXPECT_EQ(db.AppInfoBytes().size(), 372u);
+  }
+  {
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(LoadBytes(File(), prefix(rec2End + 20), db), DB_ERR_BAD_RECORD_HEADER);
+    EXPECT_EQ(db.RecordCount(), 2);
+    EXPECT_EQ(db.SortInfoBytes().size(), 59u);
+  }
+  {
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(LoadBytes(File(), prefix(rec2End + 40), db), DB_ERR_END_OF_FILE);
+    EXPECT_EQ(db.RecordCount(), 2);
+  }
+  {
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(LoadBytes(File(), prefix(rec2End + 42), db), DB_ERR_SHORT_READ);
+    EXPECT_EQ(db.RecordCount(), 2);
+  }
+  {
+    // The header counts 3 records, the file holds 2.
+    testfile::File f = Sample();
+    f.records.pop_back();
+    f.trailing.clear();
+    f.header->recordCount = 3;
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(LoadBytes(File(), Build(f), db), DB_ERR_BAD_RECORD_HEADER);
+    EXPECT_EQ(db.RecordCount(), 2);
+  }
+  {
+    // An operating-system read failure on the third record's data.
+    CFaultyDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    // Reads: header, 2 blocks, record 1 header and data, record 2 header (no
+    // data), record 3 header, record 3 data.
+    db.failRead = 8;
+    EXPECT_EQ(LoadBytes(File(), whole, db), DB_ERR_READ_FAILED);
+    EXPECT_EQ(db.RecordCount(), 2);
+  }
+}
+
+TEST_F(DesktopFile, RecordSizesOutsideTheRecordBufferAreRefused) {
+  for (std::uint32_t size : {0u, 39u, 65521u, 0xFFFFFFFFu}) {
+    testfile::File f = Sample();
+    f.trailing.clear();
+    f.records[1].size = size;
+    // Data to read past a too-large size: the loader must not read it.
+    f.trailing.assign(70000, 0x41);
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(LoadBytes(File(), Build(f), db), DB_ERR_BAD_RECORD_HEADER) << size;
+    EXPECT_EQ(db.RecordCount(), 1) << size;
+  }
+}
+
+TEST_F(DesktopFile, DataLengthComesFromTheTotalSize) {
+  testfile::File f;
+  Record odd;
+  odd.id = 1;
+  odd.data = Text("12345");
+  odd.lengthField = 999;  // disagrees with the total size
+  Record empty;
+  empty.id = 2;
+  empty.lengthField = 7;
+  f.records = {odd, empty};
+  f = Consistent(f);
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+  ASSERT_EQ(LoadBytes(File(), Build(f), db), DB_OK);
+  EXPECT_EQ(db.RecordAt(0)->GetLength(), 5);
+  EXPECT_EQ(db.RecordAt(1)->GetLength(), 0);
+  db.SetDirty(true);
+  db.SetSyncType(SyncType::HANDHELD_OVERWRITES);
+  ASSERT_EQ(db.StoreFile(), DB_OK);
+  testfile::File stored;
+  ASSERT_TRUE(Parse(ReadAll(File()), stored));
+  ASSERT_EQ(stored.records.size(), 2u);
+  EXPECT_EQ(stored.records[0].lengthField, 5u);
+  EXPECT_EQ(stored.records[1].size, 40u);
+  EXPECT_EQ(stored.records[1].lengthField, 0u);
+}
+
+TEST_F(DesktopFile, PathRules) {
+  EXPECT_EQ(CDesktopDb::BuildPath("/home/u", "record.dat"), "/home/u/record.dat");
+  EXPECT_EQ(CDesktopDb::BuildPath("/home/u/", "record.dat"), "/home/u/record.dat");
+  EXPECT_EQ(CDesktopDb::BuildPath("C:\\Palm\\User\\", "record.dat"), "C:\\Palm\\User\\record.dat");
+  EXPECT_EQ(CDesktopDb::BuildPath("/home/u", ""), "/home/u/QuilletDB.DAT");
+  EXPECT_EQ(CDesktopDb::BuildPath(nullptr, "record.dat"), "record.dat");
+  EXPECT_EQ(CDesktopDb::BuildPath("", nullptr), "");
+  // A folder whose name ends in a double-byte character with trail byte 0x5C
+  // still gets its separator.
+  EXPECT_EQ(CDesktopDb::BuildPath("/home/\x95\x5C", "record.dat"), "/home/\x95\x5C/record.dat");
+  CDesktopDb none;
+  EXPECT_EQ(none.Path(), "");
+  EXPECT_EQ(none.SyncType(), SyncType::DO_NOTHING);
+}
+
+}  // namespace

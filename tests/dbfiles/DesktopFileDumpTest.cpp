@@ -1,0 +1,284 @@
+// `quillet dump`'s JSON, checked against files built independently.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "RecordFileBytes.h"
+#include "dbfiles/DesktopFileDump.h"
+
+namespace {
+
+using namespace testfile;
+
+// A small JSON reader: objects keep their key order.
+struct Json {
+  enum Kind { NUL, NUMBER, STRING, OBJECT, ARRAY } kind = NUL;
+  std::uint64_t number = 0;
+  std::string text;
+  std::vector<std::pair<std::string, Json>> members;
+  std::vector<Json> items;
+
+  const Json& operator[](const std::string& key) const {
+    for (const auto& m : members) {
+      if (m.first == key) return m.second;
+    }
+    static const Json missing;
+    ADD_FAILURE() << "no key " << key;
+    return missing;
+  }
+  std::vector<std::string> Keys() const {
+    std::vector<std::string> keys;
+    for (const auto& m : members) keys.push_back(m.first);
+    return keys;
+  }
+};
+
+class JsonParser {
+ public:
+  explicit JsonParser(const std::string& s) : s_(s) {}
+  bool Parse(Json& out) {
+    if (!Value(out)) return false;
+    Space();
+    return pos_ == s_.size();
+  }
+
+ private:
+  void Space() {
+    while (pos_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[pos_]))) ++pos_;
+  }
+  bool Eat(char c) {
+    Space();
+    if (pos_ < s_.size() && s_[pos_] == c) {
+      ++pos_;
+      return true;
+    }
+    return false;
+  }
+  bool String(std::string& out) {
+    if (!Eat('"')) return false;
+    while (pos_ < s_.size() && s_[pos_] != '"') {
+      if (s_[pos_] == '\\') return false;  // the dump never needs escapes
+      out.push_back(s_[pos_++]);
+    }
+    return Eat('"');
+  }
+  bool Value(Json& v) {
+    Space();
+    if (pos_ >= s_.size()) return false;
+    char c = s_[pos_];
+    if (c == 'n') {
+      if (s_.compare(pos_, 4, "null") != 0) return false;
+      pos_ += 4;
+      v.kind = Json::NUL;
+      return true;
+    }
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      v.kind = Json::NUMBER;
+      while (pos_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_]))) {
+        v.number = v.number * 10 + static_cast<std::uint64_t>(s_[pos_++] - '0');
+      }
+      return true;
+    }
+    if (c == '"') {
+      v.kind = Json::STRING;
+      return String(v.text);
+    }
+    if (c == '{') {
+      ++pos_;
+      v.kind = Json::OBJECT;
+      if (Eat('}')) return true;
+      do {
+        std::pair<std::string, Json> m;
+        if (!String(m.first) || !Eat(':') || !Value(m.second)) return false;
+        v.members.push_back(std::move(m));
+      } while (Eat(','));
+      return Eat('}');
+    }
+    if (c == '[') {
+      ++pos_;
+      v.kind = Json::ARRAY;
+      if (Eat(']')) return true;
+      do {
+        Json item;
+        if (!Value(item)) return false;
+        v.items.push_back(std::move(item));
+      } while (Eat(','));
+      return Eat(']');
+    }
+    return false;
+  }
+  const std::string& s_;
+  std::size_t pos_ = 0;
+};
+
+std::string Hex(const Bytes& b) {
+  static const char digits[] = "0123456789abcdef";
+  std::string s;
+  for (std::uint8_t c : b) {
+    s.push_back(digits[c >> 4]);
+    s.push_back(digits[c & 15]);
+  }
+  return s;
+}
+
+std::string HexText(const std::string& s) { return Hex(Bytes(s.begin(), s.end())); }
+
+struct DumpResult {
+  int status;
+  std::string out, err;
+  Json json;
+};
+
+DumpResult Dump(const std::filesystem::path& p) {
+  std::ostringstream out, err;
+  DumpResult r;
+  r.status = DumpDesktopFile(p.string(), out, err);
+  r.out = out.str();
+  r.err = err.str();
+  if (r.status == 0) {
+    JsonParser parser(r.out);
+    EXPECT_TRUE(parser.Parse(r.json)) << r.out;
+  }
+  return r;
+}
+
+void ExpectBlock(const Json& j, const Block& b) {
+  ASSERT_EQ(j.kind, Json::OBJECT);
+  EXPECT_EQ(j.Keys(), (std::vector<std::string>{"size", "kind", "dataOffset", "name", "capacity", "length",
+                                                "reserved", "data"}));
+  EXPECT_EQ(j["size"].number, 56 + b.data.size());
+  EXPECT_EQ(j["kind"].number, b.kind);
+  EXPECT_EQ(j["dataOffset"].number, b.dataOffset);
+  EXPECT_EQ(j["name"].text, HexText(b.name));
+  EXPECT_EQ(j["capacity"].number, b.capacity);
+  EXPECT_EQ(j["length"].number, b.length);
+  EXPECT_EQ(j["reserved"].number, b.reserved);
+  EXPECT_EQ(j["data"].text, Hex(Bytes(b.data.begin(), b.data.begin() + b.capacity)));
+}
+
+TEST(DesktopFileDump, ShowsTheContainerAsLoaded) {
+  TempFolder folder;
+  File f;
+  Header h;
+  h.name = "Memo\x95\x5C";  // bytes, not text: shown as hex
+  h.version = 3;
+  h.creator = 0x6D656D6F;
+  h.type = 0x44415441;
+  h.flags = 0x8008;
+  h.modificationDate = 0xFFFFFFF0;
+  h.modificationNumber = 42;
+  h.creationDate = 7;
+  h.backupDate = 8;
+  f.header = h;
+  Block app;
+  app.name = "MemoDB";
+  app.data.assign(300, 0xAB);
+  app.capacity = 300;
+  app.length = 280;
+  app.reserved = 77;
+  f.appInfo = app;
+  Block sort;
+  sort.name = "S";
+  sort.data = {0, 1, 2};
+  sort.capacity = 3;
+  sort.length = 1;
+  f.sortInfo = sort;
+  Record a;
+  a.id = 0xFFFFFFFE;
+  a.attributes = 0x1F;
+  a.category = 15;
+  a.data = Text("memo body");
+  a.lengthField = 1234;  // not what the loader uses
+  Record empty;  // exactly 40 bytes
+  empty.id = 9;
+  f.records = {a, empty};
+  f = Consistent(f);
+  f.trailing = Text("trailing bytes belong to no record");
+  WriteAll(folder.path / "record.dat", Build(f));
+
+  DumpResult r = Dump(folder.path / "record.dat");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.err.empty());
+  const Json& j = r.json;
+  EXPECT_EQ(j.Keys(), (std::vector<std::string>{"header", "appInfo", "sortInfo", "records"}));
+  const Json& hj = j["header"];
+  EXPECT_EQ(hj.Keys(), (std::vector<std::string>{"size", "kind", "name", "version", "creator", "type", "flags",
+                                                 "modificationDate", "modificationNumber", "creationDate",
+                                                 "backupDate", "recordCount", "appInfoSize", "sortInfoSize"}));
+  EXPECT_EQ(hj["size"].number, 84u);
+  EXPECT_EQ(hj["kind"].number, 1u);
+  EXPECT_EQ(hj["name"].text, "4d656d6f955c");
+  EXPECT_EQ(hj["version"].number, 3u);
+  EXPECT_EQ(hj["creator"].number, 0x6D656D6Fu);
+  EXPECT_EQ(hj["type"].number, 0x44415441u);
+  EXPECT_EQ(hj["flags"].number, 0x8008u);
+  EXPECT_EQ(hj["modificationDate"].number, 0xFFFFFFF0u);
+  EXPECT_EQ(hj["modificationNumber"].number, 42u);
+  EXPECT_EQ(hj["creationDate"].number, 7u);
+  EXPECT_EQ(hj["backupDate"].number, 8u);
+  EXPECT_EQ(hj["recordCount"].number, 2u);
+  EXPECT_EQ(hj["appInfoSize"].number, 356u);
+  EXPECT_EQ(hj["sortInfoSize"].number, 59u);
+  ExpectBlock(j["appInfo"], app);
+  ExpectBlock(j["sortInfo"], sort);
+  const Json& records = j["records"];
+  ASSERT_EQ(records.kind, Json::ARRAY);
+  ASSERT_EQ(records.items.size(), 2u);
+  const Json& r0 = records.items[0];
+  EXPECT_EQ(r0.Keys(), (std::vector<std::string>{"size", "kind", "id", "attributes", "category", "length", "data"}));
+  EXPECT_EQ(r0["size"].number, 49u);
+  EXPECT_EQ(r0["kind"].number, 0x1002u);
+  EXPECT_EQ(r0["id"].number, 0xFFFFFFFEu);
+  EXPECT_EQ(r0["attributes"].number, 0x1Fu);
+  EXPECT_EQ(r0["category"].number, 15u);
+  EXPECT_EQ(r0["length"].number, 9u);
+  EXPECT_EQ(r0["data"].text, HexText("memo body"));
+  const Json& r1 = records.items[1];
+  EXPECT_EQ(r1["size"].number, 40u);
+  EXPECT_EQ(r1["length"].number, 0u);
+  EXPECT_EQ(r1["data"].text, "");
+}
+
+TEST(DesktopFileDump, EmptyHeaderOnlyMissingAndDamagedFiles) {
+  TempFolder folder;
+  WriteAll(folder.path / "empty.dat", {});
+  DumpResult empty = Dump(folder.path / "empty.dat");
+  ASSERT_EQ(empty.status, 0);
+  EXPECT_EQ(empty.json.Keys(), (std::vector<std::string>{"header", "appInfo", "sortInfo", "records"}));
+  EXPECT_EQ(empty.json["header"].kind, Json::NUL);
+  EXPECT_EQ(empty.json["appInfo"].kind, Json::NUL);
+  EXPECT_EQ(empty.json["sortInfo"].kind, Json::NUL);
+  EXPECT_EQ(empty.json["records"].kind, Json::ARRAY);
+  EXPECT_TRUE(empty.json["records"].items.empty());
+
+  WriteAll(folder.path / "header.dat", Build(Consistent(File{})));
+  DumpResult headerOnly = Dump(folder.path / "header.dat");
+  ASSERT_EQ(headerOnly.status, 0);
+  EXPECT_EQ(headerOnly.json["header"]["recordCount"].number, 0u);
+  EXPECT_EQ(headerOnly.json["appInfo"].kind, Json::NUL);
+
+  DumpResult missing = Dump(folder.path / "nothing.dat");
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_TRUE(missing.out.empty());
+  EXPECT_NE(missing.err.find("nothing.dat"), std::string::npos);
+
+  File damaged;
+  Record r;
+  r.id = 1;
+  damaged.records = {r, r};
+  damaged = Consistent(damaged);
+  damaged.header->recordCount = 3;
+  WriteAll(folder.path / "damaged.ARC", Build(damaged));
+  DumpResult bad = Dump(folder.path / "damaged.ARC");
+  EXPECT_EQ(bad.status, 5);
+  EXPECT_TRUE(bad.out.empty());
+  EXPECT_NE(bad.err.find("DB_ERR_BAD_RECORD_HEADER"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("0x111F"), std::string::npos) << bad.err;
+}
+
+}  // namespace
