@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "dbfiles/FileLayout.h"
+#include "platform/files/AtomicFileWriter.h"
 #include "store/Blowfish.h"
 #include "store/Md5.h"
 #include "store/MemoDatabase.h"
@@ -147,19 +148,14 @@ void ForEachRecord(const std::vector<std::uint8_t>& file, Fn fn) {
 }
 
 
-// Writes bytes to a temporary file beside the target, fsyncs and renames it.
+// Replaces the target with the bytes through the same crash-safe writer as
+// the memo database's save.
 void WriteReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  const std::string temp = path + ".baseline";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (put <= 0) std::abort();
-    done += static_cast<std::size_t>(put);
+  CAtomicFileWriter out;
+  if (out.Begin(path, CAtomicFileWriter::Options{}) != Files::FILE_OK ||
+      out.Write(bytes.data(), bytes.size()) != Files::FILE_OK || out.Commit() != Files::FILE_OK) {
+    std::abort();
   }
-  ::fsync(fd);
-  ::close(fd);
-  if (::rename(temp.c_str(), path.c_str()) != 0) std::abort();
 }
 
 

@@ -5,10 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <string_view>
 
@@ -18,6 +16,8 @@
 #include "dbfiles/FileBlock.h"
 #include "dbfiles/FileLayout.h"
 #include "dbfiles/SyncType.h"
+#include "platform/files/AtomicFileWriter.h"
+#include "platform/files/FileSystem.h"
 #include "platform/text/Mbcs.h"
 
 namespace FL = FileLayout;
@@ -41,61 +41,24 @@ bool EndsWithSeparator(std::string_view path) {
   return FindLastFolderSeparator(path) == path.size() - 1;
 }
 
-// The folder of a path, "." when it has none.
-std::string FolderOf(const std::string& path) {
-  std::filesystem::path parent = std::filesystem::path(path).parent_path();
-  return parent.empty() ? std::string(".") : parent.string();
-}
-
-// Creates a new, unique temporary file beside `target` for writing.  Returns
-// the descriptor (or -1) and the name in `tempPath`.
-int CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
-  static std::atomic<unsigned> counter{0};
-  std::filesystem::path targetPath(target);
-  std::string folder = FolderOf(target);
-  std::string base = targetPath.filename().string();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = folder + "/." + base + "." + std::to_string(::getpid()) + "." +
-                       std::to_string(counter.fetch_add(1)) + ".tmp";
-    int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      // The replacement keeps the permissions of the file it replaces.
-      struct stat st;
-      if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        (void)::fchmod(fd, st.st_mode & 07777);
-      }
-      tempPath = name;
-      return fd;
-    }
-    if (errno != EEXIST) return -1;
-  }
-  return -1;
-}
-
-// Flushes a folder's entries (the rename) to the disk; best effort, the file
-// itself is already whole.
-void SyncFolder(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  (void)::fsync(fd);
-  ::close(fd);
-}
-
-bool WriteAll(int fd, const std::uint8_t* buffer, std::size_t n) {
-  while (n > 0) {
-    ssize_t written = ::write(fd, buffer, n);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) return false;
-    buffer += written;
-    n -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 }  // namespace
+
+// The shared crash-safe writer, with its flush and rename going through this
+// manager's own file operations (SyncHandle, ReplaceFile), which a test can
+// make fail.
+class CDesktopDb::CReplacementWriter : public CAtomicFileWriter {
+ public:
+  explicit CReplacementWriter(CDesktopDb& owner) : owner_(owner) {}
+
+ protected:
+  bool SyncData(int fd) override { return owner_.SyncHandle(fd); }
+  bool RenameOver(const std::string& temporary, const std::string& target) override {
+    return owner_.ReplaceFile(temporary, target);
+  }
+
+ private:
+  CDesktopDb& owner_;
+};
 
 // ---- Construction -----------------------------------------------------------------
 
@@ -150,41 +113,28 @@ std::int32_t CDesktopDb::OpenFile(std::int32_t mode) {
 }
 
 std::int32_t CDesktopDb::OpenReplacement() {
-  std::string temp;
-  int fd = CreateTemporaryBeside(path_, temp);
-  if (fd < 0) return DB_ERR_OPEN_FAILED;
-  fd_ = fd;
-  tempPath_ = temp;
-  return DB_OK;
+  try {
+    if (!replacement_) replacement_ = std::make_unique<CReplacementWriter>(*this);
+  } catch (const std::bad_alloc&) {
+    return DB_ERR_OPEN_FAILED;
+  }
+  // The replacement keeps the permissions of the file it replaces; a new file
+  // gets the usual ones.
+  return replacement_->Begin(path_, CAtomicFileWriter::Options{}) == Files::FILE_OK ? DB_OK
+                                                                                    : DB_ERR_OPEN_FAILED;
 }
 
 std::int32_t CDesktopDb::CommitReplacement() {
-  if (tempPath_.empty()) {
+  if (!replacement_ || !replacement_->IsOpen()) {
     // The real file was written in place (an open mode other than create):
     // nothing to rename.
     bool ok = fd_ < 0 || SyncHandle(fd_);
     CloseFile();
     return ok ? DB_OK : DB_ERR_WRITE_FAILED;
   }
-  if (!SyncHandle(fd_)) {
-    CloseFile();
-    return DB_ERR_WRITE_FAILED;
-  }
-  int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) {
-    ::unlink(tempPath_.c_str());
-    tempPath_.clear();
-    return DB_ERR_WRITE_FAILED;
-  }
-  std::string temp = tempPath_;
-  tempPath_.clear();
-  if (!ReplaceFile(temp, path_)) {
-    ::unlink(temp.c_str());
-    return DB_ERR_WRITE_FAILED;
-  }
-  SyncFolder(FolderOf(path_));
-  return DB_OK;
+  // Flushing the folder is best effort: the file itself is whole by then.
+  const Files::FileResult rc = replacement_->Commit();
+  return rc == Files::FILE_OK || rc == Files::FILE_ERR_FOLDER_SYNC ? DB_OK : DB_ERR_WRITE_FAILED;
 }
 
 void CDesktopDb::CloseFile() {
@@ -192,11 +142,10 @@ void CDesktopDb::CloseFile() {
     ::close(fd_);
     fd_ = -1;
   }
-  if (!tempPath_.empty()) {
-    ::unlink(tempPath_.c_str());
-    tempPath_.clear();
-  }
+  if (replacement_) replacement_->Abort();
 }
+
+bool CDesktopDb::IsFileOpen() const { return fd_ >= 0 || (replacement_ && replacement_->IsOpen()); }
 
 std::int32_t CDesktopDb::ReadUpTo(std::uint8_t* buffer, std::uint32_t n, std::uint32_t& got) {
   got = 0;
@@ -221,58 +170,54 @@ std::int32_t CDesktopDb::ReadExactly(std::uint8_t* buffer, std::uint32_t n) {
 }
 
 std::int32_t CDesktopDb::WriteBytes(const std::uint8_t* buffer, std::uint32_t n) {
+  if (replacement_ && replacement_->IsOpen()) {
+    return replacement_->Write(buffer, n) == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
+  }
   if (fd_ < 0) return DB_ERR_WRITE_FAILED;
-  return WriteAll(fd_, buffer, n) ? DB_OK : DB_ERR_WRITE_FAILED;
+  return Files::WriteAll(fd_, buffer, n) ? DB_OK : DB_ERR_WRITE_FAILED;
 }
 
-bool CDesktopDb::SyncHandle(int fd) { return ::fsync(fd) == 0; }
+bool CDesktopDb::SyncHandle(int fd) { return Files::FlushFile(fd); }
 
 bool CDesktopDb::ReplaceFile(const std::string& temporary, const std::string& target) {
-  return ::rename(temporary.c_str(), target.c_str()) == 0;
+  return Files::RenameOver(temporary, target);
 }
 
 bool CDesktopDb::CopyFile(const std::string& source, const std::string& target, bool failIfExists) {
-  if (failIfExists && ::access(target.c_str(), F_OK) == 0) return false;
   int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
-  struct stat st;
-  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(in);
-    return false;
-  }
-  std::string temp;
-  int out = CreateTemporaryBeside(target, temp);
-  if (out < 0) {
-    ::close(in);
-    return false;
-  }
-  // A new target gets the source's permissions, an existing one keeps its own.
-  if (::access(target.c_str(), F_OK) != 0) (void)::fchmod(out, st.st_mode & 07777);
-  bool ok = true;
-  std::vector<std::uint8_t> piece(64 * 1024);
-  for (;;) {
-    ssize_t r = ::read(in, piece.data(), piece.size());
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
+  bool ok = false;
+  try {
+    struct stat st;
+    if (::fstat(in, &st) == 0 && S_ISREG(st.st_mode)) {
+      // A new target gets the source's permissions, an existing one keeps its own.
+      CAtomicFileWriter::Options options;
+      options.newFileMode = static_cast<int>(st.st_mode & 07777);
+      if (failIfExists) options.existence = CAtomicFileWriter::Existence::MUST_NOT_EXIST;
+      CReplacementWriter out(*this);
+      ok = out.Begin(target, options) == Files::FILE_OK;
+      std::vector<std::uint8_t> piece(ok ? 64 * 1024 : 0);
+      while (ok) {
+        ssize_t r = ::read(in, piece.data(), piece.size());
+        if (r < 0) {
+          if (errno == EINTR) continue;
+          ok = false;
+        } else if (r == 0) {
+          break;
+        } else {
+          ok = out.Write(piece.data(), static_cast<std::size_t>(r)) == Files::FILE_OK;
+        }
+      }
+      if (ok) {
+        const Files::FileResult rc = out.Commit();
+        ok = rc == Files::FILE_OK || rc == Files::FILE_ERR_FOLDER_SYNC;
+      }
     }
-    if (r == 0) break;
-    if (!WriteAll(out, piece.data(), static_cast<std::size_t>(r))) {
-      ok = false;
-      break;
-    }
+  } catch (const std::bad_alloc&) {
+    ok = false;
   }
   ::close(in);
-  if (ok) ok = SyncHandle(out);
-  if (::close(out) != 0) ok = false;
-  if (ok) ok = ReplaceFile(temp, target);
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  SyncFolder(FolderOf(target));
-  return true;
+  return ok;
 }
 
 // ---- Open, load, store ---------------------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -167,7 +168,7 @@ class CDesktopDb : public CDbManager {
   const std::string& DbName() const { return dbName_; }
   bool IsFirstOpen() const { return firstOpen_; }
   bool IsLoaded() const { return loaded_; }
-  bool IsFileOpen() const { return fd_ >= 0; }
+  bool IsFileOpen() const;
   // The header (84 bytes) or empty when the manager has none; likewise the
   // blocks, each exactly the bytes of the block.
   const std::vector<std::uint8_t>& HeaderBytes() const { return header_; }
@@ -186,6 +187,9 @@ class CDesktopDb : public CDbManager {
   void OnTableChanged() override { dirty_ = true; }
 
  private:
+  // The shared crash-safe writer, flushing and renaming through SyncHandle and ReplaceFile.
+  class CReplacementWriter;
+
   std::int32_t OpenReplacement();
   std::int32_t CommitReplacement();
   std::int32_t ReadBlock(std::uint32_t size, std::vector<std::uint8_t>& block);
@@ -199,8 +203,8 @@ class CDesktopDb : public CDbManager {
   std::string path_;
   std::string dbName_;
   int fd_ = -1;
-  // The temporary file being written by StoreFile, empty when none.
-  std::string tempPath_;
+  // The temporary file that StoreFile writes (through OpenFile(OPEN_CREATE)).
+  std::unique_ptr<CReplacementWriter> replacement_;
   bool replacing_ = false;
   bool lastOpenMissing_ = false;
   std::vector<std::uint8_t> header_;

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/files/ByteOrder.h"
+
 namespace FileLayout {
 
 // ---- File header -----------------------------------------------------------
@@ -90,29 +92,12 @@ inline constexpr std::size_t APP_DIGEST_SIZE = 16;
 inline constexpr std::size_t APP_HINT = 296;               // zero-terminated hint
 
 // ---- Little-endian (container) and big-endian (handheld data) access ----------
-inline std::uint16_t ReadU16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t ReadU32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-inline void WriteU16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void WriteU32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-  p[2] = static_cast<std::uint8_t>(v >> 16);
-  p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-inline std::uint16_t ReadU16BE(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-inline void WriteU16BE(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v >> 8);
-  p[1] = static_cast<std::uint8_t>(v);
-}
+// The container's names for the shared byte-order helpers.
+inline std::uint16_t ReadU16(const std::uint8_t* p) { return ByteOrder::ReadLE16(p); }
+inline std::uint32_t ReadU32(const std::uint8_t* p) { return ByteOrder::ReadLE32(p); }
+inline void WriteU16(std::uint8_t* p, std::uint16_t v) { ByteOrder::WriteLE16(p, v); }
+inline void WriteU32(std::uint8_t* p, std::uint32_t v) { ByteOrder::WriteLE32(p, v); }
+inline std::uint16_t ReadU16BE(const std::uint8_t* p) { return ByteOrder::ReadBE16(p); }
+inline void WriteU16BE(std::uint8_t* p, std::uint16_t v) { ByteOrder::WriteBE16(p, v); }
 
 }  // namespace FileLayout

@@ -6,9 +6,10 @@
 #include <new>
 #include <system_error>
 
-#include "handheld/FileIo.h"
 #include "handheld/HandheldResult.h"
 #include "handheld/PdbLayout.h"
+#include "platform/files/AtomicFileWriter.h"
+#include "platform/files/FileSystem.h"
 
 using namespace HandheldResult;
 using namespace PdbLayout;
@@ -17,6 +18,44 @@ namespace {
 
 constexpr std::size_t MAX_DEVICE_FILE = 1024 * 1024;
 constexpr int DEVICE_FORMAT = 1;
+// Largest file the handheld reads whole: far above any Palm database.
+constexpr std::uintmax_t MAX_FILE_SIZE = 512u * 1024u * 1024u;
+
+// The handheld's code for the result of a file operation.
+int HandheldCode(Files::FileResult result) {
+  switch (result) {
+    case Files::FILE_OK: return HH_OK;
+    case Files::FILE_ERR_NOT_FOUND: return HH_ERR_NOT_FOUND;
+    case Files::FILE_ERR_TOO_LARGE: return HH_ERR_TOO_LARGE;
+    case Files::FILE_ERR_NO_MEMORY: return HH_ERR_NO_MEMORY;
+    default: return HH_ERR_IO;  // a folder that could not be flushed included
+  }
+}
+
+// HH_OK, HH_ERR_NOT_FOUND, HH_ERR_IO, HH_ERR_TOO_LARGE or HH_ERR_NO_MEMORY.
+int ReadDeviceFile(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes) {
+  return HandheldCode(Files::ReadWholeFile(file, bytes, MAX_FILE_SIZE));
+}
+
+// Reads and parses a database file.
+int ReadPdbFile(const std::filesystem::path& file, CPdbFile& database) {
+  std::vector<std::uint8_t> bytes;
+  const int rc = ReadDeviceFile(file, bytes);
+  if (rc != HH_OK) return rc;
+  return CPdbFile::Parse(bytes.data(), bytes.size(), database);
+}
+
+// Replaces (or creates) the file with exactly these bytes, crash-safely.  A new
+// file is readable and writable by its owner only.
+int WriteDeviceFile(const std::filesystem::path& file, const std::uint8_t* bytes, std::size_t size) {
+  CAtomicFileWriter out;
+  CAtomicFileWriter::Options options;
+  options.newFileMode = 0600;
+  Files::FileResult rc = out.Begin(file, options);
+  if (rc == Files::FILE_OK) rc = out.Write(bytes, size);
+  if (rc == Files::FILE_OK) rc = out.Commit();
+  return HandheldCode(rc);
+}
 
 bool IsFileNameSafe(unsigned char c, bool first) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
@@ -123,7 +162,7 @@ int CDevice::FromJson(const CJsonValue& json) {
 int CDevice::Open(const std::filesystem::path& folder) {
   try {
     std::vector<std::uint8_t> bytes;
-    int rc = FileIo::ReadWholeFile(folder / DEVICE_FILE, bytes);
+    int rc = ReadDeviceFile(folder / DEVICE_FILE, bytes);
     if (rc != HH_OK) return rc;
     if (bytes.size() > MAX_DEVICE_FILE) return HH_ERR_DAMAGED;
     CJsonValue json;
@@ -152,8 +191,8 @@ int CDevice::Save() {
     m_json.Set("cardNumber", CJsonValue::Integer(m_cardNumber));
     m_json.Set("romVersion", CJsonValue::Integer(m_romVersion));
     const std::string text = m_json.Write();
-    return FileIo::WriteFileAtomically(m_folder / DEVICE_FILE, reinterpret_cast<const std::uint8_t*>(text.data()),
-                                       text.size());
+    return WriteDeviceFile(m_folder / DEVICE_FILE, reinterpret_cast<const std::uint8_t*>(text.data()),
+                           text.size());
   } catch (const std::bad_alloc&) {
     return HH_ERR_NO_MEMORY;
   }
@@ -227,11 +266,8 @@ int CDevice::ReadDatabase(std::string_view name, CPdbFile& out) const {
   try {
     const std::filesystem::path file = FindDatabaseFile(name);
     if (file.empty()) return HH_ERR_NOT_FOUND;
-    std::vector<std::uint8_t> bytes;
-    int rc = FileIo::ReadWholeFile(file, bytes);
-    if (rc != HH_OK) return rc;
     CPdbFile database;
-    rc = CPdbFile::Parse(bytes.data(), bytes.size(), database);
+    int rc = ReadPdbFile(file, database);
     if (rc != HH_OK) return rc;
     database.MakeIdsUnique();
     out = std::move(database);
@@ -255,7 +291,7 @@ int CDevice::WriteDatabase(CPdbFile& database) const {
     std::vector<std::uint8_t> bytes;
     int rc = database.Serialize(bytes);
     if (rc != HH_OK) return rc;
-    rc = FileIo::WriteFileAtomically(file, bytes.data(), bytes.size());
+    rc = WriteDeviceFile(file, bytes.data(), bytes.size());
     if (rc == HH_OK) database.SetChanged(false);
     return rc;
   } catch (const std::bad_alloc&) {
@@ -283,16 +319,13 @@ int CDevice::CreateDatabase(const CPdbFile::Info& info, CPdbFile& out) const {
 int CDevice::DeleteDatabase(std::string_view name) const {
   const std::filesystem::path file = FindDatabaseFile(name);
   if (file.empty()) return HH_ERR_NOT_FOUND;
-  return FileIo::RemoveFileDurably(file);
+  return HandheldCode(Files::RemoveFileDurably(file));
 }
 
 int CDevice::ImportFile(const std::filesystem::path& file, std::string& name) const {
   try {
-    std::vector<std::uint8_t> bytes;
-    int rc = FileIo::ReadWholeFile(file, bytes);
-    if (rc != HH_OK) return rc;
     CPdbFile database;
-    rc = CPdbFile::Parse(bytes.data(), bytes.size(), database);
+    int rc = ReadPdbFile(file, database);
     if (rc != HH_OK) return rc;
     if (!IsValidDatabaseName(database.GetInfo().name)) return HH_ERR_DAMAGED;
     database.MakeIdsUnique();
@@ -314,7 +347,7 @@ int CDevice::ExportDatabase(std::string_view name, const std::filesystem::path& 
     std::vector<std::uint8_t> bytes;
     rc = database.Serialize(bytes);
     if (rc != HH_OK) return rc;
-    return FileIo::WriteFileAtomically(file, bytes.data(), bytes.size());
+    return WriteDeviceFile(file, bytes.data(), bytes.size());
   } catch (const std::bad_alloc&) {
     return HH_ERR_NO_MEMORY;
   }

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/files/ByteOrder.h"
+
 namespace PdbLayout {
 
 // ---- Database header --------------------------------------------------------
@@ -74,31 +76,12 @@ inline std::uint32_t PalmDateFromUnix(std::int64_t unixSeconds) {
 }
 
 // ---- Big-endian access ------------------------------------------------------------
-inline std::uint16_t ReadBE16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-inline std::uint32_t ReadBE24(const std::uint8_t* p) {
-  return (static_cast<std::uint32_t>(p[0]) << 16) | (static_cast<std::uint32_t>(p[1]) << 8) | p[2];
-}
-inline std::uint32_t ReadBE32(const std::uint8_t* p) {
-  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-         (static_cast<std::uint32_t>(p[2]) << 8) | p[3];
-}
-inline void WriteBE16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v >> 8);
-  p[1] = static_cast<std::uint8_t>(v);
-}
-inline void WriteBE24(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v >> 16);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-  p[2] = static_cast<std::uint8_t>(v);
-}
-inline void WriteBE32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v >> 24);
-  p[1] = static_cast<std::uint8_t>(v >> 16);
-  p[2] = static_cast<std::uint8_t>(v >> 8);
-  p[3] = static_cast<std::uint8_t>(v);
-}
+using ByteOrder::ReadBE16;
+using ByteOrder::ReadBE24;
+using ByteOrder::ReadBE32;
+using ByteOrder::WriteBE16;
+using ByteOrder::WriteBE24;
+using ByteOrder::WriteBE32;
 
 // Four-character codes ('DATA', 'DeRu') as 32-bit values, first character most significant.
 inline constexpr std::uint32_t FourCC(const char (&code)[5]) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/files/ByteOrder.h"
 #include "store/BlowfishTables.h"
 #include "store/SecureWipe.h"
 
@@ -10,34 +11,6 @@ namespace {
 // The round code is small enough to inline everywhere; keeping the halves
 // in registers matters more than code size here.
 #define BF_INLINE inline __attribute__((always_inline))
-
-inline std::uint32_t LoadLe(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) |
-         (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) |
-         (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-inline void StoreLe(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-  p[2] = static_cast<std::uint8_t>(v >> 16);
-  p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-
-inline std::uint32_t LoadBe(const std::uint8_t* p) {
-  return (static_cast<std::uint32_t>(p[0]) << 24) |
-         (static_cast<std::uint32_t>(p[1]) << 16) |
-         (static_cast<std::uint32_t>(p[2]) << 8) |
-         static_cast<std::uint32_t>(p[3]);
-}
-
-inline void StoreBe(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v >> 24);
-  p[1] = static_cast<std::uint8_t>(v >> 16);
-  p[2] = static_cast<std::uint8_t>(v >> 8);
-  p[3] = static_cast<std::uint8_t>(v);
-}
 
 // The round function on the four bytes of x, most significant first.
 #define BF_F(s, x)                                                   \
@@ -260,18 +233,18 @@ void CBlowfish::DecryptBlock(std::uint32_t& left, std::uint32_t& right) const {
 
 int CBlowfish::Encrypt(std::uint8_t* buffer, std::size_t length) {
   return static_cast<int>(
-      ProcessBlocks<true, LoadLe, StoreLe>(p_, s_, buffer, length));
+      ProcessBlocks<true, ByteOrder::ReadLE32, ByteOrder::WriteLE32>(p_, s_, buffer, length));
 }
 
 int CBlowfish::Decrypt(std::uint8_t* buffer, std::size_t length) {
   return static_cast<int>(
-      ProcessBlocks<false, LoadLe, StoreLe>(p_, s_, buffer, length));
+      ProcessBlocks<false, ByteOrder::ReadLE32, ByteOrder::WriteLE32>(p_, s_, buffer, length));
 }
 
 void CBlowfish::EncryptBody(std::uint8_t* buffer, std::size_t length) {
-  ProcessBlocks<true, LoadBe, StoreBe>(p_, s_, buffer, length);
+  ProcessBlocks<true, ByteOrder::ReadBE32, ByteOrder::WriteBE32>(p_, s_, buffer, length);
 }
 
 void CBlowfish::DecryptBody(std::uint8_t* buffer, std::size_t length) {
-  ProcessBlocks<false, LoadBe, StoreBe>(p_, s_, buffer, length);
+  ProcessBlocks<false, ByteOrder::ReadBE32, ByteOrder::WriteBE32>(p_, s_, buffer, length);
 }

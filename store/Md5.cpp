@@ -3,26 +3,13 @@
 #include <cstring>
 #include <new>
 
+#include "platform/files/ByteOrder.h"
 #include "store/SecureWipe.h"
 
 namespace {
 
 inline std::uint32_t Rotl(std::uint32_t x, int n) {
   return (x << n) | (x >> (32 - n));
-}
-
-inline std::uint32_t LoadLe(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) |
-         (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) |
-         (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-inline void StoreLe(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-  p[2] = static_cast<std::uint8_t>(v >> 16);
-  p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
 // The sine table: floor(abs(sin(i + 1)) * 2^32).
@@ -70,7 +57,7 @@ void CMd5::Init() {
 
 void CMd5::Transform(const std::uint8_t* block) {
   std::uint32_t m[16];
-  for (int i = 0; i < 16; ++i) m[i] = LoadLe(block + 4 * i);
+  for (int i = 0; i < 16; ++i) m[i] = ByteOrder::ReadLE32(block + 4 * i);
 
   std::uint32_t a = state_[0];
   std::uint32_t b = state_[1];
@@ -143,7 +130,7 @@ void CMd5::Final() {
   Update(PADDING, pad);
   Update(length, sizeof length);
 
-  for (int i = 0; i < 4; ++i) StoreLe(digest_.data() + 4 * i, state_[i]);
+  for (int i = 0; i < 4; ++i) ByteOrder::WriteLE32(digest_.data() + 4 * i, state_[i]);
   SecureWipe(buffer_, sizeof buffer_);
 }
 

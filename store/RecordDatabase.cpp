@@ -11,6 +11,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/files/AtomicFileWriter.h"
 #include "store/SecureWipe.h"
 
 using namespace FileLayout;
@@ -82,7 +83,7 @@ class CFileReader {
 // failure.
 class CFileWriter {
  public:
-  explicit CFileWriter(int fd) : fd_(fd) { buffer_.reserve(IO_CHUNK); }
+  explicit CFileWriter(CAtomicFileWriter& out) : out_(out) { buffer_.reserve(IO_CHUNK); }
 
   bool Write(const void* src, std::size_t count) {
     if (failed_) return false;
@@ -102,20 +103,11 @@ class CFileWriter {
 
  private:
   bool WriteAll(const std::uint8_t* data, std::size_t count) {
-    while (count > 0) {
-      const ssize_t done = ::write(fd_, data, count);
-      if (done < 0 && errno == EINTR) continue;
-      if (done <= 0) {
-        failed_ = true;
-        return false;
-      }
-      data += done;
-      count -= static_cast<std::size_t>(done);
-    }
-    return true;
+    if (out_.Write(data, count) != Files::FILE_OK) failed_ = true;
+    return !failed_;
   }
 
-  int fd_;
+  CAtomicFileWriter& out_;
   std::vector<std::uint8_t> buffer_;
   bool failed_ = false;
 };
@@ -289,51 +281,29 @@ int CRecordDatabase::Save() {
     std::free(resolved);
 
     // The file must exist and be writable; it is never created here.
-    const int probe = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (probe < 0) return RDB_CANNOT_OPEN;
-    struct stat info;
-    const bool statOk = ::fstat(probe, &info) == 0 && S_ISREG(info.st_mode);
-    CloseQuietly(probe);
-    if (!statOk) return RDB_CANNOT_OPEN;
-
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == 0 ? std::string("/") : target.substr(0, slash);
-    std::string temp = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return RDB_CANNOT_OPEN;
-    ::fchmod(fd, info.st_mode & 07777);
-    if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
-      // Only the owner or root may give a file away; the copy stays ours.
-    }
+    CAtomicFileWriter out;
+    CAtomicFileWriter::Options options;
+    options.existence = CAtomicFileWriter::Existence::MUST_EXIST;
+    if (out.Begin(target, options) != Files::FILE_OK) return RDB_CANNOT_OPEN;
 
     int result = RDB_CANNOT_OPEN;
     try {
       std::vector<std::uint8_t> buffer(REC_MAX_SIZE);
-      result = WriteFile(fd, buffer.data());
+      result = WriteFile(out, buffer.data());
       if (cipher) SecureWipe(buffer.data(), buffer.size());
     } catch (const std::bad_alloc&) {
       result = RDB_CANNOT_OPEN;
     }
-    if (result == RDB_OK && ::fsync(fd) != 0) result = RDB_CANNOT_OPEN;
-    if (::close(fd) != 0 && result == RDB_OK) result = RDB_CANNOT_OPEN;
-    if (result == RDB_OK && ::rename(temp.c_str(), target.c_str()) != 0) result = RDB_CANNOT_OPEN;
-    if (result != RDB_OK) {
-      ::unlink(temp.c_str());
-      return result;
-    }
-    // Make the rename itself durable.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-      ::fsync(dir);
-      CloseQuietly(dir);
-    }
-    return RDB_OK;
+    if (result != RDB_OK) return result;  // the writer removes the temporary file
+    // The folder is flushed as well, best effort: the file itself is whole.
+    const Files::FileResult committed = out.Commit();
+    return committed == Files::FILE_OK || committed == Files::FILE_ERR_FOLDER_SYNC ? RDB_OK : RDB_CANNOT_OPEN;
   } catch (const std::bad_alloc&) {
     return RDB_CANNOT_OPEN;
   }
 }
 
-int CRecordDatabase::WriteFile(int fd, std::uint8_t* buffer) {
+int CRecordDatabase::WriteFile(CAtomicFileWriter& file, std::uint8_t* buffer) {
   // A database loaded from an empty file has no header yet.
   if (ReadU32(header.data() + HDR_SIZE_FIELD) != HDR_SIZE) {
     WriteU32(header.data() + HDR_SIZE_FIELD, static_cast<std::uint32_t>(HDR_SIZE));
@@ -347,7 +317,7 @@ int CRecordDatabase::WriteFile(int fd, std::uint8_t* buffer) {
   WriteU32(header.data() + HDR_APPINFO_SIZE, static_cast<std::uint32_t>(appInfo.size()));
   WriteU32(header.data() + HDR_SORTINFO_SIZE, static_cast<std::uint32_t>(sortInfo.size()));
 
-  CFileWriter out(fd);
+  CFileWriter out(file);
   out.Write(header.data(), header.size());
   out.Write(appInfo.data(), appInfo.size());
   out.Write(sortInfo.data(), sortInfo.size());

@@ -13,6 +13,8 @@
 #include "store/CategoryTable.h"
 #include "store/Record.h"
 
+class CAtomicFileWriter;
+
 // Open modes of a record database file.  Neither ever creates the file.
 // Open an existing file for reading only; such a database cannot be saved.
 inline constexpr int RDB_OPEN_READ_ONLY = 0;
@@ -96,7 +98,7 @@ class CRecordDatabase {
  private:
   void Clear();
   int LoadFile(int fd, const char* password);
-  int WriteFile(int fd, std::uint8_t* recordBuffer);
+  int WriteFile(CAtomicFileWriter& file, std::uint8_t* recordBuffer);
 
   std::unique_ptr<CBlockCipher> cipher;
   std::string path;

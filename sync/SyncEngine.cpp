@@ -1,13 +1,7 @@
 #include "sync/SyncEngine.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <cstring>
 #include <new>
 
@@ -15,6 +9,8 @@
 #include "conduit/ResultCodes.h"
 #include "conduit/SyncLog.h"
 #include "dbfiles/SyncType.h"
+#include "platform/files/AtomicFileWriter.h"
+#include "platform/files/FileSystem.h"
 #include "platform/sync20/SyncLibrary.h"
 #include "sync/HandheldDb.h"
 #include "sync/SyncTables.h"
@@ -326,12 +322,12 @@ std::int32_t CSyncEngine::SnapshotArchives(std::vector<FileSnapshot>& snapshots)
       if (!archive) continue;
       FileSnapshot snapshot;
       snapshot.path = archive->Path();
-      std::ifstream in(snapshot.path, std::ios::binary);
-      snapshot.existed = in.is_open();
-      if (snapshot.existed) {
-        snapshot.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) return DB_ERR_READ_FAILED;
-      }
+      // Only an archive that is really absent is removed again on the way
+      // back; one that cannot be read stops the store before anything changes.
+      const Files::FileResult rc = Files::ReadWholeFile(snapshot.path, snapshot.bytes);
+      if (rc == Files::FILE_ERR_NO_MEMORY) return DB_ERR_NO_MEMORY;
+      if (rc != Files::FILE_OK && rc != Files::FILE_ERR_NOT_FOUND) return DB_ERR_READ_FAILED;
+      snapshot.existed = rc == Files::FILE_OK;
       snapshots.push_back(std::move(snapshot));
     }
   } catch (const std::bad_alloc&) {
@@ -347,21 +343,12 @@ void CSyncEngine::RestoreSnapshots(const std::vector<FileSnapshot>& snapshots) {
       continue;
     }
     // Written beside the archive and renamed over it, so that the archive is
-    // always whole.
-    std::string temporary = snapshot.path + ".restore.tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) continue;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < snapshot.bytes.size()) {
-      ssize_t n = ::write(fd, snapshot.bytes.data() + done, snapshot.bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      ok = n > 0;
-      if (ok) done += static_cast<std::size_t>(n);
+    // always whole.  Best effort: the HotSync has failed already.
+    CAtomicFileWriter out;
+    if (out.Begin(snapshot.path, CAtomicFileWriter::Options{}) == Files::FILE_OK &&
+        out.Write(snapshot.bytes.data(), snapshot.bytes.size()) == Files::FILE_OK) {
+      (void)out.Commit();
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temporary.c_str(), snapshot.path.c_str()) != 0) (void)std::remove(temporary.c_str());
   }
 }
 

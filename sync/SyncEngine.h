@@ -188,7 +188,7 @@ class CSyncEngine {
   struct FileSnapshot {
     std::string path;
     bool existed = false;
-    std::vector<char> bytes;
+    std::vector<std::uint8_t> bytes;
   };
   // Stores the archives, then handheld, desktop and backup in that order.
   std::int32_t StoreAll();

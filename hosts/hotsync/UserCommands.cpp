@@ -29,9 +29,11 @@ int Fail(std::ostream& err, const CArgParser& parser, int status, const std::str
 }
 
 // The user of a command: --user, else the last (or only) HotSync user.
-bool ChooseUser(const CArgParser& parser, CHotSyncSettings& settings, std::string& user) {
+// CArgParser::CONTINUE, or the usage error's status when there is none.
+int ChooseUser(const CArgParser& parser, CHotSyncSettings& settings, std::string& user, std::ostream& err) {
   user = parser.Has("user") ? parser.Value("user") : settings.DefaultUser();
-  return !user.empty();
+  if (user.empty()) return parser.UsageError(err, "no HotSync user yet: give --user U");
+  return CArgParser::CONTINUE;
 }
 
 void AddUserOption(CArgParser& parser) {
@@ -68,9 +70,7 @@ int ActionCommand(const std::vector<std::string>& args, std::ostream& out, std::
   }
   CHotSyncSettings settings;
   std::string user;
-  if (!ChooseUser(parser, settings, user)) {
-    return parser.UsageError(err, "no HotSync user yet: give --user U");
-  }
+  if (const int s = ChooseUser(parser, settings, user, err); s != CArgParser::CONTINUE) return s;
   if (parser.Has("set") && !settings.SetAction(user, syncType, parser.Has("default"))) {
     return Fail(err, parser, ExitStatus::CANNOT_OPEN, "cannot store the action: " + settings.Error());
   }
@@ -86,9 +86,7 @@ int ConfigureCommand(const std::vector<std::string>& args, std::ostream& out, st
   if (status != CArgParser::CONTINUE) return status;
   CHotSyncSettings settings;
   std::string user;
-  if (!ChooseUser(parser, settings, user)) {
-    return parser.UsageError(err, "no HotSync user yet: give --user U");
-  }
+  if (const int s = ChooseUser(parser, settings, user, err); s != CArgParser::CONTINUE) return s;
   const CHotSyncSettings::Actions actions = settings.GetActions(user);
 
   ConduitConfigBlock block{};
@@ -173,9 +171,7 @@ int LogCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (status != CArgParser::CONTINUE) return status;
   CHotSyncSettings settings;
   std::string user;
-  if (!ChooseUser(parser, settings, user)) {
-    return parser.UsageError(err, "no HotSync user yet: give --user U");
-  }
+  if (const int s = ChooseUser(parser, settings, user, err); s != CArgParser::CONTINUE) return s;
   std::filesystem::path home = QuilletHome(parser.Value("home"));
   if (home.empty()) return parser.UsageError(err, "no home folder: give --home DIR or set QUILLET_HOME");
   std::filesystem::path file = HotSyncFolder(home, user) / LOG_FILE_NAME;

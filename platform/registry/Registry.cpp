@@ -16,6 +16,8 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/files/AtomicFileWriter.h"
+
 namespace {
 
 constexpr const char* MAGIC = "QUILLET REGISTRY 1";
@@ -110,36 +112,20 @@ bool WriteCrashSafe(const std::filesystem::path& path, const std::string& bytes,
       return false;
     }
   }
-  mode_t mode = 0600;
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
-
-  std::string pattern = path.string() + ".XXXXXX";
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    error = "cannot create a file in " + folder.string() + ": " + std::strerror(errno);
+  // A new registry is private to its user; an existing one keeps its permissions.
+  CAtomicFileWriter out;
+  CAtomicFileWriter::Options options;
+  options.newFileMode = 0600;
+  if (out.Begin(path.string(), options) != Files::FILE_OK) {
+    error = "cannot create a file in " + folder.string() + ": " + std::strerror(out.SystemError());
     return false;
   }
-  bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false; else done += static_cast<std::size_t>(n);
-  }
-  if (ok && ::fchmod(fd, mode) != 0) ok = false;
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(pattern.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) {
-    error = "cannot write " + path.string() + ": " + std::strerror(errno);
-    ::unlink(pattern.c_str());
+  Files::FileResult rc = out.Write(bytes.data(), bytes.size());
+  if (rc == Files::FILE_OK) rc = out.Commit();
+  // Flushing the folder is best effort: the file itself is whole by then.
+  if (rc != Files::FILE_OK && rc != Files::FILE_ERR_FOLDER_SYNC) {
+    error = "cannot write " + path.string() + ": " + std::strerror(out.SystemError());
     return false;
-  }
-  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
   }
   return true;
 }

@@ -2,10 +2,8 @@
 // output, its exit statuses and what it leaves on the device.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -13,25 +11,13 @@
 #include "handheld/HandheldResult.h"
 #include "handheld/MemoApp.h"
 #include "TempFolder.h"
+#include "support/ProcessRunner.h"
 
 #ifdef QUILLET_HANDHELD_TOOL
 
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'') q += "'\\''";
-    else q += c;
-  }
-  return q + "'";
-}
+using ToolRun = testsupport::ProcessResult;
 
 std::string ReadText(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -47,19 +33,7 @@ class HandheldToolTest : public ::testing::Test {
       args.push_back("--device");
       args.push_back(Device().string());
     }
-    std::string command = Quote(QUILLET_HANDHELD_TOOL);
-    for (const std::string& a : args) command += " " + Quote(a);
-    const auto in = m_temp.Path() / "stdin";
-    const auto out = m_temp.Path() / "stdout";
-    const auto err = m_temp.Path() / "stderr";
-    std::ofstream(in, std::ios::binary) << input;
-    command += " <" + Quote(in.string()) + " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-    const int raw = std::system(command.c_str());
-    ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadText(out);
-    run.err = ReadText(err);
-    return run;
+    return testsupport::RunProcess(QUILLET_HANDHELD_TOOL, args, {}, input);
   }
   std::filesystem::path Device() const { return m_temp.Path() / "device"; }
   // `list --json` parsed.
@@ -230,14 +204,14 @@ TEST_F(HandheldToolTest, ExitStatusesForMissingAndDamagedFiles) {
 
 TEST_F(HandheldToolTest, DefaultDeviceComesFromTheEnvironment) {
   const std::string home = (m_temp.Path() / "home").string();
-  const std::string program = QUILLET_HANDHELD_TOOL;
-  const std::string command = "env -u XDG_DATA_HOME QUILLET_HOME=" + Quote(home) + " " + Quote(program) +
-                              " init --user Env >/dev/null 2>&1";
-  ASSERT_EQ(0, WEXITSTATUS(std::system(command.c_str())));
+  const ToolRun inHome = testsupport::RunProcess(QUILLET_HANDHELD_TOOL, {"init", "--user", "Env"},
+                                                 {{"XDG_DATA_HOME", ""}, {"QUILLET_HOME", home}});
+  ASSERT_EQ(0, inHome.status) << inHome.err;
   EXPECT_TRUE(std::filesystem::exists(m_temp.Path() / "home" / "devices" / "default" / "QuilletMemoDB.pdb"));
-  const std::string xdg = "env -u QUILLET_HOME XDG_DATA_HOME=" + Quote((m_temp.Path() / "xdg").string()) + " " +
-                          Quote(program) + " init --user Env >/dev/null 2>&1";
-  ASSERT_EQ(0, WEXITSTATUS(std::system(xdg.c_str())));
+  const ToolRun inXdg = testsupport::RunProcess(
+      QUILLET_HANDHELD_TOOL, {"init", "--user", "Env"},
+      {{"QUILLET_HOME", ""}, {"XDG_DATA_HOME", (m_temp.Path() / "xdg").string()}});
+  ASSERT_EQ(0, inXdg.status) << inXdg.err;
   EXPECT_TRUE(std::filesystem::exists(m_temp.Path() / "xdg" / "quillet" / "devices" / "default" / "device.json"));
 }
 

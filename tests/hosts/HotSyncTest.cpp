@@ -11,12 +11,15 @@
 #include <vector>
 
 #include "handheld/JsonValue.h"
-#include "hosts/ProgramRunner.h"
+#include "support/ProcessRunner.h"
 #include "hosts/TestFolder.h"
 #include "hosts/hotsync/HotSyncSettings.h"
 #include "platform/registry/Registry.h"
 
 namespace {
+
+using testsupport::ProcessResult;
+using testsupport::RunProcess;
 
 constexpr const char* USER = "Ann Smith";
 
@@ -35,17 +38,17 @@ class HotSyncTest : public ::testing::Test {
             {"XDG_CONFIG_HOME", ""},
             {"QUILLET_CONDUIT", ""}};
   }
-  ProgramRun HotSync(const std::vector<std::string>& args) const {
-    return RunProgram(QUILLET_HOTSYNC_PROGRAM, args, Environment());
+  ProcessResult HotSync(const std::vector<std::string>& args) const {
+    return RunProcess(QUILLET_HOTSYNC_PROGRAM, args, Environment());
   }
-  ProgramRun Handheld(const std::vector<std::string>& args) const {
-    return RunProgram(QUILLET_HANDHELD_PROGRAM, args, Environment());
+  ProcessResult Handheld(const std::vector<std::string>& args) const {
+    return RunProcess(QUILLET_HANDHELD_PROGRAM, args, Environment());
   }
-  ProgramRun Quillet(const std::vector<std::string>& args) const {
-    return RunProgram(QUILLET_PROGRAM, args, Environment());
+  ProcessResult Quillet(const std::vector<std::string>& args) const {
+    return RunProcess(QUILLET_PROGRAM, args, Environment());
   }
   // Runs a command that must succeed.
-  static std::string Ok(const ProgramRun& run) {
+  static std::string Ok(const ProcessResult& run) {
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     return run.out;
   }
@@ -279,7 +282,7 @@ TEST_F(HotSyncTest, ANextOnlyActionSurvivesAFailedHotSync) {
   const std::string garbage = "this is not a record file";
   std::ofstream(DesktopFile(), std::ios::binary | std::ios::trunc) << garbage;
   Ok(HotSync({"action", "--set", "sync"}));
-  ProgramRun run = HotSync({"sync"});
+  ProcessResult run = HotSync({"sync"});
   EXPECT_EQ(run.status, 1) << run.out << run.err;
   EXPECT_NE(run.err.find("the conduit failed: "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("(0x"), std::string::npos) << run.err;
@@ -325,7 +328,7 @@ TEST_F(HotSyncTest, AnotherDesktopMeansASlowSync) {
   std::map<std::string, std::string> other = {{"QUILLET_HOME", (folder / "other-home").string()},
                                                {"QUILLET_CONFIG_HOME", (folder / "other-config").string()},
                                                {"XDG_DATA_HOME", ""}, {"XDG_CONFIG_HOME", ""}};
-  ProgramRun run = RunProgram(QUILLET_HOTSYNC_PROGRAM, {"sync", "--device", DeviceFolder()}, other);
+  ProcessResult run = RunProcess(QUILLET_HOTSYNC_PROGRAM, {"sync", "--device", DeviceFolder()}, other);
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_NE(run.out.find("slow"), std::string::npos) << run.out;
   EXPECT_NE(LastSyncPc(), PcId());
@@ -337,7 +340,7 @@ TEST_F(HotSyncTest, AnotherDesktopMeansASlowSync) {
 }
 
 TEST_F(HotSyncTest, FailuresAndUsageErrorsHaveTheirExitStatus) {
-  ProgramRun run = HotSync({"sync", "--device", (folder / "no-device").string()});
+  ProcessResult run = HotSync({"sync", "--device", (folder / "no-device").string()});
   EXPECT_EQ(run.status, 3) << run.err;
   EXPECT_NE(run.err.find("cannot open the device"), std::string::npos) << run.err;
   EXPECT_EQ(HotSync({"sync", "--action", "sideways"}).status, 2);
@@ -345,14 +348,14 @@ TEST_F(HotSyncTest, FailuresAndUsageErrorsHaveTheirExitStatus) {
   EXPECT_EQ(HotSync({"action"}).status, 2) << "no user yet";
   EXPECT_EQ(HotSync({"frobnicate"}).status, 2);
   for (const char* command : {"sync", "action", "configure", "info", "log"}) {
-    ProgramRun help = HotSync({command, "--help"});
+    ProcessResult help = HotSync({command, "--help"});
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_NE(help.out.find("usage: quillet-hotsync"), std::string::npos) << command;
   }
   // A conduit that cannot be found.
   std::map<std::string, std::string> env = Environment();
   env["QUILLET_CONDUIT"] = (folder / "missing.so").string();
-  run = RunProgram(QUILLET_HOTSYNC_PROGRAM, {"info"}, env);
+  run = RunProcess(QUILLET_HOTSYNC_PROGRAM, {"info"}, env);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("cannot load the conduit"), std::string::npos) << run.err;
 }
@@ -374,7 +377,7 @@ TEST_F(HotSyncTest, ConfigureWithoutADisplayFailsAndChangesNothing) {
   env["QT_QPA_PLATFORM"] = "";
   env["DISPLAY"] = "";
   env["WAYLAND_DISPLAY"] = "";
-  ProgramRun run = RunProgram(QUILLET_HOTSYNC_PROGRAM, {"configure"}, env);
+  ProcessResult run = RunProcess(QUILLET_HOTSYNC_PROGRAM, {"configure"}, env);
   EXPECT_EQ(run.status, 1) << run.out << run.err;
   EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
   std::string shown = Ok(HotSync({"action"}));

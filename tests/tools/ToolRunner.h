@@ -1,19 +1,16 @@
 #pragma once
-// Runs the built quillet program as a child process, feeding standard input and
-// collecting standard output, standard error and the exit status.  The child runs
-// in a new session without a controlling terminal, so it can never stop to ask
-// for a password.
+// Runs the built quillet program as a child process (support/ProcessRunner.h),
+// feeding standard input and collecting standard output, standard error and the
+// exit status; and the file helpers of the tool tests.
 
 #include <string>
 #include <vector>
 
+#include "support/ProcessRunner.h"
+
 namespace tooltest {
 
-struct RunResult {
-  int status = -1;  // exit status; 128 + signal number when killed by a signal
-  std::string out;
-  std::string err;
-};
+using RunResult = testsupport::ProcessResult;
 
 RunResult RunQuillet(const std::vector<std::string>& args, const std::string& input = "");
 

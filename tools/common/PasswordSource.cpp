@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "platform/files/FileSystem.h"
 #include "store/SecureWipe.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ToolText.h"
@@ -108,18 +109,6 @@ extern "C" void OnSignalDuringPrompt(int sig) {
   raise(sig);
 }
 
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 CPasswordSource::Result AskOnTerminal(std::string_view prompt, CSecretString& password,
                                       std::string& error) {
   const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -151,7 +140,7 @@ CPasswordSource::Result AskOnTerminal(std::string_view prompt, CSecretString& pa
   quiet.c_lflag |= ICANON;
   gEchoOff = 1;
   tcsetattr(fd, TCSAFLUSH, &quiet);
-  WriteAll(fd, prompt);
+  Files::WriteAll(fd, prompt.data(), prompt.size());
 
   LineBuffer line;
   const LineResult r = ReadLine(fd, line);
@@ -160,7 +149,7 @@ CPasswordSource::Result AskOnTerminal(std::string_view prompt, CSecretString& pa
   for (std::size_t i = 0; i < kSignalCount; ++i) {
     sigaction(kCaughtSignals[i], &gPreviousActions[i], nullptr);
   }
-  WriteAll(fd, "\n");
+  Files::WriteAll(fd, "\n", 1);
   gTtyFd = -1;
   close(fd);
 

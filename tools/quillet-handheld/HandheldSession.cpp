@@ -58,6 +58,17 @@ int CHandheldSession::StatusFor(int result) {
   }
 }
 
+int CHandheldSession::ParseCommandLine(CArgParser& parser, const std::vector<std::string>& args,
+                                       CPasswordSource* passwords, std::ostream& out, std::ostream& err) {
+  AddDeviceOption(parser);
+  if (passwords != nullptr) CPasswordSource::AddOptions(parser);
+  if (const int s = parser.Run(args, out, err); s != CArgParser::CONTINUE) return s;
+  std::string error;
+  if (passwords != nullptr && !passwords->Configure(parser, error)) return parser.UsageError(err, error);
+  if (const int s = Locate(parser, err); s != ExitStatus::OK) return s;
+  return CArgParser::CONTINUE;
+}
+
 int CHandheldSession::Locate(const CArgParser& parser, std::ostream& err) {
   if (parser.Has("device")) {
     if (parser.Value("device").empty()) return parser.UsageError(err, "--device needs a folder");

@@ -9,6 +9,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "handheld/Device.h"
 #include "handheld/MemoApp.h"
@@ -29,6 +30,11 @@ class CHandheldSession {
 
   // Takes the folder from the parsed command line.  OK or USAGE.
   int Locate(const CArgParser& parser, std::ostream& err);
+  // Declares --device DIR and, with `passwords`, the password options; parses
+  // the command line, configures the password source and takes the folder.
+  // CArgParser::CONTINUE, or the exit status to end with.
+  int ParseCommandLine(CArgParser& parser, const std::vector<std::string>& args, CPasswordSource* passwords,
+                       std::ostream& out, std::ostream& err);
   // Opens the device: OK, CANNOT_OPEN or DAMAGED.
   int OpenDevice(std::ostream& err);
   // Opens the device and its memo database.

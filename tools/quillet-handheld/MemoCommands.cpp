@@ -15,6 +15,7 @@
 #include "tools/common/ExitStatus.h"
 #include "tools/common/JsonWriter.h"
 #include "tools/common/PasswordSource.h"
+#include "tools/common/TextFile.h"
 #include "tools/common/ToolText.h"
 #include "tools/quillet-handheld/Commands.h"
 #include "tools/quillet-handheld/HandheldSession.h"
@@ -27,18 +28,6 @@ namespace {
 constexpr std::size_t MAX_TEXT_FILE = 1 << 20;
 constexpr std::size_t CATEGORY_COLUMNS = 15;
 constexpr std::size_t FIRST_LINE_COLUMNS = 48;
-
-// Parses the command line, the device option and the password options.
-int Parse(CArgParser& parser, const std::vector<std::string>& args, CHandheldSession& session,
-          CPasswordSource& passwords, std::ostream& out, std::ostream& err) {
-  CHandheldSession::AddDeviceOption(parser);
-  CPasswordSource::AddOptions(parser);
-  if (const int s = parser.Run(args, out, err); s != CArgParser::CONTINUE) return s;
-  std::string error;
-  if (!passwords.Configure(parser, error)) return parser.UsageError(err, error);
-  if (const int s = session.Locate(parser, err); s != ExitStatus::OK) return s;
-  return CArgParser::CONTINUE;
-}
 
 void DeclareText(CArgParser& parser) {
   parser.AddOption("text", "TEXT", "the memo text (UTF-8)");
@@ -53,17 +42,8 @@ int TakeText(const CArgParser& parser, std::string& text, std::ostream& err) {
   if (parser.Has("text")) {
     input = parser.Value("text");
   } else {
-    const std::string& path = parser.Value("text-file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return parser.UsageError(err, "cannot open the text file " + path);
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) > MAX_TEXT_FILE) {
-      return parser.UsageError(err, "the text file " + path + " is too large for a memo");
-    }
-    in.seekg(0, std::ios::beg);
-    input.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) return parser.UsageError(err, "cannot read the text file " + path);
+    std::string error;
+    if (!ReadTextFile(parser.Value("text-file"), MAX_TEXT_FILE, input, error)) return parser.UsageError(err, error);
   }
   if (input.empty()) return parser.UsageError(err, "the memo text is empty");
   if (input.find('\0') != std::string::npos) return parser.UsageError(err, "the memo text contains a NUL character");
@@ -153,7 +133,7 @@ int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::os
       "--password-stdin is given.");
   CHandheldSession session(parser.CommandPath());
   CPasswordSource passwords;
-  if (const int s = Parse(parser, args, session, passwords, out, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = session.ParseCommandLine(parser, args, &passwords, out, err); s != CArgParser::CONTINUE) return s;
   if (const int s = session.OpenMemos(err); s != ExitStatus::OK) return s;
   if (const int s = session.Unlock(passwords, err); s != ExitStatus::OK) return s;
   CMemoApp& memos = session.Memos();
@@ -232,7 +212,7 @@ int AddCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   parser.SetNotes("Exactly one of --text and --text-file is needed.  Prints the new memo's id.");
   CHandheldSession session(parser.CommandPath());
   CPasswordSource passwords;
-  if (const int s = Parse(parser, args, session, passwords, out, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = session.ParseCommandLine(parser, args, &passwords, out, err); s != CArgParser::CONTINUE) return s;
   if (parser.Has("text") == parser.Has("text-file")) {
     return parser.UsageError(err, "give the text with exactly one of --text and --text-file");
   }
@@ -262,7 +242,7 @@ int EditCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   parser.AddFlag("public", "take away the private mark");
   CHandheldSession session(parser.CommandPath());
   CPasswordSource passwords;
-  if (const int s = Parse(parser, args, session, passwords, out, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = session.ParseCommandLine(parser, args, &passwords, out, err); s != CArgParser::CONTINUE) return s;
   if (parser.Has("text") && parser.Has("text-file")) {
     return parser.UsageError(err, "--text and --text-file cannot be used together");
   }

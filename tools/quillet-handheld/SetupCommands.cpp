@@ -50,12 +50,11 @@ int CategoryFailed(const CHandheldSession& session, std::ostream& err, int rc, c
   }
 }
 
-// Parses a category sub-command and opens the memos.  CONTINUE or the exit status.
-int OpenForCategory(CArgParser& parser, const std::vector<std::string>& args, CHandheldSession& session,
-                    std::ostream& out, std::ostream& err) {
-  CHandheldSession::AddDeviceOption(parser);
-  if (const int s = parser.Run(args, out, err); s != CArgParser::CONTINUE) return s;
-  if (const int s = session.Locate(parser, err); s != ExitStatus::OK) return s;
+// Parses a category or password sub-command (the password options with
+// `passwords`) and opens the memos.  CONTINUE or the exit status.
+int ParseAndOpenMemos(CArgParser& parser, const std::vector<std::string>& args, CHandheldSession& session,
+                      CPasswordSource* passwords, std::ostream& out, std::ostream& err) {
+  if (const int s = session.ParseCommandLine(parser, args, passwords, out, err); s != CArgParser::CONTINUE) return s;
   if (const int s = session.OpenMemos(err); s != ExitStatus::OK) return s;
   return CArgParser::CONTINUE;
 }
@@ -64,7 +63,7 @@ int CategoryAdd(const std::vector<std::string>& args, std::ostream& out, std::os
   CArgParser parser("quillet-handheld category add", "Adds a category in the first free slot.");
   parser.AddPositional("NAME", "the new category's name (at most 15 bytes in Shift-JIS)");
   CHandheldSession session(parser.CommandPath());
-  if (const int s = OpenForCategory(parser, args, session, out, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = ParseAndOpenMemos(parser, args, session, nullptr, out, err); s != CArgParser::CONTINUE) return s;
   std::string name;
   if (const int s = TakeName(parser, parser.Positional(0), name, err); s != CArgParser::CONTINUE) return s;
   std::uint8_t slot = 0;
@@ -81,7 +80,7 @@ int CategoryRename(const std::vector<std::string>& args, std::ostream& out, std:
   parser.AddPositional("OLD", "the category's name");
   parser.AddPositional("NEW", "its new name (at most 15 bytes in Shift-JIS)");
   CHandheldSession session(parser.CommandPath());
-  if (const int s = OpenForCategory(parser, args, session, out, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = ParseAndOpenMemos(parser, args, session, nullptr, out, err); s != CArgParser::CONTINUE) return s;
   std::string oldName, newName;
   if (const int s = TakeName(parser, parser.Positional(0), oldName, err); s != CArgParser::CONTINUE) return s;
   if (const int s = TakeName(parser, parser.Positional(1), newName, err); s != CArgParser::CONTINUE) return s;
@@ -101,7 +100,7 @@ int CategoryDelete(const std::vector<std::string>& args, std::ostream& out, std:
                     "Deletes a category; its memos move to \"Unfiled\" and become dirty.");
   parser.AddPositional("NAME", "the category's name");
   CHandheldSession session(parser.CommandPath());
-  if (const int s = OpenForCategory(parser, args, session, out, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = ParseAndOpenMemos(parser, args, session, nullptr, out, err); s != CArgParser::CONTINUE) return s;
   std::string name;
   if (const int s = TakeName(parser, parser.Positional(0), name, err); s != CArgParser::CONTINUE) return s;
   CMemoApp& memos = session.Memos();
@@ -115,19 +114,6 @@ int CategoryDelete(const std::vector<std::string>& args, std::ostream& out, std:
   return ExitStatus::OK;
 }
 
-// Parses a password sub-command and opens the memos.  CONTINUE or the exit status.
-int OpenForPassword(CArgParser& parser, const std::vector<std::string>& args, CHandheldSession& session,
-                    CPasswordSource& passwords, std::ostream& out, std::ostream& err) {
-  CHandheldSession::AddDeviceOption(parser);
-  CPasswordSource::AddOptions(parser);
-  if (const int s = parser.Run(args, out, err); s != CArgParser::CONTINUE) return s;
-  std::string error;
-  if (!passwords.Configure(parser, error)) return parser.UsageError(err, error);
-  if (const int s = session.Locate(parser, err); s != ExitStatus::OK) return s;
-  if (const int s = session.OpenMemos(err); s != ExitStatus::OK) return s;
-  return CArgParser::CONTINUE;
-}
-
 int PasswordSet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet-handheld password set",
                     "Protects the memos: stores the password's digest and the hint and encrypts every memo.");
@@ -138,7 +124,7 @@ int PasswordSet(const std::vector<std::string>& args, std::ostream& out, std::os
       "password cleared first.");
   CHandheldSession session(parser.CommandPath());
   CPasswordSource passwords;
-  if (const int s = OpenForPassword(parser, args, session, passwords, out, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = ParseAndOpenMemos(parser, args, session, &passwords, out, err); s != CArgParser::CONTINUE) return s;
   std::string hint;
   if (!InputToAnsi(parser.Value("hint"), hint)) {
     return parser.UsageError(err, "the hint is not UTF-8 or has no Shift-JIS form");
@@ -176,7 +162,7 @@ int PasswordClear(const std::vector<std::string>& args, std::ostream& out, std::
   parser.SetNotes("The current password is asked on the terminal unless --password-file or\n--password-stdin is given.");
   CHandheldSession session(parser.CommandPath());
   CPasswordSource passwords;
-  if (const int s = OpenForPassword(parser, args, session, passwords, out, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = ParseAndOpenMemos(parser, args, session, &passwords, out, err); s != CArgParser::CONTINUE) return s;
   CMemoApp& memos = session.Memos();
   if (!memos.IsProtected()) return session.Fail(err, ExitStatus::USAGE, "the memos are not protected");
   if (const int s = session.Unlock(passwords, err); s != ExitStatus::OK) return s;

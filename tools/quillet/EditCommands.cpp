@@ -12,6 +12,7 @@
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
 #include "tools/common/PasswordSource.h"
+#include "tools/common/TextFile.h"
 #include "tools/quillet/Commands.h"
 #include "tools/quillet/MemoFile.h"
 #include "tools/quillet/MemoFormat.h"
@@ -34,7 +35,7 @@ int TakeText(const CArgParser& parser, std::string& memo, std::ostream& err) {
   std::string error;
   if (parser.Has("text")) {
     input = parser.Value("text");
-  } else if (!MemoText::ReadFile(parser.Value("text-file"), input, error)) {
+  } else if (!ReadTextFile(parser.Value("text-file"), MemoText::MAX_FILE_BYTES, input, error)) {
     return parser.UsageError(err, error);
   }
   if (!MemoText::FromInput(input, memo, error)) return parser.UsageError(err, error);

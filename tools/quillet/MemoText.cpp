@@ -1,9 +1,6 @@
 #include "tools/quillet/MemoText.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "platform/text/LineEnds.h"
 #include "tools/common/ToolText.h"
@@ -30,27 +27,6 @@ bool FromInput(std::string_view utf8, std::string& memo, std::string& error) {
     error = "the memo text takes " + std::to_string(memo.size()) +
             " bytes; a memo holds at most " + std::to_string(MAX_BYTES);
     memo.clear();
-    return false;
-  }
-  return true;
-}
-
-bool ReadFile(const std::string& path, std::string& bytes, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open the text file " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<std::uint64_t>(size) > MAX_FILE_BYTES) {
-    error = "the text file " + path + " is too large for a memo";
-    return false;
-  }
-  in.seekg(0, std::ios::beg);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = "cannot read the text file " + path;
     return false;
   }
   return true;

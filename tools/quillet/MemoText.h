@@ -17,7 +17,4 @@ inline constexpr std::size_t MAX_FILE_BYTES = 1 << 20;
 // is not UTF-8, holds a character without a Shift-JIS form, or is too long.
 bool FromInput(std::string_view utf8, std::string& memo, std::string& error);
 
-// Reads a whole text file; false with a reason.
-bool ReadFile(const std::string& path, std::string& bytes, std::string& error);
-
 }  // namespace MemoText

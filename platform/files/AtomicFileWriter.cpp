@@ -1,0 +1,194 @@
+#include "platform/files/AtomicFileWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <new>
+
+using namespace Files;
+
+namespace {
+
+// Attempts at a free temporary name before giving up.
+constexpr int NAME_ATTEMPTS = 100;
+
+// Six characters that make a temporary name unique enough: the process, a
+// counter and the clock, mixed.  O_EXCL settles any clash.
+std::string UniqueSuffix() {
+  static std::atomic<std::uint64_t> counter{0};
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  std::uint64_t value = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull;
+  value ^= (counter.fetch_add(1) + 1) * 0xBF58476D1CE4E5B9ull;
+  value ^= static_cast<std::uint64_t>(now.tv_nsec) * 0x94D049BB133111EBull;
+  value ^= value >> 31;
+  static constexpr char DIGITS[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string suffix(6, '0');
+  for (char& c : suffix) {
+    c = DIGITS[value % (sizeof DIGITS - 1)];
+    value /= sizeof DIGITS - 1;
+  }
+  return suffix;
+}
+
+}  // namespace
+
+CAtomicFileWriter::~CAtomicFileWriter() { Abort(); }
+
+FileResult CAtomicFileWriter::Begin(const std::string& target, const Options& options) {
+  Abort();
+  error_ = 0;
+  try {
+    target_ = target;
+    folder_ = FolderOf(target);
+    existence_ = options.existence;
+    if (target.empty() || target.back() == '/') {
+      error_ = EISDIR;
+      return FILE_ERR_CREATE;
+    }
+
+    struct stat existing {};
+    bool exists = false;
+    switch (options.existence) {
+      case Existence::MUST_EXIST: {
+        // Opening for writing proves that we may write it; without blocking,
+        // so that a pipe with that name cannot hold the caller.
+        const int probe = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (probe < 0) {
+          error_ = errno;
+          return error_ == ENOENT ? FILE_ERR_NOT_FOUND : FILE_ERR_IO;
+        }
+        exists = ::fstat(probe, &existing) == 0 && S_ISREG(existing.st_mode);
+        ::close(probe);
+        if (!exists) {
+          error_ = EINVAL;
+          return FILE_ERR_IO;
+        }
+        break;
+      }
+      case Existence::MUST_NOT_EXIST:
+        if (::lstat(target.c_str(), &existing) == 0) {
+          error_ = EEXIST;
+          return FILE_ERR_EXISTS;
+        }
+        break;
+      case Existence::ANY:
+        exists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+        break;
+    }
+
+    const bool keep = options.keepExistingMode && exists;
+    const int mode = keep ? static_cast<int>(existing.st_mode & 07777) : options.newFileMode;
+    // A file of the usual mode is created with it (the umask applies); any
+    // other starts private and gets its mode below, so that its content is
+    // never readable by more than the final file allows.
+    const mode_t createMode = mode == UMASK_MODE ? 0666 : 0600;
+    const std::size_t slash = target.find_last_of('/');
+    const std::string prefix = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".";
+    for (int attempt = 0; attempt < NAME_ATTEMPTS && fd_ < 0; ++attempt) {
+      std::string name = prefix + UniqueSuffix();
+      const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+      if (fd >= 0) {
+        temporary_ = std::move(name);
+        fd_ = fd;
+      } else if (errno != EEXIST) {
+        error_ = errno;
+        return FILE_ERR_CREATE;
+      }
+    }
+    if (fd_ < 0) {
+      error_ = EEXIST;
+      return FILE_ERR_CREATE;
+    }
+    // Both best effort: only root may give a file away, and a file system
+    // without permissions keeps the private mode of the new file.
+    if (keep) (void)::fchown(fd_, existing.st_uid, existing.st_gid);
+    if (mode != UMASK_MODE) (void)::fchmod(fd_, static_cast<mode_t>(mode));
+    return FILE_OK;
+  } catch (const std::bad_alloc&) {
+    Abort();
+    error_ = ENOMEM;
+    return FILE_ERR_NO_MEMORY;
+  }
+}
+
+FileResult CAtomicFileWriter::Write(const void* bytes, std::size_t size) {
+  if (fd_ < 0) {
+    error_ = EBADF;
+    return FILE_ERR_WRITE;
+  }
+  errno = 0;
+  if (!WriteData(fd_, bytes, size)) {
+    error_ = errno;
+    return FILE_ERR_WRITE;
+  }
+  return FILE_OK;
+}
+
+FileResult CAtomicFileWriter::Commit() {
+  if (fd_ < 0) {
+    error_ = EBADF;
+    return FILE_ERR_WRITE;
+  }
+  errno = 0;
+  if (!SyncData(fd_)) return Fail(FILE_ERR_FLUSH);
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) return Fail(FILE_ERR_CLOSE);
+  errno = 0;
+  if (existence_ == Existence::MUST_NOT_EXIST) {
+    const bool linked = LinkAs(temporary_, target_);
+    error_ = linked ? 0 : errno;
+    // The new name (when the link was made) holds the file; the temporary
+    // name goes in every case.
+    RemoveTemporary();
+    if (!linked) return error_ == EEXIST ? FILE_ERR_EXISTS : FILE_ERR_PLACE;
+  } else {
+    if (!RenameOver(temporary_, target_)) return Fail(FILE_ERR_PLACE);
+    temporary_.clear();
+  }
+  if (!SyncFolder(folder_)) {
+    error_ = errno;
+    return FILE_ERR_FOLDER_SYNC;
+  }
+  return FILE_OK;
+}
+
+void CAtomicFileWriter::Abort() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  RemoveTemporary();
+}
+
+FileResult CAtomicFileWriter::Fail(FileResult result) {
+  error_ = errno;
+  Abort();
+  return result;
+}
+
+void CAtomicFileWriter::RemoveTemporary() {
+  if (temporary_.empty()) return;
+  ::unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+bool CAtomicFileWriter::WriteData(int fd, const void* bytes, std::size_t size) {
+  return WriteAll(fd, bytes, size);
+}
+
+bool CAtomicFileWriter::SyncData(int fd) { return FlushFile(fd); }
+
+bool CAtomicFileWriter::RenameOver(const std::string& temporary, const std::string& target) {
+  return Files::RenameOver(temporary, target);
+}
+
+bool CAtomicFileWriter::LinkAs(const std::string& temporary, const std::string& target) {
+  return ::link(temporary.c_str(), target.c_str()) == 0;
+}

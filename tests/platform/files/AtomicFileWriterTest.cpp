@@ -1,0 +1,252 @@
+// Crash-safe replacement: what the target holds after every way a
+// replacement can end, its permissions, and the existence rules.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/files/AtomicFileWriter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace Files;
+using Existence = CAtomicFileWriter::Existence;
+
+// A fresh folder under the build tree, removed with its contents.
+class CScratchFolder {
+ public:
+  CScratchFolder() {
+    std::string pattern = std::string(QUILLET_BINARY_DIR) + "/files-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~CScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // Every name in the folder, hidden temporary files included.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+unsigned ModeOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777;
+}
+
+// Writes the bytes in two pieces and commits.
+FileResult Replace(CAtomicFileWriter& out, const std::string& path, const std::string& bytes,
+                   const CAtomicFileWriter::Options& options = {}) {
+  FileResult rc = out.Begin(path, options);
+  if (rc == FILE_OK) rc = out.Write(bytes.data(), bytes.size() / 2);
+  if (rc == FILE_OK) rc = out.Write(bytes.data() + bytes.size() / 2, bytes.size() - bytes.size() / 2);
+  if (rc == FILE_OK) rc = out.Commit();
+  return rc;
+}
+
+// A writer whose n-th write, flush or rename fails as the disk would.
+class CFaultyWriter : public CAtomicFileWriter {
+ public:
+  int failWrite = 0, writes = 0;
+  bool failSync = false, failRename = false;
+
+ protected:
+  bool WriteData(int fd, const void* bytes, std::size_t size) override {
+    if (++writes == failWrite) {
+      errno = ENOSPC;
+      return false;
+    }
+    return CAtomicFileWriter::WriteData(fd, bytes, size);
+  }
+  bool SyncData(int fd) override {
+    if (failSync) {
+      errno = EIO;
+      return false;
+    }
+    return CAtomicFileWriter::SyncData(fd);
+  }
+  bool RenameOver(const std::string& temporary, const std::string& target) override {
+    if (failRename) {
+      errno = EXDEV;
+      return false;
+    }
+    return CAtomicFileWriter::RenameOver(temporary, target);
+  }
+};
+
+const std::string ORIGINAL("original\0bytes\xff", 15);
+const std::string REPLACEMENT("the new content\0", 16);
+
+TEST(AtomicFileWriter, ReplacesTheFileKeepingItsPermissions) {
+  CScratchFolder folder;
+  const std::string path = folder.File("record.dat");
+  WriteFile(path, ORIGINAL);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+  CAtomicFileWriter out;
+  ASSERT_EQ(Replace(out, path, REPLACEMENT), FILE_OK);
+  EXPECT_FALSE(out.IsOpen());
+  EXPECT_EQ(ReadAll(path), REPLACEMENT);
+  EXPECT_EQ(ModeOf(path), 0640u);
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "a new file is renamed into place";
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"record.dat"});
+
+  // The same writer serves again; without keepExistingMode the new mode applies.
+  CAtomicFileWriter::Options options;
+  options.keepExistingMode = false;
+  options.newFileMode = 0600;
+  ASSERT_EQ(Replace(out, path, ORIGINAL, options), FILE_OK);
+  EXPECT_EQ(ReadAll(path), ORIGINAL);
+  EXPECT_EQ(ModeOf(path), 0600u);
+}
+
+TEST(AtomicFileWriter, NewFilesGetTheUmaskModeOrTheModeAsked) {
+  CScratchFolder folder;
+  const mode_t old = ::umask(027);
+  CAtomicFileWriter out;
+  EXPECT_EQ(Replace(out, folder.File("usual"), "x"), FILE_OK);
+  CAtomicFileWriter::Options options;
+  options.newFileMode = 0604;  // not narrowed by the umask
+  EXPECT_EQ(Replace(out, folder.File("asked"), "y", options), FILE_OK);
+  ::umask(old);
+  EXPECT_EQ(ModeOf(folder.File("usual")), 0640u);
+  EXPECT_EQ(ModeOf(folder.File("asked")), 0604u);
+  EXPECT_EQ(ReadAll(folder.File("asked")), "y");
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"asked", "usual"}));
+}
+
+TEST(AtomicFileWriter, FailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
+  CScratchFolder folder;
+  const std::string path = folder.File("record.dat");
+  struct Case {
+    const char* step;
+    int failWrite;
+    bool failSync, failRename;
+    FileResult expected;
+    int error;
+  };
+  const Case cases[] = {
+      {"first write", 1, false, false, FILE_ERR_WRITE, ENOSPC},
+      {"second write", 2, false, false, FILE_ERR_WRITE, ENOSPC},
+      {"flush", 0, true, false, FILE_ERR_FLUSH, EIO},
+      {"rename", 0, false, true, FILE_ERR_PLACE, EXDEV},
+  };
+  for (const Case& c : cases) {
+    WriteFile(path, ORIGINAL);
+    CFaultyWriter out;
+    out.failWrite = c.failWrite;
+    out.failSync = c.failSync;
+    out.failRename = c.failRename;
+    EXPECT_EQ(Replace(out, path, REPLACEMENT), c.expected) << c.step;
+    EXPECT_EQ(out.SystemError(), c.error) << c.step;
+    out.Abort();  // what a caller does after a failed write; a no-op after Commit
+    EXPECT_EQ(ReadAll(path), ORIGINAL) << c.step;
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"record.dat"}) << c.step;
+  }
+
+  // Given up before Commit, or dropped unfinished: nothing changes.
+  {
+    CAtomicFileWriter out;
+    ASSERT_EQ(out.Begin(path, {}), FILE_OK);
+    ASSERT_EQ(out.Write(REPLACEMENT.data(), REPLACEMENT.size()), FILE_OK);
+    EXPECT_EQ(folder.Names().size(), 2u) << "the temporary file sits beside the target";
+    out.Abort();
+    EXPECT_EQ(out.Commit(), FILE_ERR_WRITE) << "nothing left to commit";
+  }
+  {
+    CAtomicFileWriter out;
+    ASSERT_EQ(out.Begin(path, {}), FILE_OK);
+    ASSERT_EQ(out.Write(REPLACEMENT.data(), REPLACEMENT.size()), FILE_OK);
+  }
+  EXPECT_EQ(ReadAll(path), ORIGINAL);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"record.dat"});
+
+  // No temporary file can be made where the folder is missing.
+  CAtomicFileWriter out;
+  EXPECT_EQ(out.Begin(folder.File("missing/record.dat"), {}), FILE_ERR_CREATE);
+  EXPECT_EQ(out.SystemError(), ENOENT);
+  EXPECT_EQ(out.Write("x", 1), FILE_ERR_WRITE);
+}
+
+TEST(AtomicFileWriter, MustNotExistNeverReplacesAnything) {
+  CScratchFolder folder;
+  const std::string path = folder.File("new.dat");
+  CAtomicFileWriter::Options options;
+  options.existence = Existence::MUST_NOT_EXIST;
+  CAtomicFileWriter out;
+  ASSERT_EQ(Replace(out, path, REPLACEMENT, options), FILE_OK);
+  EXPECT_EQ(ReadAll(path), REPLACEMENT);
+
+  // There already: refused before anything is written.
+  EXPECT_EQ(out.Begin(path, options), FILE_ERR_EXISTS);
+  EXPECT_EQ(ReadAll(path), REPLACEMENT);
+
+  // A file that appears while the new one is written wins.
+  const std::string raced = folder.File("raced.dat");
+  ASSERT_EQ(out.Begin(raced, options), FILE_OK);
+  ASSERT_EQ(out.Write(REPLACEMENT.data(), REPLACEMENT.size()), FILE_OK);
+  WriteFile(raced, ORIGINAL);
+  EXPECT_EQ(out.Commit(), FILE_ERR_EXISTS);
+  EXPECT_EQ(ReadAll(raced), ORIGINAL);
+
+  // A dangling symbolic link holds its name too.
+  const std::string link = folder.File("link.dat");
+  fs::create_symlink(folder.File("nowhere"), link);
+  EXPECT_EQ(out.Begin(link, options), FILE_ERR_EXISTS);
+  EXPECT_FALSE(fs::exists(folder.File("nowhere")));
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"link.dat", "new.dat", "raced.dat"}));
+}
+
+TEST(AtomicFileWriter, MustExistNeverCreatesAFile) {
+  CScratchFolder folder;
+  CAtomicFileWriter::Options options;
+  options.existence = Existence::MUST_EXIST;
+  CAtomicFileWriter out;
+  EXPECT_EQ(out.Begin(folder.File("missing.dat"), options), FILE_ERR_NOT_FOUND);
+  EXPECT_FALSE(fs::exists(folder.File("missing.dat")));
+
+  // Not a regular file: refused, and a pipe nobody reads does not block.
+  ASSERT_EQ(::mkfifo(folder.File("pipe").c_str(), 0600), 0);
+  EXPECT_EQ(out.Begin(folder.File("pipe"), options), FILE_ERR_IO);
+  fs::create_directory(folder.File("folder"));
+  EXPECT_EQ(out.Begin(folder.File("folder"), options), FILE_ERR_IO);
+
+  const std::string path = folder.File("record.dat");
+  WriteFile(path, ORIGINAL);
+  ASSERT_EQ(Replace(out, path, REPLACEMENT, options), FILE_OK);
+  EXPECT_EQ(ReadAll(path), REPLACEMENT);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"folder", "pipe", "record.dat"}));
+}
+
+}  // namespace
