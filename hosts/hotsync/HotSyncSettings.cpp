@@ -130,6 +130,20 @@ bool CHotSyncSettings::SetAction(const std::string& user, std::int32_t syncType,
   });
 }
 
+bool CHotSyncSettings::SlowSyncNeeded(const std::string& user) {
+  std::uint32_t value = 0;
+  return Read() && m_registry.GetDword(ConduitKey(user), "SlowSyncNeeded", value) == CRegistry::REG_OK &&
+         value != 0;
+}
+
+bool CHotSyncSettings::SetSlowSyncNeeded(const std::string& user, bool needed) {
+  return Change([&](CRegistry& registry) {
+    if (!needed) return registry.DeleteValue(ConduitKey(user), "SlowSyncNeeded") == CRegistry::REG_OK;
+    return registry.CreateKey(UserKey(user)) == CRegistry::REG_OK &&
+           registry.SetDword(ConduitKey(user), "SlowSyncNeeded", 1) == CRegistry::REG_OK;
+  });
+}
+
 bool CHotSyncSettings::ConsumeNextAction(const std::string& user) {
   return Change([&](CRegistry& registry) {
     // Nothing to write when there is no next-only action.

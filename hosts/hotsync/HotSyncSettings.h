@@ -9,6 +9,9 @@
 //   ...\HotSync\Users\<user>\Conduits\Quillet
 //     "SyncAction"      the permanent action (sync type; none stored: synchronise)
 //     "NextSyncAction"  the action of the next HotSync only, when one was chosen
+//     "SlowSyncNeeded"  1 after a HotSync that failed: the next one compares
+//                       every memo, since one side may hold changes the other
+//                       side already took as synchronised
 //
 // A backslash in a user name is written as %5C in its key name (and '%' as
 // %25), so that every name is one key.
@@ -54,6 +57,11 @@ class CHotSyncSettings {
   bool SetAction(const std::string& user, std::int32_t syncType, bool permanent);
   // Drops the next-only action after the HotSync it was meant for.
   bool ConsumeNextAction(const std::string& user);
+
+  // Whether the last HotSync of the user failed, so that the next one must be
+  // slow; and setting or clearing that mark.
+  bool SlowSyncNeeded(const std::string& user);
+  bool SetSlowSyncNeeded(const std::string& user, bool needed);
 
   // Key of a user, and of the user's Quillet conduit settings.
   static std::string UserKey(const std::string& user);

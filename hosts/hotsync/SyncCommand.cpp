@@ -136,7 +136,13 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   const bool usesNextAction = !asked && actions.next.has_value();
   std::int32_t syncType = asked ? askedType : (usesNextAction ? *actions.next : actions.permanent);
   const std::uint32_t lastPc = device.LastSyncPc();
-  if (syncType == SYNC_TYPE_FAST && lastPc != pcId) syncType = SYNC_TYPE_SLOW;
+  // Slow when the handheld last met another desktop (or none), and after a
+  // failed HotSync: that one may have stored one side and not the other, and
+  // only a comparison of every memo (against the backup) finds what the
+  // handheld already took as synchronised.
+  if (syncType == SYNC_TYPE_FAST && (lastPc != pcId || settings.SlowSyncNeeded(user))) {
+    syncType = SYNC_TYPE_SLOW;
+  }
   const std::int32_t firstSync =
       lastPc == 0 ? FIRST_SYNC_NEVER : (lastPc != pcId ? FIRST_SYNC_OTHER_PC : FIRST_SYNC_NONE);
 
@@ -187,6 +193,7 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   LogReset();
 
   if (result != 0) {
+    settings.SetSlowSyncNeeded(user, true);
     out.flush();
     return Fail(err, ExitStatus::FAILED, "the conduit failed: " + CodeText(result));
   }
@@ -194,6 +201,7 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   // no memos: the handheld is not marked as synchronised with this desktop, so
   // that the next HotSync still compares everything.
   if (usesNextAction) settings.ConsumeNextAction(user);
+  if (syncType != SYNC_TYPE_NOTHING) settings.SetSlowSyncNeeded(user, false);
   if (syncType != SYNC_TYPE_NOTHING) {
     CDevice after;
     rc = after.Open(deviceFolder);

@@ -293,6 +293,26 @@ TEST_F(HotSyncTest, ANextOnlyActionSurvivesAFailedHotSync) {
   EXPECT_NE(shown.find("Next HotSync action: Synchronize the files (sync)"), std::string::npos) << shown;
 }
 
+TEST_F(HotSyncTest, AFailedHotSyncMakesTheNextOneSlow) {
+  MakeDevice();
+  Ok(HotSync({"sync"}));
+  std::string good;
+  {
+    std::ifstream in(DesktopFile(), std::ios::binary);
+    good.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  std::ofstream(DesktopFile(), std::ios::binary | std::ios::trunc) << "this is not a record file";
+  EXPECT_EQ(HotSync({"sync"}).status, 1);
+  std::ofstream(DesktopFile(), std::ios::binary | std::ios::trunc) << good;
+  Ok(Handheld({"edit", HandheldId("groceries"), "--text", "groceries and bread"}));
+
+  std::string out = Ok(HotSync({"sync"}));
+  EXPECT_NE(out.find("slow"), std::string::npos) << "after a failure every memo is compared\n" << out;
+  EXPECT_EQ(DesktopTexts(), HandheldTexts());
+  out = Ok(HotSync({"sync"}));
+  EXPECT_EQ(out.find("slow"), std::string::npos) << "a successful HotSync clears the mark\n" << out;
+}
+
 TEST_F(HotSyncTest, ProtectedMemosTravelEncryptedWithTheirPassword) {
   MakeDevice();
   const std::string passwordFile = (folder / "password.txt").string();
