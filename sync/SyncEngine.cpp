@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <unordered_set>
+#include <vector>
 
 #include "conduit/ConduitStrings.h"
 #include "conduit/ResultCodes.h"
@@ -606,12 +608,31 @@ std::int32_t CSyncEngine::PurgeAndReconcile() {
     }
   }
   // Records only the desktop has go to the handheld; a new handheld id is
-  // written back to the desktop.
+  // written back to the desktop.  An id that stands on more than one desktop
+  // record (a damaged file) names the first of them only: each later one is
+  // taken from its own slot and goes to the handheld as a new record, so it
+  // neither replaces the handheld record of that id nor goes missing.
+  std::unordered_set<std::int32_t> seenIds;
+  std::vector<std::int32_t> occupiedSlots;
   for (std::size_t i = 0; i < desktopIds.ids.size(); ++i) {
-    if (desktopIds.taken[i]) continue;
     std::int32_t id = desktopIds.ids[i];
-    rc = desktop_->GetRecordById(id, record, true);
-    if (rc != DB_OK) return rc;
+    const bool repeated = !seenIds.insert(id).second;
+    if (desktopIds.taken[i]) continue;
+    if (repeated) {
+      if (occupiedSlots.empty()) {
+        for (std::int32_t slot = 0; slot < desktop_->HighWater(); ++slot) {
+          if (desktop_->RecordAt(slot) != nullptr) occupiedSlots.push_back(slot);
+        }
+      }
+      if (i >= occupiedSlots.size()) return DB_ERR_RECORD_NOT_FOUND;
+      rc = record.CopyFrom(*desktop_->RecordAt(occupiedSlots[i]));
+      if (rc != DB_OK) return rc;
+      record.SetIndex(occupiedSlots[i]);
+      record.SetId(0);
+    } else {
+      rc = desktop_->GetRecordById(id, record, true);
+      if (rc != DB_OK) return rc;
+    }
     std::int32_t desktopIndex = record.GetIndex();
     rc = handheld_->AddRecord(record);
     if (rc != DB_OK) {

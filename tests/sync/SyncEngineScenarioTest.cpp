@@ -295,6 +295,25 @@ TEST(SyncScenarioTest, EqualCountsSkipTheIdComparison) {
   ExpectSidesEqual(world);
 }
 
+TEST(SyncScenarioTest, ADesktopIdStandingTwiceReachesTheHandheldAsANewRecord) {
+  // A damaged desktop file holds two records with id 5.  The first is the
+  // handheld's record 5; the second must reach the handheld as a record of its
+  // own, without replacing record 5 there.
+  CSyncTestWorld world({Memo(5, "five")});
+  ASSERT_EQ(0, world.Device().Attach());
+  world.WriteDesktop({{5, "five", 0, 0}, {5, "five again", 0, 0}});
+  ASSERT_EQ(0, HotSync(world, 0));
+
+  std::vector<SeenRecord> handheld;
+  ASSERT_TRUE(world.ReadHandheld(handheld));
+  EXPECT_EQ((std::vector<std::string>{"five", "five again"}), CSyncTestWorld::Texts(handheld));
+  std::vector<SeenRecord> desktop;
+  ASSERT_TRUE(world.ReadDesktop(desktop));
+  ASSERT_EQ(2u, desktop.size());
+  EXPECT_NE(desktop[0].id, desktop[1].id);
+  ExpectSidesEqual(world);
+}
+
 TEST(SyncScenarioTest, ProtectedMemosTravelUntouchedAndStillOpenWithThePassword) {
   CSyncTestWorld world;
   ASSERT_EQ(0, world.Device().Status());
