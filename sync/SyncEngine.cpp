@@ -19,6 +19,14 @@
 
 namespace {
 
+// Types 4 and 7 never rewrite the desktop file, so every record they would
+// archive stays in it, archive mark included, and is archived by the next
+// HotSync that does rewrite the file; storing an archive in these types would
+// put the record there twice.
+bool KeepsArchives(std::int32_t syncType) {
+  return syncType != SyncType::DESKTOP_OVERWRITES_4 && syncType != SyncType::DESKTOP_OVERWRITES_7;
+}
+
 constexpr std::int32_t MAX_DATABASE_NAMES = 32;
 
 bool OverwritesHandheld(std::int32_t syncType) {
@@ -115,7 +123,7 @@ std::int32_t CSyncEngine::Synchronize() {
     (void)DeleteHandheld();
     (void)DeleteDesktop();
     (void)DeleteBackup();
-    FreeArchives(result == DB_OK);
+    FreeArchives(result == DB_OK && KeepsArchives(properties_.syncType));
   }
 
   std::int32_t unregistered = Unregister(result != DB_OK);
@@ -308,7 +316,7 @@ std::int32_t CSyncEngine::StoreAll() {
   // archive the same records a second time.
   std::vector<FileSnapshot> snapshots;
   std::int32_t rc = SnapshotArchives(snapshots);
-  if (rc == DB_OK) rc = StoreArchives();
+  if (rc == DB_OK && KeepsArchives(properties_.syncType)) rc = StoreArchives();
   if (rc == DB_OK) rc = handheld_->Store();
   if (rc == DB_OK) rc = desktop_->Store();
   if (rc != DB_OK) {

@@ -667,6 +667,22 @@ TEST(SyncScenarioTest, ACategoryInAnotherSlotWithTheSameIdIsMerged) {
   ExpectSidesEqual(world);
 }
 
+TEST(SyncScenarioTest, DesktopOverwritesWithoutRewritingTheDesktopArchivesNothingTwice) {
+  // Types 4 and 7 leave the desktop file as it is, archive marks included, so
+  // its archived record is archived once, by the next HotSync that rewrites it.
+  for (std::int32_t type : {4, 7}) {
+    CSyncTestWorld world({Memo(5, "kept")});
+    ASSERT_EQ(0, world.Device().Attach());
+    world.WriteDesktop({{5, "kept", 0, 0}, {6, "old", 0, FL::REC_ATTR_DELETED | FL::REC_ATTR_ARCHIVED}});
+    ASSERT_EQ(0, HotSync(world, type));
+    EXPECT_FALSE(std::filesystem::exists(world.ArchivePath("Unfiled"))) << type;
+    ASSERT_EQ(0, HotSync(world, 3));
+    std::vector<SeenRecord> archived;
+    ASSERT_TRUE(CSyncTestWorld::ReadRecords(world.ArchivePath("Unfiled"), archived));
+    EXPECT_EQ((std::vector<std::string>{"old"}), CSyncTestWorld::Texts(archived)) << type;
+  }
+}
+
 TEST(SyncScenarioTest, DesktopOverwritesHandheld) {
   for (std::int32_t type : {3, 4, 7}) {
     CSyncTestWorld world({Memo(5, "handheld only", 0, true)});
