@@ -303,11 +303,12 @@ std::int32_t CDesktopDb::Store() {
 void CDesktopDb::ClearChangedStatus() {
   for (std::int32_t slot = 0; slot < HighWater(); ++slot) {
     CSyncRecord* record = MutableRecordAt(slot);
-    if (record != nullptr && record->IsChanged()) {
-      record->ResetStatus();
-      dirty_ = true;
-    }
+    if (record != nullptr && record->IsChanged()) record->ResetStatus();
   }
+  // The file is written back at the end of every HotSync, also when no record
+  // changed, so that every attribute word in it (the private bit included) is
+  // left clear.
+  dirty_ = true;
 }
 
 std::int32_t CDesktopDb::ReadBlock(std::uint32_t size, std::vector<std::uint8_t>& block) {

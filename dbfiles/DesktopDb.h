@@ -155,8 +155,8 @@ class CDesktopDb : public CDbManager {
                                           std::size_t size, bool withAttributes);
   // Writes all n bytes to the open file; anything less is DB_ERR_WRITE_FAILED.
   virtual std::int32_t WriteBytes(const std::uint8_t* buffer, std::uint32_t n);
-  // ResetStatus on every changed record; the manager becomes dirty when there
-  // was one.
+  // ResetStatus on every changed record; the manager becomes dirty (Store then
+  // always writes the file).
   virtual void ClearChangedStatus();
   // Flushes an open file's data to the disk (fsync).
   virtual bool SyncHandle(int fd);

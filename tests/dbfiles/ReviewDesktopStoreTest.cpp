@@ -1,0 +1,76 @@
+// The end of a HotSync always writes the desktop record file back, so that the
+// marks the file carries (private bits, bytes behind the last record) are
+// cleared even when no record changed.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "RecordFileBytes.h"
+#include "conduit/ConduitStrings.h"
+#include "conduit/ResultCodes.h"
+#include "conduit/SyncLog.h"
+#include "dbfiles/DesktopDb.h"
+#include "dbfiles/FileLayout.h"
+#include "dbfiles/SyncType.h"
+#include "platform/hslog20/HsLog.h"
+
+namespace {
+
+namespace FL = FileLayout;
+using namespace testfile;
+
+// Two records without any change mark: one private, one plain; trailing bytes.
+File QuietFile() {
+  File f;
+  Header h;
+  h.name = "MemoDB";
+  f.header = h;
+  Block app;
+  app.name = "MemoDB";
+  app.data.assign(FL::CAT_BLOCK_SIZE, 0);
+  std::memcpy(&app.data[FL::CAT_NAMES], "Unfiled", 7);
+  app.capacity = app.length = static_cast<std::uint32_t>(app.data.size());
+  f.appInfo = app;
+  Record a;
+  a.id = 7;
+  a.attributes = 0x10;  // private
+  a.data = Text("secret");
+  Record b;
+  b.id = 8;
+  b.data = Text("plain");
+  f.records = {a, b};
+  f.trailing = {0xAB, 0xCD};
+  return Consistent(f);
+}
+
+class ReviewDesktopStore : public ::testing::TestWithParam<std::int32_t> {
+ protected:
+  void SetUp() override { LogReset(); }
+  void TearDown() override { LogReset(); }
+  TempFolder folder;
+  CSyncLog log{ConduitResources()};
+};
+
+TEST_P(ReviewDesktopStore, StoreRewritesTheFileEvenWhenNoRecordChanged) {
+  const auto path = folder.path / "record.dat";
+  WriteAll(path, Build(QuietFile()));
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", folder.path.string().c_str(), GetParam());
+  ASSERT_EQ(db.Open(), DB_OK);
+  ASSERT_EQ(db.LoadCategories(), DB_OK);
+  ASSERT_EQ(db.RecordCount(), 2);
+  ASSERT_EQ(db.Store(), DB_OK);
+
+  File stored;
+  ASSERT_TRUE(Parse(ReadAll(path), stored));
+  File expected = QuietFile();
+  for (Record& r : expected.records) r.attributes = 0;
+  expected.trailing.clear();
+  EXPECT_EQ(Build(stored), Build(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(FastSlowAndDesktopOverwrites, ReviewDesktopStore,
+                         ::testing::Values(SyncType::FAST, SyncType::SLOW, SyncType::DESKTOP_OVERWRITES));
+
+}  // namespace
