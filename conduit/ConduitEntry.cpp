@@ -54,9 +54,11 @@ extern "C" std::int32_t GetConduitInfo(std::int32_t infoType, void* input, void*
   switch (infoType) {
     case CONDUIT_INFO_NAME: {
       if (input == nullptr) return CONDUIT_ERR_NULL_BLOCK;
-      ConduitRequestBlock request;
-      std::memcpy(&request, input, sizeof request);
-      if (request.version != CONDUIT_REQUEST_VERSION || request.size != CONDUIT_REQUEST_SIZE) {
+      // Only the version and size are read: a block that is not the 80-byte
+      // request may be shorter than one.
+      std::int32_t header[2];
+      std::memcpy(header, input, sizeof header);
+      if (header[0] != CONDUIT_REQUEST_VERSION || header[1] != CONDUIT_REQUEST_SIZE) {
         return CONDUIT_ERR_BAD_REQUEST;
       }
       return LoadName(static_cast<char*>(output), *outputSize) > 0 ? 0 : CONDUIT_ERR_NO_NAME;
