@@ -2,6 +2,9 @@
 
 #include "conduit/ActionDialog.h"
 
+#include <QRect>
+#include <QWidget>
+
 #include <QPalette>
 
 #include <cstring>
@@ -71,6 +74,16 @@ std::string CActionDialog::LoadText(std::uint32_t id) const {
   return text != nullptr ? text : "";
 }
 
+void CActionDialog::HideSettingsLines() {
+  QWidget* group = Control(IDC_SETTINGS_GROUP);
+  if (group == nullptr) return;
+  const QRect area = group->geometry();
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child != group && area.contains(child->geometry())) child->hide();
+  }
+  group->hide();
+}
+
 void CActionDialog::OnInitDialog() {
   if (m_block == nullptr) return;
   SetItemText(IDC_ACTION_GROUP, LoadText(IDS_ACTION_GROUP));
@@ -80,7 +93,12 @@ void CActionDialog::OnInitDialog() {
   const int button = ButtonForSyncType(m_block->nextSyncType);
   CheckRadioButton(IDC_SYNCHRONIZE, IDC_DO_NOTHING, button);
 
-  if (m_block->creator == 0) return;
+  if (m_block->creator == 0) {
+    // No user is known: the current-settings lines (the group box and every
+    // control drawn inside it) are hidden.
+    HideSettingsLines();
+    return;
+  }
   SetItemText(IDC_NEXT_ACTION, LoadText(static_cast<std::uint32_t>(button + 7601)));
   SetItemText(IDC_DEFAULT_ACTION, LoadText(ActionStringForSyncType(m_block->defaultSyncType)));
   std::string format = LoadText(IDS_CURRENT_SETTINGS);

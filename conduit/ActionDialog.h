@@ -41,6 +41,7 @@ class CActionDialog : public CDialogWindow {
 
  private:
   void LoadActionBitmaps();
+  void HideSettingsLines();
   std::string LoadText(std::uint32_t id) const;
 
   ResourceInstance m_resources;

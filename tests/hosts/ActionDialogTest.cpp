@@ -184,13 +184,29 @@ TEST_F(ActionDialogTest, FullDialogShowsTheUsersCurrentSettings) {
   });
 }
 
-TEST_F(ActionDialogTest, WithoutACreatorTheSettingsLinesKeepTheirPlaceholders) {
+TEST_F(ActionDialogTest, WithoutACreatorTheSettingsLinesAreHidden) {
   block.creator = 0;
   std::strcpy(block.userName, "Ann");
   Run(IDD_ACTION_FULL, [&](CActionDialog& dialog) {
-    EXPECT_EQ(dialog.ItemText(IDC_SETTINGS_GROUP), "<User's Current Settings Place Holder>");
-    EXPECT_EQ(dialog.ItemText(IDC_DEFAULT_ACTION), "Static");
+    ASSERT_NE(dialog.Control(IDC_SETTINGS_GROUP), nullptr);
+    EXPECT_FALSE(dialog.Control(IDC_SETTINGS_GROUP)->isVisible());
+    EXPECT_FALSE(dialog.Control(IDC_DEFAULT_ACTION)->isVisible());
+    EXPECT_FALSE(dialog.Control(IDC_NEXT_ACTION)->isVisible());
+    int shownLabels = 0;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+      if (label->isVisible() && label->text().contains("HotSync Action:")) ++shownLabels;
+    }
+    EXPECT_EQ(shownLabels, 0);
+    EXPECT_TRUE(dialog.Control(IDC_ACTION_GROUP)->isVisible());
+    EXPECT_TRUE(dialog.Control(IDC_SYNCHRONIZE)->isVisible());
     EXPECT_EQ(dialog.ItemText(IDC_ACTION_GROUP), "Quillet HotSync Action");
+    Click(dialog, IDCANCEL);
+  });
+  // With a creator they are shown.
+  block.creator = 0x44655275;
+  Run(IDD_ACTION_FULL, [&](CActionDialog& dialog) {
+    EXPECT_TRUE(dialog.Control(IDC_SETTINGS_GROUP)->isVisible());
+    EXPECT_TRUE(dialog.Control(IDC_NEXT_ACTION)->isVisible());
     Click(dialog, IDCANCEL);
   });
   // The short dialog has no settings lines at all.
@@ -323,6 +339,12 @@ TEST_F(ActionDialogTest, ScreenshotsOfBothDialogs) {
       Click(dialog, IDCANCEL);
     });
   }
+  // The full dialog for a HotSync Manager that knows no user.
+  block.creator = 0;
+  Run(IDD_ACTION_FULL, [&](CActionDialog& dialog) {
+    EXPECT_TRUE(dialog.grab().save(QStringLiteral(QUILLET_BINARY_DIR "/screenshots/action-dialog-101-no-user.png")));
+    Click(dialog, IDCANCEL);
+  });
 }
 
 TEST(ConduitModuleTest, AttachCountsAndTheLastDetachReleases) {
