@@ -222,6 +222,14 @@ std::int32_t Target(CCall& call, std::uint8_t handle, bool write, int resource, 
   return SYNC_OK;
 }
 
+// The same for a call given a block (record or position block): a missing
+// block is a bad argument.
+template <typename Block>
+std::int32_t BlockTarget(CCall& call, const Block* block, bool write, int resource, OpenDatabase*& db) {
+  if (block == nullptr) return SYNC_ERR_BAD_ARGUMENT;
+  return Target(call, block->handle, write, resource, db);
+}
+
 // Index of the resource with this type and id, or -1.
 long FindResource(const CPdbFile& image, std::uint32_t type, std::uint16_t id) {
   for (std::size_t i = 0; i < image.RecordCount(); ++i) {
@@ -278,9 +286,8 @@ std::int32_t WriteBlock(std::uint8_t handle, SyncInfoBlock* block, bool sortInfo
 std::int32_t WriteRecordBlock(SyncRawRecord* block, bool resource) {
   CCall call;
   if (std::int32_t rc = call.Begin()) return rc;
-  if (block == nullptr) return SYNC_ERR_BAD_ARGUMENT;
   OpenDatabase* db = nullptr;
-  if (std::int32_t rc = Target(call, block->handle, true, resource ? 1 : 0, db)) return rc;
+  if (std::int32_t rc = BlockTarget(call, block, true, resource ? 1 : 0, db)) return rc;
   CPdbRecord record;
   if (std::int32_t rc = BlockData(*block, record.data)) return rc;
   CPdbFile* image = db->db.Writable();
@@ -326,9 +333,8 @@ std::int32_t WriteRecordBlock(SyncRawRecord* block, bool resource) {
 std::int32_t DeleteRecordBlock(SyncRawRecord* block, bool resource) {
   CCall call;
   if (std::int32_t rc = call.Begin()) return rc;
-  if (block == nullptr) return SYNC_ERR_BAD_ARGUMENT;
   OpenDatabase* db = nullptr;
-  if (std::int32_t rc = Target(call, block->handle, true, resource ? 1 : 0, db)) return rc;
+  if (std::int32_t rc = BlockTarget(call, block, true, resource ? 1 : 0, db)) return rc;
   CPdbFile* image = db->db.Writable();
   if (resource) {
     const long at = FindResource(*image, block->id, static_cast<std::uint16_t>(block->category));
@@ -515,9 +521,8 @@ std::int32_t SyncGetDBRecordCount(std::uint8_t handle, std::uint16_t* count) {
 std::int32_t SyncReadRecordById(SyncRawRecord* block) {
   CCall call;
   if (std::int32_t rc = call.Begin()) return rc;
-  if (block == nullptr) return SYNC_ERR_BAD_ARGUMENT;
   OpenDatabase* db = nullptr;
-  if (std::int32_t rc = Target(call, block->handle, false, 0, db)) return rc;
+  if (std::int32_t rc = BlockTarget(call, block, false, 0, db)) return rc;
   const long index = db->db.Image().IndexOfId(block->id);
   if (index < 0) return SYNC_ERR_NOT_FOUND;
   return FillBlock(db->db.Image(), static_cast<std::size_t>(index), *block);
@@ -526,18 +531,16 @@ std::int32_t SyncReadRecordById(SyncRawRecord* block) {
 std::int32_t SyncReadRecordByIndex(SyncRawRecord* block) {
   CCall call;
   if (std::int32_t rc = call.Begin()) return rc;
-  if (block == nullptr) return SYNC_ERR_BAD_ARGUMENT;
   OpenDatabase* db = nullptr;
-  if (std::int32_t rc = Target(call, block->handle, false, -1, db)) return rc;
+  if (std::int32_t rc = BlockTarget(call, block, false, -1, db)) return rc;
   return FillBlock(db->db.Image(), block->index, *block);
 }
 
 std::int32_t SyncReadNextModifiedRec(SyncRawRecord* block) {
   CCall call;
   if (std::int32_t rc = call.Begin()) return rc;
-  if (block == nullptr) return SYNC_ERR_BAD_ARGUMENT;
   OpenDatabase* db = nullptr;
-  if (std::int32_t rc = Target(call, block->handle, false, 0, db)) return rc;
+  if (std::int32_t rc = BlockTarget(call, block, false, 0, db)) return rc;
   const CPdbFile& image = db->db.Image();
   // A deleted record counts as modified even without its dirty bit: the
   // desktop must hear of every deletion before the purge removes it.
@@ -643,9 +646,8 @@ std::int32_t SyncWriteDBSortInfoBlock(std::uint8_t handle, SyncInfoBlock* block)
 std::int32_t SyncReadPositionXMap(SyncPositionBlock* block) {
   CCall call;
   if (std::int32_t rc = call.Begin()) return rc;
-  if (block == nullptr) return SYNC_ERR_BAD_ARGUMENT;
   OpenDatabase* db = nullptr;
-  if (std::int32_t rc = Target(call, block->handle, false, 0, db)) return rc;
+  if (std::int32_t rc = BlockTarget(call, block, false, 0, db)) return rc;
   const CPdbFile& image = db->db.Image();
   const std::size_t count = image.RecordCount();
   if (block->firstPosition > count) return SYNC_ERR_NOT_FOUND;

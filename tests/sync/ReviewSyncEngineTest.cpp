@@ -17,30 +17,6 @@ namespace {
 
 namespace FL = FileLayout;
 
-FixtureMemo Memo(std::uint32_t id, const std::string& text, std::uint8_t category = 0, bool dirty = false) {
-  FixtureMemo m;
-  m.id = id;
-  m.text = text;
-  m.category = category;
-  m.dirty = dirty;
-  return m;
-}
-
-FixtureCategory Category(std::uint8_t slot, const std::string& name, std::uint8_t id, bool renamed = false) {
-  FixtureCategory c;
-  c.slot = slot;
-  c.name = name;
-  c.id = id;
-  c.renamed = renamed;
-  return c;
-}
-
-std::int32_t HotSync(CSyncTestWorld& world, std::int32_t syncType, std::int32_t firstSync = 0) {
-  LogReset();
-  CSyncEngine engine(world.Properties(syncType, firstSync), CSyncEngine::FEATURES_CONDUIT);
-  return engine.Synchronize();
-}
-
 struct Slot {
   std::string name;
   int id = -1;

@@ -23,36 +23,11 @@ namespace {
 
 namespace FL = FileLayout;
 
-FixtureMemo Memo(std::uint32_t id, const std::string& text, std::uint8_t category = 0, bool dirty = false) {
-  FixtureMemo m;
-  m.id = id;
-  m.text = text;
-  m.category = category;
-  m.dirty = dirty;
-  return m;
-}
-
 FixtureMemo Deleted(std::uint32_t id, const std::string& text, bool archived, bool dirty = true) {
   FixtureMemo m = Memo(id, text, 0, dirty);
   m.deleted = true;
   m.archived = archived;
   return m;
-}
-
-FixtureCategory Category(std::uint8_t slot, const std::string& name, std::uint8_t id, bool renamed = false) {
-  FixtureCategory c;
-  c.slot = slot;
-  c.name = name;
-  c.id = id;
-  c.renamed = renamed;
-  return c;
-}
-
-std::int32_t HotSync(CSyncTestWorld& world, std::int32_t syncType, std::int32_t firstSync = 0) {
-  LogReset();
-  SyncProperties properties = world.Properties(syncType, firstSync);
-  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT);
-  return engine.Synchronize();
 }
 
 // The category slots of a category block: name and id per slot ("" when empty).

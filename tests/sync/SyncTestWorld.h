@@ -19,6 +19,7 @@
 #include "dbfiles/RecordFileBytes.h"
 #include "handheld/PdbFile.h"
 #include "platform/hslog20/HsLog.h"
+#include "sync/SyncEngine.h"
 #include "sync/SyncProperties.h"
 
 // One memo of the desktop record file.
@@ -194,3 +195,32 @@ class CSyncTestWorld {
  private:
   std::unique_ptr<CDeviceFixture> device_;
 };
+
+// A handheld memo of a test world.
+inline FixtureMemo Memo(std::uint32_t id, const std::string& text, std::uint8_t category = 0, bool dirty = false) {
+  FixtureMemo m;
+  m.id = id;
+  m.text = text;
+  m.category = category;
+  m.dirty = dirty;
+  return m;
+}
+
+// A category slot of a test world.
+inline FixtureCategory Category(std::uint8_t slot, const std::string& name, std::uint8_t id,
+                                bool renamed = false) {
+  FixtureCategory c;
+  c.slot = slot;
+  c.name = name;
+  c.id = id;
+  c.renamed = renamed;
+  return c;
+}
+
+// One HotSync of the world, run as the conduit runs it; its log starts empty.
+inline std::int32_t HotSync(CSyncTestWorld& world, std::int32_t syncType, std::int32_t firstSync = 0) {
+  LogReset();
+  SyncProperties properties = world.Properties(syncType, firstSync);
+  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT);
+  return engine.Synchronize();
+}
