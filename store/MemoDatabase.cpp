@@ -32,10 +32,12 @@ std::unique_ptr<CRecord> CMemoDatabase::CreateRecord(std::uint8_t* buffer, std::
   try {
     auto record = std::make_unique<CMemoRecord>();
     record->ReadHeader(buffer);
-    // Never look past the bytes of this record, whatever its fields say.
-    const std::size_t offset = std::min<std::size_t>(ReadU32(buffer + REC_DATA_OFFSET), size);
-    const std::size_t length = std::min<std::size_t>(ReadU32(buffer + REC_LENGTH), size - offset);
-    std::uint8_t* body = buffer + offset;
+    // The body is every byte behind the record header, up to the record's
+    // total size: the data-offset and length fields are not trusted, so that
+    // the memo store and the conduit read a record whose fields disagree with
+    // its size alike (a body cut short here would be saved cut for good).
+    const std::size_t length = size > REC_HEADER_SIZE ? size - REC_HEADER_SIZE : 0;
+    std::uint8_t* body = buffer + REC_HEADER_SIZE;
     if (cipher) cipher->DecryptBody(body, length);
     record->text = TextOf(body, length);
     return record;
