@@ -48,6 +48,9 @@ inline constexpr std::int32_t DB_ERR_SYNC_TYPE_CHANGED = 0x1125;
 inline constexpr std::int32_t DB_ERR_BACKUP_COPY_FAILED = 0x1126;
 inline constexpr std::int32_t DB_ERR_UNKNOWN_ID = 0x1127;
 inline constexpr std::int32_t DB_ERR_COUNT_MISMATCH = 0x1128;
+// The two sides' memos are protected by different passwords (or only one side
+// is protected): carrying a memo body across would garble it.
+inline constexpr std::int32_t DB_ERR_PASSWORD_MISMATCH = 0x1130;
 
 // Category table.
 inline constexpr std::int32_t CAT_ERR_TABLE_FULL = -2000;
