@@ -43,7 +43,7 @@ CHandheldDb::CHandheldDb(CSyncLog* log, std::int32_t featureFlags, const char* n
 }
 
 CHandheldDb::~CHandheldDb() {
-  if (IsOpen()) (void)Close(1);
+  if (IsOpen() && !abandoned_) (void)Close(1);
 }
 
 // ---- Properties ---------------------------------------------------------------------

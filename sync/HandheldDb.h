@@ -154,6 +154,10 @@ class CHandheldDb : public CDbManager {
   std::uint32_t CardNumber() const { return cardNumber_; }
   std::uint8_t Handle() const { return handle_; }
   bool IsOpen() const { return handle_ != 0; }
+  // After a failed HotSync: the open database is left to the sync library,
+  // which drops it unwritten when the conduit unregisters, instead of being
+  // closed (and written back) when the manager is destroyed.
+  void Abandon() { abandoned_ = true; }
   bool IsRecordDb() const { return (databaseFlags_ & DB_ATTR_RESOURCE) == 0; }
   // The database has an application-info block (feature flag).
   bool HasAppInfoBlock() const { return (DbFlags() & FEATURE_APP_INFO) != 0; }
@@ -179,6 +183,7 @@ class CHandheldDb : public CDbManager {
   std::uint32_t CategoryPart() const { return HasCategoryBlock() ? CATEGORY_BLOCK_SIZE : 0; }
 
   std::uint8_t handle_ = 0;
+  bool abandoned_ = false;
   SyncRawRecord block_;
   std::unique_ptr<std::uint8_t[]> recordBuffer_;
   // Bytes of the record buffer that may be non-zero.

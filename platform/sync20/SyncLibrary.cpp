@@ -421,6 +421,9 @@ std::int32_t SyncUnRegisterConduit(std::uint32_t handle) {
   const auto found = std::find(conduits.begin(), conduits.end(), handle);
   if (handle == 0 || found == conduits.end()) return SYNC_ERR_BAD_ARGUMENT;
   conduits.erase(found);
+  // A database the conduit left open belongs to a HotSync that failed: it is
+  // dropped without being written, so the handheld keeps what it had.
+  if (conduits.empty()) DropAll(call.Lib());
   return SYNC_OK;
 }
 

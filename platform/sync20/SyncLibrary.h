@@ -55,7 +55,8 @@ void SyncFailAfter(std::int32_t calls);
 std::int32_t SyncReadSystemInfo(SyncSystemInfo* info);
 // Registers a conduit for the HotSync; *handle receives a non-zero handle.
 std::int32_t SyncRegisterConduit(std::uint32_t* handle);
-// SYNC_ERR_BAD_ARGUMENT for a handle that is not registered.
+// SYNC_ERR_BAD_ARGUMENT for a handle that is not registered.  When the last
+// conduit unregisters, databases still open are dropped without writing.
 std::int32_t SyncUnRegisterConduit(std::uint32_t handle);
 
 // ---- Databases --------------------------------------------------------------------
