@@ -54,6 +54,9 @@ const ResourceString kEnglishStrings[] = {
     {IDS_HH_ADD_FAILED, " -- HH failed to add record: %1s, Error %2u"},
     {IDS_PC_READ_FAILED, " -- PC failed to read record: %1s, Error %2u"},
     {IDS_HH_READ_FAILED, " -- HH failed to read record: %1s, Error %2u"},
+    {IDS_PC_FILE_IN_USE,
+     " -- The desktop file %s is in use by another program. Nothing was synchronized: close "
+     "that program or wait for it to finish, then HotSync again."},
 };
 
 }  // namespace

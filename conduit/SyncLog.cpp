@@ -195,6 +195,11 @@ const char* CSyncLog::NumberText(std::uint32_t value) {
   return numberText_;
 }
 
+std::int32_t CSyncLog::LogFileInUse(const char* path) {
+  LogHeader();
+  return WriteMessage(IDS_PC_FILE_IN_USE, ACT_PC_FAILED, path != nullptr ? path : "", 0, false);
+}
+
 std::int32_t CSyncLog::WriteMessage(std::uint32_t id, std::int32_t activity, const char* text,
                                     std::uint32_t number, bool withNumber) {
   LoadMessage(id);

@@ -124,6 +124,10 @@ class CSyncLog {
   // number text ("1124" for 4388) and returns it.
   virtual const char* NumberText(std::uint32_t value);
 
+  // The desktop file at `path` stayed locked by another program: the header,
+  // then the message naming the file, activity 17.  Nothing was synchronized.
+  virtual std::int32_t LogFileInUse(const char* path);
+
   // Chooses the long (true) or short database description.  Starts long.
   void SetLongDescription(bool longForm) { longDescription_ = longForm ? 1 : 0; }
   bool LongDescription() const { return longDescription_ != 0; }

@@ -58,6 +58,15 @@ TEST_F(SyncLogTest, ReadFailureOfARecordWithoutIdNamesItsIndex) {
                  {" -- HH failed to read record: Record Index 3, Error 16389", 8}});
 }
 
+TEST_F(SyncLogTest, FileInUseNamesTheFileAfterTheHeader) {
+  log_.LogFileInUse("/home/ann/Quillet/record.dat");
+  ExpectEntries({{"-- Quillet Conduit", -1},
+                 {" -- The desktop file /home/ann/Quillet/record.dat is in use by another program. "
+                  "Nothing was synchronized: close that program or wait for it to finish, then "
+                  "HotSync again.",
+                  17}});
+}
+
 TEST_F(SyncLogTest, NoHeaderWhenTheHotSyncAlreadyLogged) {
   log_.LogSyncStart();
   // "%2u" is a width of 2: a one-digit error is padded, as the messages always were.
