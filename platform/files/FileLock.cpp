@@ -1,0 +1,137 @@
+#include "platform/files/FileLock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Lock files found removed or replaced in a row before giving up.
+constexpr int MAX_RENAMED = 100;
+
+}  // namespace
+
+std::string CFileLock::LockPathFor(const std::string& guarded) {
+  try {
+    const std::size_t slash = guarded.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return guarded.substr(0, start) + "." + guarded.substr(start) + ".lock";
+  } catch (const std::bad_alloc&) {
+    return std::string();  // the callers take an empty path as "no memory"
+  }
+}
+
+int CFileLock::DefaultWaitMs() {
+  const char* text = std::getenv("QUILLET_LOCK_WAIT_MS");
+  if (text == nullptr || *text == '\0') return DEFAULT_WAIT_MS;
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value < 0 || value > MAX_WAIT_MS) return DEFAULT_WAIT_MS;
+  return static_cast<int>(value);
+}
+
+CFileLock::~CFileLock() { Release(); }
+
+CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
+  Release();
+  error_ = 0;
+  if (guarded.empty() || guarded.back() == '/') {
+    lockPath_.clear();
+    error_ = EISDIR;
+    return LOCK_FAILED;
+  }
+  lockPath_ = LockPathFor(guarded);
+  if (lockPath_.empty()) {
+    error_ = ENOMEM;
+    return LOCK_FAILED;
+  }
+  // Tries are counted rather than timed: every wait between two of them is at
+  // least POLL_MS, so the whole wait is at least waitMs.
+  const int pauses = waitMs <= 0 ? 0 : (waitMs + POLL_MS - 1) / POLL_MS;
+  int fd = -1;
+  int renamed = 0;
+  for (int attempt = 0;; ++attempt) {
+    if (fd < 0) {
+      fd = OpenLockFile();
+      if (fd < 0) return LOCK_FAILED;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      if (StillNamed(fd)) {
+        fd_ = fd;
+        return LOCK_OK;
+      }
+      // The lock file was removed or replaced while we opened it: lock the
+      // one that has the name now.
+      ::close(fd);
+      fd = -1;
+      if (++renamed > MAX_RENAMED) {
+        error_ = ESTALE;
+        return LOCK_FAILED;
+      }
+      --attempt;
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) {
+      error_ = errno;
+      ::close(fd);
+      return LOCK_FAILED;
+    }
+    if (attempt >= pauses) {
+      error_ = EWOULDBLOCK;
+      ::close(fd);
+      return LOCK_BUSY;
+    }
+    Pause(POLL_MS);
+  }
+}
+
+void CFileLock::Release() {
+  if (fd_ < 0) return;
+  // Closing the only descriptor of the open lock file ends the lock.
+  ::close(fd_);
+  fd_ = -1;
+}
+
+void CFileLock::Pause(int ms) {
+  struct timespec rest {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+  while (::nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+  }
+}
+
+int CFileLock::OpenLockFile() {
+  // Without blocking, so that a pipe with the lock file's name cannot hold the
+  // caller; read access is enough for flock, and 0666 less the umask is the
+  // mode: the file is always empty.
+  constexpr int FLAGS = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC;
+  int fd = ::open(lockPath_.c_str(), FLAGS | O_CREAT, 0666);
+  if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+    // A folder we may not write to may still hold a lock file made by another.
+    fd = ::open(lockPath_.c_str(), FLAGS);
+  }
+  if (fd < 0) {
+    error_ = errno;
+    return -1;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error_ = S_ISREG(st.st_mode) ? errno : EINVAL;
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool CFileLock::StillNamed(int fd) const {
+  struct stat open {};
+  struct stat named {};
+  if (::fstat(fd, &open) != 0 || ::lstat(lockPath_.c_str(), &named) != 0) return false;
+  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
