@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "tools/Fixtures.h"
 #include "tools/ToolRunner.h"
 
@@ -137,6 +140,44 @@ TEST_F(QuilletChange, DemoWritesAPlainAndAProtectedFile) {
   const std::string before = ReadBytes(dir.File("plain/record.dat"));
   EXPECT_EQ(RunQuillet({"demo", dir.Path()}).status, 3);
   EXPECT_EQ(ReadBytes(dir.File("plain/record.dat")), before);
+}
+
+}  // namespace
+}  // namespace tooltest
+
+namespace tooltest {
+namespace {
+
+// Two writers at once: each memo added is in the file afterwards, or its
+// writer said that it was not (exit 3, file in use).
+TEST_F(QuilletChange, WritersAtOnceLoseNoMemo) {
+  ASSERT_EQ(RunQuillet({"init", file}).status, 0);
+  std::vector<std::string> added;
+  for (int round = 0; round < 20; ++round) {
+    const std::string texts[2] = {"memo " + std::to_string(round) + "a", "memo " + std::to_string(round) + "b"};
+    RunResult runs[2];
+    std::thread second([&] { runs[1] = RunQuillet({"add", file, "--text", texts[1]}); });
+    runs[0] = RunQuillet({"add", file, "--text", texts[0]});
+    second.join();
+    for (int i = 0; i < 2; ++i) {
+      if (runs[i].status == 0) {
+        added.push_back(texts[i]);
+      } else {
+        EXPECT_EQ(runs[i].status, 3) << runs[i].err;
+        EXPECT_NE(runs[i].err.find("in use"), std::string::npos) << runs[i].err;
+      }
+    }
+  }
+  const RunResult list = RunQuillet({"export", file, "--format", "json"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  std::size_t memos = 0;
+  for (std::size_t at = list.out.find("\"text\""); at != std::string::npos; at = list.out.find("\"text\"", at + 1)) {
+    ++memos;
+  }
+  EXPECT_EQ(memos, added.size()) << list.out;
+  for (const std::string& text : added) {
+    EXPECT_NE(list.out.find("\"" + text + "\""), std::string::npos) << text << " was lost";
+  }
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // lines: the right exit status, a one-line message, and the file left unchanged.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include "platform/files/FileLock.h"
 #include "tools/Fixtures.h"
 #include "tools/ToolRunner.h"
 
@@ -68,6 +70,32 @@ TEST_F(QuilletFailure, MissingOrUnopenableFileExitsThree) {
   EXPECT_EQ(r.status, 3);
   EXPECT_FALSE(Exists(file)) << "a change never creates the file";
   EXPECT_EQ(RunQuillet({"list", dir.Path()}).status, 3) << "a folder is not a memo file";
+}
+
+TEST_F(QuilletFailure, AFileHeldByAnotherWriterExitsThreeAfterAShortWait) {
+  WriteBytes(file, MemoFixture().Bytes());
+  CFileLock other;
+  ASSERT_EQ(other.Acquire(file, 0), CFileLock::LOCK_OK);
+  ::setenv("QUILLET_LOCK_WAIT_MS", "50", 1);
+  ExpectFailure({"add", file, "--text", "x"}, 3);
+  ExpectFailure({"edit", file, "0", "--text", "x"}, 3);
+  ExpectFailure({"delete", file, "0"}, 3);
+  const RunResult r = RunQuillet({"add", file, "--text", "x"});
+  EXPECT_NE(r.err.find(file + " is in use by another program"), std::string::npos) << r.err;
+  EXPECT_EQ(RunQuillet({"init", dir.File("record.dat")}).status, 3);
+  // Readers need no lock.
+  EXPECT_EQ(RunQuillet({"list", file}).status, 0);
+  ::unsetenv("QUILLET_LOCK_WAIT_MS");
+
+  // Once the other writer is done, the next one also clears away what a
+  // killed writer left, and nothing else.
+  other.Release();
+  WriteBytes(dir.File(".record.dat.k1LLed"), "half a file");
+  WriteBytes(dir.File(".record.dat.notours"), "keep");
+  EXPECT_EQ(RunQuillet({"add", file, "--text", "x"}).status, 0);
+  EXPECT_FALSE(Exists(dir.File(".record.dat.k1LLed")));
+  EXPECT_TRUE(Exists(dir.File(".record.dat.notours")));
+  EXPECT_TRUE(Exists(dir.File(".record.dat.lock")));
 }
 
 TEST_F(QuilletFailure, WrongOrMissingPasswordExitsFourAndChangesNothing) {

@@ -16,6 +16,7 @@
 #include "tools/common/NewFile.h"
 #include "tools/common/ToolText.h"
 #include "tools/quillet/Commands.h"
+#include "tools/quillet/MemoFile.h"
 #include "tools/quillet/MemoText.h"
 #include "tools/quillet/RecordFileImage.h"
 
@@ -103,6 +104,9 @@ int WriteDemoFile(const CArgParser& parser, const std::string& path, const DemoM
     InputToAnsi(kDemoHint, hint);
     appSpecific = RecordFileImage::ProtectedAppSpecific(bytes, hint);
   }
+  // The file is created, then filled: no other writer may come between.
+  CMemoFile lock(parser.CommandPath());
+  if (const int s = lock.Lock(path, err); s != ExitStatus::OK) return s;
   if (const int s = CreateFile(parser, path, RecordFileImage::Build(DemoCategories(), appSpecific),
                                err);
       s != ExitStatus::OK) {
@@ -150,6 +154,8 @@ int InitCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   parser.AddPositional("FILE", "the file to create; an existing file is never replaced");
   if (const int s = parser.Run(args, out, err); s != CArgParser::CONTINUE) return s;
   const std::string& path = parser.Positional(0);
+  CMemoFile lock(parser.CommandPath());
+  if (const int s = lock.Lock(path, err); s != ExitStatus::OK) return s;
   if (const int s = CreateFile(parser, path,
                                RecordFileImage::Build(RecordFileImage::DefaultCategories(), ""),
                                err);

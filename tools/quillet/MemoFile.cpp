@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "platform/files/StaleTemporaries.h"
 #include "store/SecretString.h"
 #include "tools/common/ExitStatus.h"
 #include "tools/common/PasswordSource.h"
@@ -35,6 +36,9 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
   const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   close(fd);
   if (!regular) return Fail(err, ExitStatus::CANNOT_OPEN, "cannot open " + path + ": not a file");
+  if (forWriting) {
+    if (const int s = Lock(path, err); s != ExitStatus::OK) return s;
+  }
 
   const int mode = forWriting ? RDB_OPEN_READ_WRITE : RDB_OPEN_READ_ONLY;
   int result = database_.Load(path, mode, nullptr);
@@ -69,6 +73,23 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
     return Fail(err, ExitStatus::DAMAGED, path + " is damaged: it is not a valid memo record file");
   }
   return ExitStatus::OK;
+}
+
+int CMemoFile::Lock(const std::string& path, std::ostream& err) {
+  switch (lock_.Acquire(path)) {
+    case CFileLock::LOCK_OK:
+      Files::RemoveStaleTemporaries(path);
+      return ExitStatus::OK;
+    case CFileLock::LOCK_BUSY:
+      return Fail(err, ExitStatus::CANNOT_OPEN,
+                  path + " is in use by another program (a HotSync or another quillet command); "
+                         "it was left as it was: try again when that program has finished");
+    case CFileLock::LOCK_FAILED:
+      break;
+  }
+  return Fail(err, ExitStatus::CANNOT_OPEN,
+              "cannot open " + path + " for writing: cannot lock it (" + lock_.LockPath() +
+                  "): " + std::strerror(lock_.SystemError()));
 }
 
 int CMemoFile::Save(std::ostream& err) {

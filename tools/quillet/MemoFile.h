@@ -3,10 +3,17 @@
 // loads it through the memo database, asks for the password when the memos are
 // protected, and saves the changes.  Every problem is reported on one line of
 // standard error and turned into the tool's exit status.
+//
+// A command that changes the file holds the file's writers' lock (shared with
+// HotSyncs and other quillet commands) from before it reads the file until
+// after it has written it, so that no other writer's change is lost between
+// the two.  Commands that only read take no lock: writers replace the file
+// whole.
 
 #include <iosfwd>
 #include <string>
 
+#include "platform/files/FileLock.h"
 #include "store/MemoDatabase.h"
 
 class CPasswordSource;
@@ -20,7 +27,8 @@ class CMemoFile {
   explicit CMemoFile(std::string commandPath);
 
   // Loads the file; forWriting opens it for reading and writing so that Save can
-  // follow.  Returns an ExitStatus value: OK, CANNOT_OPEN, PASSWORD or DAMAGED.
+  // follow, and takes its lock first (Lock).  Returns an ExitStatus value: OK,
+  // CANNOT_OPEN, PASSWORD or DAMAGED.
   int Open(const std::string& path, bool forWriting, const CPasswordSource& passwords,
            std::ostream& err);
   // Writes the database back; OK or CANNOT_OPEN.  On failure the file is as it was.
@@ -29,6 +37,12 @@ class CMemoFile {
   CMemoDatabase& Database() { return database_; }
   const std::string& Path() const { return path_; }
 
+  // Takes the writers' lock of the file at path for the life of this object,
+  // waiting a short while for another writer, and then removes the temporary
+  // files that killed writers left beside it.  OK, or CANNOT_OPEN when the
+  // file stays in use or cannot be locked.
+  int Lock(const std::string& path, std::ostream& err);
+
   // Prints "<command>: <message>" on err and returns status.
   int Fail(std::ostream& err, int status, const std::string& message) const;
 
@@ -36,4 +50,5 @@ class CMemoFile {
   std::string commandPath_;
   std::string path_;
   CMemoDatabase database_;
+  CFileLock lock_;
 };
