@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "store/MemoRecord.h"
 #include "store/RecordDatabase.h"
@@ -40,4 +41,23 @@ class CMemoDatabase : public CRecordDatabase {
 
   // The record at an index as a memo; none when out of range.
   CMemoRecord* MemoAt(int index) const;
+
+  // Results of SetPassword besides RDB_OK.
+  static constexpr int PW_ERR_NOT_LOADED = -1;   // no file loaded with its memos
+  static constexpr int PW_ERR_NO_APP_INFO = -3;  // no app-info data holding a whole category block
+  static constexpr int PW_ERR_HINT = -4;         // the hint holds a zero byte or is too long
+  static constexpr int PW_ERR_PASSWORD = -5;     // the password's digest reads as "not protected"
+  static constexpr int PW_ERR_NO_MEMORY = -6;
+  // Longest hint: the app-info data (digest, hint and its zero byte included)
+  // stays within the largest block the handheld takes.
+  static constexpr std::size_t MAX_HINT_BYTES = FileLayout::REC_MAX_SIZE - FileLayout::APP_HINT - 1;
+
+  // Changes the password of a loaded database (in memory; Save writes it).
+  // With a password (its bytes up to the first zero, possibly none of them)
+  // the digest and the hint are written and every memo body is encrypted under
+  // it from the next Save; with none the digest becomes all zero, the hint
+  // empty and the bodies plain.  The app-info data is resized to end with the
+  // hint's zero byte.  Texts and record marks do not change.  On failure the
+  // database is as it was.
+  int SetPassword(const char* newPassword, std::string_view hint);
 };

@@ -94,6 +94,11 @@ class CRecordDatabase {
 
  protected:
   std::span<std::uint8_t> MutableAppInfoData();
+  // For a change of password: the cipher that Save encrypts the bodies with
+  // from now on (none: plain; the old one is destroyed, which wipes its key),
+  // and the whole app-info block, which may grow to hold a digest and hint.
+  void ReplaceCipher(std::unique_ptr<CBlockCipher> next) { cipher = std::move(next); }
+  std::vector<std::uint8_t>& MutableAppInfoBlock() { return appInfo; }
 
  private:
   void Clear();

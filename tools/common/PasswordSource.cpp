@@ -244,3 +244,25 @@ CPasswordSource::Result CPasswordSource::Get(std::string_view prompt, CSecretStr
   }
   return AskOnTerminal(prompt, password, error);
 }
+
+void CPasswordSource::AddNewPasswordOptions(CArgParser& parser) {
+  parser.AddOption("new-password-file", "FILE", "read the new password from the first line of FILE");
+  parser.AddFlag("new-password-stdin",
+                 "read the new password from the next line of standard input");
+}
+
+bool CPasswordSource::ConfigureNew(const CArgParser& parser, std::string& error) {
+  const bool file = parser.Has("new-password-file");
+  const bool in = parser.Has("new-password-stdin");
+  if (file && in) {
+    error = "--new-password-file and --new-password-stdin cannot be used together";
+    return false;
+  }
+  file_ = parser.Value("new-password-file");
+  if (file && file_.empty()) {
+    error = "--new-password-file needs a file name";
+    return false;
+  }
+  kind_ = file ? FROM_FILE : (in || parser.Has("password-stdin")) ? FROM_STDIN : FROM_PROMPT;
+  return true;
+}

@@ -31,6 +31,14 @@ class CPasswordSource {
   // options are given.
   bool Configure(const CArgParser& parser, std::string& error);
 
+  // For a command that also takes a new password: declares --new-password-file
+  // FILE and --new-password-stdin.
+  static void AddNewPasswordOptions(CArgParser& parser);
+  // Takes the new password's source: one of those options or, when neither is
+  // given, the next line of standard input when --password-stdin was given, or
+  // else the terminal.  False with a message when both options are given.
+  bool ConfigureNew(const CArgParser& parser, std::string& error);
+
   // True when the password will be asked on the terminal, so that a wrong one
   // may be asked again.  That is the case when neither option was given, standard
   // input is a terminal and the controlling terminal can be opened.

@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
   commands.Add("delete", "FILE POSITION...: mark memos deleted", DeleteCommand);
   commands.Add("categories", "FILE [--json]: list the categories", CategoriesCommand);
   commands.Add("export", "FILE [--format text|json]: write out every memo", ExportCommand);
+  commands.Add("password", "set FILE [--hint TEXT] | clear FILE: re-encrypt the memos under a new password, or none",
+               PasswordCommand);
   commands.Add("demo", "DIR: write the demo memo files", DemoCommand);
   commands.Add("dump", "FILE [--json]: show the container structure of any record file",
                DumpCommand);
