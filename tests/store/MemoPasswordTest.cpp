@@ -93,23 +93,6 @@ TEST_F(MemoPasswordTest, SetChangeAndClearRewriteTheWholeFile) {
   }
 }
 
-TEST_F(MemoPasswordTest, ShortAppInfoDataGrowsToHoldDigestAndHint) {
-  // Only the category block: the digest and the hint need room behind it.
-  Write(MemoFile(CategoryBlock(DefaultCategories()), std::nullopt));
-  CMemoDatabase db;
-  ASSERT_EQ(db.Load(path.string(), RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
-  ASSERT_EQ(db.SetPassword("pw", "hint"), RDB_OK);
-  ASSERT_EQ(db.Save(), RDB_OK);
-
-  Bytes data = CategoryBlock(DefaultCategories());
-  data.insert(data.end(), 4, 0);
-  const auto digest = CMd5::Of("pw");
-  data.insert(data.end(), digest.begin(), digest.end());
-  for (char c : std::string("hint")) data.push_back(static_cast<std::uint8_t>(c));
-  data.push_back(0);
-  EXPECT_EQ(ReadAll(path), MemoFile(data, "pw"));
-}
-
 TEST_F(MemoPasswordTest, RefusedChangesLeaveTheDatabaseAsItWas) {
   const Bytes original = MemoFile(AppInfoData("P", "h"), "P");
   Write(original);
@@ -124,12 +107,6 @@ TEST_F(MemoPasswordTest, RefusedChangesLeaveTheDatabaseAsItWas) {
             CMemoDatabase::PW_ERR_HINT);
   ASSERT_EQ(db.Save(), RDB_OK);
   EXPECT_EQ(ReadAll(path), original);
-
-  // The longest hint fits.
-  ASSERT_EQ(db.SetPassword("Q", std::string(CMemoDatabase::MAX_HINT_BYTES, 'h')), RDB_OK);
-  ASSERT_EQ(db.Save(), RDB_OK);
-  ASSERT_EQ(db.Load(path.string(), RDB_OPEN_READ_ONLY, "Q"), RDB_OK);
-  EXPECT_EQ(db.PasswordHint().size(), CMemoDatabase::MAX_HINT_BYTES);
 
   // No app-info block: nowhere to keep a digest.
   File bare;
