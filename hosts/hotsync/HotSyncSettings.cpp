@@ -2,8 +2,11 @@
 
 #include "hosts/hotsync/HotSyncSettings.h"
 
+#include <algorithm>
 #include <random>
 #include <utility>
+
+#include "platform/text/UserName.h"
 
 namespace {
 
@@ -15,6 +18,11 @@ std::uint32_t RandomId() {
   std::uint32_t id = 0;
   while (id == 0) id = static_cast<std::uint32_t>(device());
   return id;
+}
+
+// A registry step that failed, for the error of a change.
+std::string CannotSet(const CRegistry& registry, const std::string& key, const char* value) {
+  return "cannot store " + std::string(value) + " under " + key + " in " + registry.File().string();
 }
 
 }  // namespace
@@ -57,26 +65,58 @@ std::string CHotSyncSettings::UserKey(const std::string& user) {
 
 std::string CHotSyncSettings::ConduitKey(const std::string& user) { return UserKey(user) + CONDUIT; }
 
-bool CHotSyncSettings::Change(const std::function<bool(CRegistry&)>& change) {
-  return m_registry.Update(change) == CRegistry::REG_OK;
+bool CHotSyncSettings::Change(const std::function<Edit(CRegistry&, std::string&)>& change) {
+  Edit outcome = Edit::FAILED;
+  std::string why;
+  const int rc = m_registry.Update([&](CRegistry& registry) {
+    outcome = change(registry, why);
+    return outcome == Edit::WRITE;
+  });
+  if (rc != CRegistry::REG_OK) {
+    m_error = m_registry.Error().empty() ? "cannot read or write " + m_registry.File().string()
+                                         : m_registry.Error();
+    return false;
+  }
+  if (outcome == Edit::FAILED) {
+    m_error = why.empty() ? "cannot change " + m_registry.File().string() : why;
+    return false;
+  }
+  return true;
+}
+
+bool CHotSyncSettings::AcceptUser(const std::string& user) {
+  const std::string problem = UserName::Problem(user);
+  if (problem.empty()) return true;
+  m_error = "the user name " + problem;
+  return false;
 }
 
 bool CHotSyncSettings::Read() { return m_registry.Load() == CRegistry::REG_OK; }
 
 std::uint32_t CHotSyncSettings::PcId() {
   std::uint32_t id = 0;
-  bool ok = Change([&id](CRegistry& registry) {
-    if (registry.GetDword(ROOT_KEY, "PcId", id) == CRegistry::REG_OK && id != 0) return false;
+  bool ok = Change([&id](CRegistry& registry, std::string& why) {
+    if (registry.GetDword(ROOT_KEY, "PcId", id) == CRegistry::REG_OK && id != 0) return Edit::NOTHING_TO_WRITE;
     id = RandomId();
-    return registry.SetDword(ROOT_KEY, "PcId", id) == CRegistry::REG_OK;
+    if (registry.SetDword(ROOT_KEY, "PcId", id) == CRegistry::REG_OK) return Edit::WRITE;
+    why = CannotSet(registry, ROOT_KEY, "PcId");
+    return Edit::FAILED;
   });
   return ok ? id : 0;
 }
 
 bool CHotSyncSettings::RememberUser(const std::string& user, std::uint32_t userId) {
-  return Change([&](CRegistry& registry) {
-    return registry.SetDword(UserKey(user), "UserId", userId) == CRegistry::REG_OK &&
-           registry.SetString(ROOT_KEY, "LastUser", user) == CRegistry::REG_OK;
+  if (!AcceptUser(user)) return false;
+  return Change([&](CRegistry& registry, std::string& why) {
+    if (registry.SetDword(UserKey(user), "UserId", userId) != CRegistry::REG_OK) {
+      why = CannotSet(registry, UserKey(user), "UserId");
+      return Edit::FAILED;
+    }
+    if (registry.SetString(ROOT_KEY, "LastUser", user) != CRegistry::REG_OK) {
+      why = CannotSet(registry, ROOT_KEY, "LastUser");
+      return Edit::FAILED;
+    }
+    return Edit::WRITE;
   });
 }
 
@@ -84,15 +124,28 @@ std::vector<std::string> CHotSyncSettings::Users() {
   std::vector<std::string> users;
   if (!Read()) return users;
   for (const std::string& name : m_registry.SubKeys(std::string(ROOT_KEY) + "\\Users")) {
-    users.push_back(UnescapeKeyName(name));
+    // A key no user name can have written (one edited by hand) names no user.
+    std::string user = UnescapeKeyName(name);
+    if (UserName::IsValid(user)) users.push_back(std::move(user));
   }
   return users;
+}
+
+std::string CHotSyncSettings::KnownUser(const std::string& user) {
+  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (const std::string& known : Users()) {
+    if (known.size() == user.size() &&
+        std::equal(known.begin(), known.end(), user.begin(), [&](char a, char b) { return fold(a) == fold(b); })) {
+      return known;
+    }
+  }
+  return std::string();
 }
 
 std::string CHotSyncSettings::DefaultUser() {
   std::vector<std::string> users = Users();
   std::string last;
-  if (m_registry.GetString(ROOT_KEY, "LastUser", last) == CRegistry::REG_OK &&
+  if (m_registry.GetString(ROOT_KEY, "LastUser", last) == CRegistry::REG_OK && UserName::IsValid(last) &&
       m_registry.KeyExists(UserKey(last))) {
     return last;
   }
@@ -101,13 +154,16 @@ std::string CHotSyncSettings::DefaultUser() {
 
 std::uint32_t CHotSyncSettings::UserId(const std::string& user) {
   std::uint32_t id = 0;
-  if (!Read() || m_registry.GetDword(UserKey(user), "UserId", id) != CRegistry::REG_OK) return 0;
+  if (!UserName::IsValid(user) || !Read() ||
+      m_registry.GetDword(UserKey(user), "UserId", id) != CRegistry::REG_OK) {
+    return 0;
+  }
   return id;
 }
 
 CHotSyncSettings::Actions CHotSyncSettings::GetActions(const std::string& user) {
   Actions actions;
-  if (!Read()) return actions;
+  if (!UserName::IsValid(user) || !Read()) return actions;
   std::uint32_t value = 0;
   if (m_registry.GetDword(ConduitKey(user), "SyncAction", value) == CRegistry::REG_OK) {
     actions.permanent = static_cast<std::int32_t>(value);
@@ -119,34 +175,57 @@ CHotSyncSettings::Actions CHotSyncSettings::GetActions(const std::string& user) 
 }
 
 bool CHotSyncSettings::SetAction(const std::string& user, std::int32_t syncType, bool permanent) {
-  return Change([&](CRegistry& registry) {
-    std::string key = ConduitKey(user);
-    if (registry.CreateKey(UserKey(user)) != CRegistry::REG_OK) return false;
-    if (permanent) {
-      registry.DeleteValue(key, "NextSyncAction");
-      return registry.SetDword(key, "SyncAction", static_cast<std::uint32_t>(syncType)) == CRegistry::REG_OK;
+  if (!AcceptUser(user)) return false;
+  return Change([&](CRegistry& registry, std::string& why) {
+    const std::string key = ConduitKey(user);
+    const char* name = permanent ? "SyncAction" : "NextSyncAction";
+    if (registry.CreateKey(UserKey(user)) != CRegistry::REG_OK ||
+        registry.SetDword(key, name, static_cast<std::uint32_t>(syncType)) != CRegistry::REG_OK) {
+      why = CannotSet(registry, key, name);
+      return Edit::FAILED;
     }
-    return registry.SetDword(key, "NextSyncAction", static_cast<std::uint32_t>(syncType)) == CRegistry::REG_OK;
+    if (permanent) registry.DeleteValue(key, "NextSyncAction");
+    return Edit::WRITE;
   });
 }
 
 bool CHotSyncSettings::SlowSyncNeeded(const std::string& user) {
   std::uint32_t value = 0;
-  return Read() && m_registry.GetDword(ConduitKey(user), "SlowSyncNeeded", value) == CRegistry::REG_OK &&
-         value != 0;
+  return UserName::IsValid(user) && Read() &&
+         m_registry.GetDword(ConduitKey(user), "SlowSyncNeeded", value) == CRegistry::REG_OK && value != 0;
 }
 
 bool CHotSyncSettings::SetSlowSyncNeeded(const std::string& user, bool needed) {
-  return Change([&](CRegistry& registry) {
-    if (!needed) return registry.DeleteValue(ConduitKey(user), "SlowSyncNeeded") == CRegistry::REG_OK;
-    return registry.CreateKey(UserKey(user)) == CRegistry::REG_OK &&
-           registry.SetDword(ConduitKey(user), "SlowSyncNeeded", 1) == CRegistry::REG_OK;
+  if (!AcceptUser(user)) return false;
+  return Change([&](CRegistry& registry, std::string& why) {
+    const std::string key = ConduitKey(user);
+    if (!needed) return RemoveValue(registry, key, "SlowSyncNeeded", why);
+    if (registry.CreateKey(UserKey(user)) != CRegistry::REG_OK ||
+        registry.SetDword(key, "SlowSyncNeeded", 1) != CRegistry::REG_OK) {
+      why = CannotSet(registry, key, "SlowSyncNeeded");
+      return Edit::FAILED;
+    }
+    return Edit::WRITE;
   });
 }
 
 bool CHotSyncSettings::ConsumeNextAction(const std::string& user) {
-  return Change([&](CRegistry& registry) {
-    // Nothing to write when there is no next-only action.
-    return registry.DeleteValue(ConduitKey(user), "NextSyncAction") == CRegistry::REG_OK;
+  if (!AcceptUser(user)) return false;
+  return Change([&](CRegistry& registry, std::string& why) {
+    return RemoveValue(registry, ConduitKey(user), "NextSyncAction", why);
   });
+}
+
+CHotSyncSettings::Edit CHotSyncSettings::RemoveValue(CRegistry& registry, const std::string& key,
+                                                     const char* name, std::string& why) {
+  switch (registry.DeleteValue(key, name)) {
+    case CRegistry::REG_OK:
+      return Edit::WRITE;
+    case CRegistry::REG_ERR_NOT_FOUND:
+      // Nothing to remove: the value (or its key) is not there.
+      return Edit::NOTHING_TO_WRITE;
+    default:
+      why = "cannot remove " + std::string(name) + " from " + key + " in " + registry.File().string();
+      return Edit::FAILED;
+  }
 }

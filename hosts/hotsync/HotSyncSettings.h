@@ -14,7 +14,9 @@
 //                       side already took as synchronised
 //
 // A backslash in a user name is written as %5C in its key name (and '%' as
-// %25), so that every name is one key.
+// %25), so that every name is one key.  A user name that is empty or holds a
+// control character is refused: nothing is stored for it, and reading its
+// settings gives the defaults.
 
 #include <cstdint>
 #include <functional>
@@ -35,16 +37,24 @@ class CHotSyncSettings {
 
   explicit CHotSyncSettings(CRegistry registry = CRegistry());
 
-  const std::string& Error() const { return m_registry.Error(); }
+  // Why the last change failed: the user name or the registry.
+  const std::string& Error() const { return m_error; }
   const CRegistry& Registry() const { return m_registry; }
 
   // This desktop's id, made (and stored) on first use.  0 when the registry
   // cannot be written.
   std::uint32_t PcId();
 
+  // Every change below returns false, with Error() set, when nothing could be
+  // stored: a refused user name, a registry that cannot be read or written.
+
   // Records a HotSync user (and makes it the last user).
   bool RememberUser(const std::string& user, std::uint32_t userId);
   std::vector<std::string> Users();
+  // The name of a user who has HotSynced with this desktop, spelt as it was
+  // stored (names compare without regard to ASCII case, as keys do); "" for
+  // a user it does not know.
+  std::string KnownUser(const std::string& user);
   // The user a command means when none is named: the last user, else the
   // only user; "" when that is not clear.
   std::string DefaultUser();
@@ -55,7 +65,8 @@ class CHotSyncSettings {
   // Stores an action: permanent (and the next-only one dropped) or for the
   // next HotSync only.
   bool SetAction(const std::string& user, std::int32_t syncType, bool permanent);
-  // Drops the next-only action after the HotSync it was meant for.
+  // Drops the next-only action after the HotSync it was meant for (true when
+  // there was none).
   bool ConsumeNextAction(const std::string& user);
 
   // Whether the last HotSync of the user failed, so that the next one must be
@@ -70,8 +81,18 @@ class CHotSyncSettings {
   static std::string UnescapeKeyName(const std::string& name);
 
  private:
-  bool Change(const std::function<bool(CRegistry&)>& change);
+  // What a change made of the registry it was given.
+  enum class Edit { WRITE, NOTHING_TO_WRITE, FAILED };
+  // Runs `change` under the registry's lock and saves when it asks to.  False
+  // with Error() set when the registry could not be read or saved, or when
+  // `change` failed (its `why` becomes the error).
+  bool Change(const std::function<Edit(CRegistry&, std::string& why)>& change);
+  // Deletes a value; NOTHING_TO_WRITE when it is not there.
+  static Edit RemoveValue(CRegistry& registry, const std::string& key, const char* name, std::string& why);
+  // Refuses a user name that cannot name a key (Error() says why).
+  bool AcceptUser(const std::string& user);
   bool Read();
 
   CRegistry m_registry;
+  std::string m_error;
 };

@@ -1,11 +1,12 @@
 // quillet-hotsync action, configure, info and log: the user's HotSync action,
 // the conduit's own dialog and information, and the HotSync log.
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,11 @@
 #include "hosts/hotsync/HotSyncSettings.h"
 #include "hosts/hotsync/LogText.h"
 #include "hosts/hotsync/SyncActions.h"
+#include "platform/files/FileSystem.h"
+#include "platform/text/UserName.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
+#include "tools/common/InputFile.h"
 #include "tools/common/ToolText.h"
 
 namespace {
@@ -28,11 +32,38 @@ int Fail(std::ostream& err, const CArgParser& parser, int status, const std::str
   return status;
 }
 
+// Whether a command may name only a user who has HotSynced here: the
+// commands that show or change a user's action, so that a mistyped name
+// neither stores an action no HotSync will use nor shows one as if it would.
+enum class Named { ANY_USER, KNOWN_USER };
+
 // The user of a command: --user, else the last (or only) HotSync user.
 // CArgParser::CONTINUE, or the usage error's status when there is none.
-int ChooseUser(const CArgParser& parser, CHotSyncSettings& settings, std::string& user, std::ostream& err) {
-  user = parser.Has("user") ? parser.Value("user") : settings.DefaultUser();
-  if (user.empty()) return parser.UsageError(err, "no HotSync user yet: give --user U");
+int ChooseUser(const CArgParser& parser, CHotSyncSettings& settings, std::string& user, std::ostream& err,
+               Named named = Named::KNOWN_USER) {
+  if (!parser.Has("user")) {
+    user = settings.DefaultUser();
+    if (!user.empty()) return CArgParser::CONTINUE;
+    const std::vector<std::string> users = settings.Users();
+    if (users.size() > 1) return parser.UsageError(err, "there are several HotSync users: give --user U");
+    return parser.UsageError(err, "no HotSync user yet: give --user U");
+  }
+  user = parser.Value("user");
+  if (const std::string problem = UserName::Problem(user); !problem.empty()) {
+    return parser.UsageError(err, "the user name " + problem);
+  }
+  // A known user goes by the spelling the HotSync kept, which also names the
+  // user's HotSync folder.
+  if (std::string known = settings.KnownUser(user); !known.empty()) {
+    user = std::move(known);
+    return CArgParser::CONTINUE;
+  }
+  if (named == Named::KNOWN_USER) {
+    std::string users;
+    for (const std::string& name : settings.Users()) users += (users.empty() ? "" : ", ") + name;
+    return parser.UsageError(err, "'" + user + "' has never HotSynced with this desktop" +
+                                      (users.empty() ? std::string() : " (the HotSync users: " + users + ")"));
+  }
   return CArgParser::CONTINUE;
 }
 
@@ -171,19 +202,26 @@ int LogCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (status != CArgParser::CONTINUE) return status;
   CHotSyncSettings settings;
   std::string user;
-  if (const int s = ChooseUser(parser, settings, user, err); s != CArgParser::CONTINUE) return s;
+  if (const int s = ChooseUser(parser, settings, user, err, Named::ANY_USER); s != CArgParser::CONTINUE) return s;
   std::filesystem::path home = QuilletHome(parser.Value("home"));
   if (home.empty()) return parser.UsageError(err, "no home folder: give --home DIR or set QUILLET_HOME");
   std::filesystem::path file = HotSyncFolder(home, user) / LOG_FILE_NAME;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
+  // A pipe or a device with the log's name is refused rather than waited on.
+  std::string error;
+  switch (CheckInputFile(file.string(), error)) {
+    case INPUT_FILE_OK:
+      break;
+    case INPUT_FILE_MISSING:
       out << "No HotSync log for " << user << " yet.\n";
       return ExitStatus::OK;
-    }
-    return Fail(err, parser, ExitStatus::CANNOT_OPEN, "cannot read " + file.string());
+    default:
+      return Fail(err, parser, ExitStatus::CANNOT_OPEN, error);
   }
+  std::vector<std::uint8_t> bytes;
+  if (Files::ReadWholeFile(file.string(), bytes) != Files::FILE_OK) {
+    return Fail(err, parser, ExitStatus::CANNOT_OPEN, "cannot read " + file.string() + ": " + std::strerror(errno));
+  }
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
   // Each line: time, activity code, text (the conduit's ANSI text).
   // A HotSync starts with entries without text (activity 19 first); they are
   // shown as one heading.

@@ -55,6 +55,37 @@ TEST(HotSyncSettingsTest, UsersAndTheDefaultUser) {
   EXPECT_EQ(users, (std::vector<std::string>{"Ann", "Back\\slash 100%"}));
 }
 
+TEST(HotSyncSettingsTest, UserNamesWithControlCharactersAreRefusedAndNothingIsStored) {
+  CTestFolder folder;
+  CHotSyncSettings settings(CRegistry(folder / "registry.ini"));
+  ASSERT_TRUE(settings.RememberUser("Ann", 8));
+  for (const std::string bad : {"A\nB", "A\rB", "Tab\t", "Esc\x1b[0m", ""}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(settings.RememberUser(bad, 9));
+    EXPECT_EQ(settings.Error().rfind("the user name ", 0), 0u) << settings.Error();
+    EXPECT_FALSE(settings.SetAction(bad, 2, true));
+    EXPECT_FALSE(settings.SetAction(bad, 2, false));
+    EXPECT_FALSE(settings.SetSlowSyncNeeded(bad, true));
+    EXPECT_EQ(settings.KnownUser(bad), "");
+  }
+  EXPECT_EQ(settings.Users(), std::vector<std::string>{"Ann"});
+  EXPECT_EQ(settings.DefaultUser(), "Ann");
+  EXPECT_EQ(settings.KnownUser("aNN"), "Ann") << "names compare as keys do";
+  EXPECT_EQ(settings.KnownUser("Anne"), "");
+  // Removing what is not there stores nothing and is no failure.
+  EXPECT_TRUE(settings.ConsumeNextAction("Ann"));
+  EXPECT_TRUE(settings.SetSlowSyncNeeded("Ann", false));
+}
+
+TEST(HotSyncSettingsTest, AChangeTheRegistryCannotTakeFails) {
+  CTestFolder folder;
+  std::filesystem::create_directories(folder / "registry.ini");
+  CHotSyncSettings settings(CRegistry(folder / "registry.ini"));
+  EXPECT_FALSE(settings.SetAction("Ann", 2, true));
+  EXPECT_FALSE(settings.Error().empty());
+  EXPECT_EQ(settings.PcId(), 0u);
+}
+
 TEST(HotSyncSettingsTest, UserNamesBecomeSingleSafeFolderNames) {
   EXPECT_EQ(FolderNameFor("Ann Smith"), "Ann Smith");
   EXPECT_EQ(FolderNameFor("../etc"), "..%2Fetc");

@@ -1,6 +1,7 @@
 // The shared command-line helpers: argument parsing, JSON strings, listing lines
 // and crash-safe creation of new files.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 
 #include "tools/ToolRunner.h"
 #include "tools/common/ArgParser.h"
+#include "tools/common/InputFile.h"
 #include "tools/common/JsonWriter.h"
 #include "tools/common/NewFile.h"
 #include "tools/common/ToolText.h"
@@ -131,7 +133,7 @@ TEST(NewFile, CreatesCompleteFilesAndNeverReplacesOne) {
   EXPECT_EQ(tooltest::ReadBytes(path), std::string("abc\0def", 7));
   struct stat st;
   ASSERT_EQ(stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0644u);
+  EXPECT_EQ(st.st_mode & 0777, 0600u) << "a new memo file is its owner's alone, whatever the umask";
 
   EXPECT_EQ(CreateNewFile(path, "other", error), NEW_FILE_EXISTS);
   EXPECT_EQ(tooltest::ReadBytes(path), std::string("abc\0def", 7));
@@ -144,6 +146,30 @@ TEST(NewFile, CreatesCompleteFilesAndNeverReplacesOne) {
     ++entries;
   }
   EXPECT_EQ(entries, 1u);
+}
+
+TEST(InputFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
+  tooltest::TempDir dir;
+  tooltest::WriteBytes(dir.File("file"), "x");
+  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    InputFileResult result;
+    std::string message;
+  } cases[] = {
+      {dir.File("file"), INPUT_FILE_OK, ""},
+      {dir.File("missing"), INPUT_FILE_MISSING, "cannot open " + dir.File("missing") + ": No such file"},
+      {dir.File("file/below"), INPUT_FILE_MISSING, "cannot open "},
+      {dir.File("pipe"), INPUT_FILE_NOT_REGULAR, dir.File("pipe") + " is a named pipe, not a file"},
+      {dir.Path(), INPUT_FILE_NOT_REGULAR, dir.Path() + " is a folder, not a file"},
+      {"/dev/null", INPUT_FILE_NOT_REGULAR, "/dev/null is a device, not a file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string error;
+    EXPECT_EQ(CheckInputFile(c.path, error), c.result);
+    EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
+  }
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 NewFileResult CreateNewFile(const std::string& path, std::string_view bytes, std::string& error) {
   CAtomicFileWriter out;
   CAtomicFileWriter::Options options;
-  options.existence = CAtomicFileWriter::Existence::MUST_NOT_EXIST;  // 0666 less the umask
+  options.existence = CAtomicFileWriter::Existence::MUST_NOT_EXIST;
+  options.newFileMode = 0600;
   Files::FileResult rc = out.Begin(path, options);
   if (rc == Files::FILE_OK) rc = out.Write(bytes.data(), bytes.size());
   if (rc == Files::FILE_OK) rc = out.Commit();

@@ -14,5 +14,6 @@ enum NewFileResult {
   NEW_FILE_FAILED = 2,   // error holds the reason
 };
 
-// The new file gets the usual permissions of a new file (0666 less the umask).
+// The new file is readable and writable by its owner only (0600, whatever the
+// umask): it holds the user's memos.
 NewFileResult CreateNewFile(const std::string& path, std::string_view bytes, std::string& error);

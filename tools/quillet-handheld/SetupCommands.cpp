@@ -4,6 +4,7 @@
 #include <random>
 
 #include "handheld/HandheldResult.h"
+#include "platform/text/UserName.h"
 #include "store/SecretString.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/CommandTable.h"
@@ -186,11 +187,15 @@ int InitCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   if (const int s = session.Locate(parser, err); s != ExitStatus::OK) return s;
   const std::string& user = parser.Value("user");
   if (!parser.Has("user") || user.empty()) return parser.UsageError(err, "give the user name with --user NAME");
+  if (const std::string problem = UserName::Problem(user); !problem.empty()) {
+    return parser.UsageError(err, "the user name " + problem);
+  }
   std::string ansi;
   if (!InputToAnsi(user, ansi)) return parser.UsageError(err, "the user name is not UTF-8 or has no Shift-JIS form");
   if (ansi.size() > MAX_USER_NAME) {
     return parser.UsageError(err, "the user name is longer than " + std::to_string(MAX_USER_NAME) + " bytes");
   }
+  if (const int s = session.LockDevice(err, true); s != ExitStatus::OK) return s;
   CDevice device;
   int rc = CDevice::Init(session.Folder(), user, RandomUserId(), device);
   if (rc == HH_ERR_EXISTS) {

@@ -4,6 +4,8 @@
 
 #include "dbfiles/DesktopFileDump.h"
 #include "tools/common/ArgParser.h"
+#include "tools/common/ExitStatus.h"
+#include "tools/common/InputFile.h"
 
 int DumpCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet dump",
@@ -17,5 +19,12 @@ int DumpCommand(const std::vector<std::string>& args, std::ostream& out, std::os
       "5: it is not a valid record file (the reason is written to standard error).");
   int status = parser.Run(args, out, err);
   if (status != CArgParser::CONTINUE) return status;
+  // A pipe, a folder or a device is refused before the reader opens it: a
+  // named pipe would hold it until some writer came.
+  std::string error;
+  if (CheckInputFile(parser.Positional(0), error) == INPUT_FILE_NOT_REGULAR) {
+    err << parser.CommandPath() << ": " << error << "\n";
+    return ExitStatus::CANNOT_OPEN;
+  }
   return DumpDesktopFile(parser.Positional(0), out, err);
 }
