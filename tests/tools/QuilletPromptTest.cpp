@@ -64,9 +64,10 @@ class QuilletPrompt : public ::testing::Test {
     close(outPipe[1]);
   }
 
-  // Reads the terminal until its output holds the text (or 5 s pass).
+  // Reads the terminal until its output holds the text.  The limit only ends a
+  // test whose program hangs; no passing run comes near it.
   bool WaitFor(const std::string& text) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (screen.find(text, seen) == std::string::npos) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now());
@@ -93,14 +94,23 @@ class QuilletPrompt : public ::testing::Test {
     int status = 0;
     waitpid(pid, &status, 0);
     pid = -1;
-    // Drain what is left on the terminal.
-    pollfd p{master, POLLIN, 0};
-    while (poll(&p, 1, 100) > 0) {
-      const ssize_t m = read(master, buffer, sizeof buffer);
-      if (m <= 0) break;
-      screen.append(buffer, static_cast<std::size_t>(m));
-    }
+    // Everything the program wrote to the terminal is ahead of this mark in
+    // the terminal's output, so reading up to it collects all of it.
+    static const std::string kEnd = "<end of the program's output>";
+    EXPECT_EQ(write(slave, kEnd.data(), kEnd.size()), static_cast<ssize_t>(kEnd.size()));
+    EXPECT_TRUE(WaitFor(kEnd)) << screen;
+    screen.resize(screen.size() - kEnd.size());
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  // The next line the terminal hands to a program that reads it (the test
+  // holds the terminal open, so it reads what a shell would read next).
+  std::string NextInputLine() {
+    pollfd p{slave, POLLIN, 0};
+    if (poll(&p, 1, 60000) <= 0) return "<nothing to read>";
+    char buffer[512];
+    const ssize_t n = read(slave, buffer, sizeof buffer);
+    return n < 0 ? "<read failed>" : std::string(buffer, static_cast<std::size_t>(n));
   }
 
   bool EchoOn() {
@@ -149,16 +159,26 @@ TEST_F(QuilletPrompt, GivesUpAfterThreeWrongPasswords) {
   EXPECT_TRUE(EchoOn());
 }
 
-TEST_F(QuilletPrompt, InterruptAtThePromptRestoresEcho) {
+TEST_F(QuilletPrompt, InterruptAtThePromptRestoresEchoAndDropsTheHalfTypedPassword) {
+  // The terminal is told not to discard its input on an interrupt itself, so
+  // that only the program's own clean-up can drop the half-typed password.
+  termios t{};
+  ASSERT_EQ(tcgetattr(slave, &t), 0);
+  t.c_lflag |= NOFLSH;
+  ASSERT_EQ(tcsetattr(slave, TCSANOW, &t), 0);
   Start();
   ASSERT_TRUE(WaitFor("Password for ")) << screen;
   ASSERT_FALSE(EchoOn());
+  // Ctrl-C typed after the characters: the terminal raises SIGINT only once
+  // it has taken them in, as it does for a user.
   Type("half-typed");
-  kill(pid, SIGINT);
+  Type(std::string(1, static_cast<char>(t.c_cc[VINTR])));
   std::string out;
   EXPECT_EQ(Finish(out), 128 + SIGINT);
   EXPECT_TRUE(EchoOn());
   EXPECT_EQ(screen.find("half-typed"), std::string::npos) << screen;
+  Type("\n");
+  EXPECT_EQ(NextInputLine(), "\n") << "the half-typed password was left for the next program to read";
 }
 
 }  // namespace

@@ -88,9 +88,17 @@ int gTtyFd = -1;
 struct termios gSavedTermios;
 struct sigaction gPreviousActions[kSignalCount];
 
+// Gives the terminal its modes back.  Whatever was typed and not read (the rest
+// of a password cut short by a signal or an error, or type-ahead after the
+// answer) is discarded first, while echo is still off, so that it is neither
+// shown nor handed to the next program that reads the terminal.  TCSANOW:
+// the restore must not wait for output that a stopped terminal may never
+// send, since this also runs in a signal handler.  Both calls are
+// async-signal-safe.
 void RestoreEcho() {
   if (gEchoOff) {
-    tcsetattr(gTtyFd, TCSAFLUSH, &gSavedTermios);
+    tcflush(gTtyFd, TCIFLUSH);
+    tcsetattr(gTtyFd, TCSANOW, &gSavedTermios);
     gEchoOff = 0;
   }
 }
