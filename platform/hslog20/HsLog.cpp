@@ -63,7 +63,10 @@ extern "C" std::int32_t LogAddEntry(const char* text, std::int32_t activity, std
     }
     LogState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
-    if (state.count < INT16_MAX) ++state.count;
+    // The HotSync's own markers (entries without text, which open every
+    // conduit's turn) are not reports: counting them would keep a conduit from
+    // ever writing its header line before its first report.
+    if (!oneLine.empty() && state.count < INT16_MAX) ++state.count;
     state.entries.push_back(HsLogEntry{oneLine, activity});
     if (state.path.empty()) return 0;
     std::string line = LocalTimeStamp() + '\t' + std::to_string(activity) + '\t' + oneLine + '\n';

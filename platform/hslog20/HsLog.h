@@ -19,7 +19,8 @@ extern "C" {
 // memory and counted).
 std::int32_t LogAddEntry(const char* text, std::int32_t activity, std::int32_t reserved);
 
-// Number of entries written during the current HotSync (0 before the first).
+// Number of entries with text written during the current HotSync (0 before
+// the first; the empty start markers are not counted).
 std::int16_t LogTestHeader();
 
 // Host side: chooses the log file for the next HotSync (nullptr or "" for none)

@@ -42,7 +42,8 @@ TEST_F(HandheldDbFailureTest, FailedClearAndCloseAreBothLoggedAndTheDeviceKeepsI
   SyncFailAfter(0);
   EXPECT_EQ(0x2004, db->Store());
   EXPECT_FALSE(db->IsOpen());
-  EXPECT_EQ((Entries_t{{"Could not clear Palm organizer's status flags. Error Code 2004", 18},
+  EXPECT_EQ((Entries_t{{"-- Quillet Conduit", -1},
+                       {"Could not clear Palm organizer's status flags. Error Code 2004", 18},
                        {" -- Could not close remote database. Error Code 2004", 22}}),
             Entries());
   SyncFailAfter(-1);
@@ -55,7 +56,7 @@ TEST_F(HandheldDbFailureTest, ACloseFailureAloneIsReturned) {
   ASSERT_EQ(DB_OK, db->Open());
   SyncFailAfter(1);  // clearing the flags works, closing does not
   EXPECT_EQ(0x2004, db->Store());
-  EXPECT_EQ((Entries_t{{" -- Could not close remote database. Error Code 2004", 22}}), Entries());
+  EXPECT_EQ((Entries_t{{"-- Quillet Conduit", -1}, {" -- Could not close remote database. Error Code 2004", 22}}), Entries());
 }
 
 TEST_F(HandheldDbFailureTest, ReadFailuresDuringLoadsNameTheRecordIndex) {
@@ -92,7 +93,7 @@ TEST_F(HandheldDbFailureTest, AFailedPurgeIsLogged) {
   ASSERT_EQ(DB_OK, db->Open());
   SyncFailAfter(0);
   EXPECT_EQ(0x2004, db->PurgeDeleted());
-  EXPECT_EQ((Entries_t{{"Could not purge the deleted records on Palm organizer. 2004", 10}}), Entries());
+  EXPECT_EQ((Entries_t{{"-- Quillet Conduit", -1}, {"Could not purge the deleted records on Palm organizer. 2004", 10}}), Entries());
 }
 
 TEST_F(HandheldDbFailureTest, LibraryStatusesPassThroughUnchanged) {
