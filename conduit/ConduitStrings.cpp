@@ -57,6 +57,12 @@ const ResourceString kEnglishStrings[] = {
     {IDS_PC_FILE_IN_USE,
      " -- The desktop file %s is in use by another program. Nothing was synchronized: close "
      "that program or wait for it to finish, then HotSync again."},
+    {IDS_PASSWORD_MISMATCH,
+     " -- The memos on the Palm organizer and on the Desktop are protected by different "
+     "passwords (or only one side has a password). Nothing was synchronized, so that no memo "
+     "is garbled. Give the Desktop the handheld's password (quillet password set, or quillet "
+     "password clear when the handheld has none), or choose \"Handheld overwrites Desktop\" "
+     "or \"Desktop overwrites handheld\" for the next HotSync, then HotSync again."},
 };
 
 }  // namespace

@@ -48,6 +48,9 @@ inline constexpr std::uint32_t IDS_HH_READ_FAILED = 3378;
 // The desktop file is held by another program (another HotSync, quillet, the
 // organizer) for the whole of the time the conduit waited for it.
 inline constexpr std::uint32_t IDS_PC_FILE_IN_USE = 3380;
+// The two sides' memos are protected by different passwords: nothing was
+// synchronized, and the message tells the user how to make them agree.
+inline constexpr std::uint32_t IDS_PASSWORD_MISMATCH = 3381;
 
 // The conduit's own resource module with its English strings, registered on
 // the first call (later calls return the same instance).  nullptr only when

@@ -200,8 +200,16 @@ std::int32_t CSyncLog::LogFileInUse(const char* path) {
   return WriteMessage(IDS_PC_FILE_IN_USE, ACT_PC_FAILED, path != nullptr ? path : "", 0, false);
 }
 
+std::int32_t CSyncLog::LogPasswordMismatch() {
+  LogHeader();
+  return WriteMessage(IDS_PASSWORD_MISMATCH, ACT_PC_FAILED, "", 0, false);
+}
+
 std::int32_t CSyncLog::WriteMessage(std::uint32_t id, std::int32_t activity, const char* text,
                                     std::uint32_t number, bool withNumber) {
+  // Every report of a HotSync comes after the conduit's header line, which is
+  // written once, before the first of them.
+  LogHeader();
   LoadMessage(id);
   try {
     std::string message = withNumber ? FormatLogMessage(messageText_, {text, number}, MESSAGE_SIZE)

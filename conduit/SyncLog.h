@@ -127,6 +127,9 @@ class CSyncLog {
   // The desktop file at `path` stayed locked by another program: the header,
   // then the message naming the file, activity 17.  Nothing was synchronized.
   virtual std::int32_t LogFileInUse(const char* path);
+  // The two sides' memo passwords differ: the header, then the message that
+  // says what to do, activity 17.  Nothing was synchronized.
+  virtual std::int32_t LogPasswordMismatch();
 
   // Chooses the long (true) or short database description.  Starts long.
   void SetLongDescription(bool longForm) { longDescription_ = longForm ? 1 : 0; }

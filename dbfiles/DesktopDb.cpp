@@ -89,13 +89,17 @@ std::int32_t CDesktopDb::OpenFile(std::int32_t mode) {
   CloseFile();
   lastOpenMissing_ = false;
   if (path_.empty()) return DB_ERR_OPEN_FAILED;
-  if (mode == OPEN_CREATE && replacing_) return OpenReplacement();
+  if (mode == OPEN_CREATE) {
+    // The file is only ever replaced whole, by StoreFile: opening it to be
+    // rewritten neither creates nor touches it, so a HotSync that fails before
+    // its store leaves no empty or half-written file behind.
+    return replacing_ ? OpenReplacement() : DB_OK;
+  }
   int flags = 0;
   switch (mode) {
     case OPEN_READ: flags = O_RDONLY; break;
     case OPEN_WRITE: flags = O_WRONLY; break;
     case OPEN_READ_WRITE: flags = O_RDWR | O_CREAT; break;
-    case OPEN_CREATE: flags = O_RDWR | O_CREAT; break;
     default: return DB_ERR_OPEN_FAILED;
   }
   int fd = ::open(path_.c_str(), flags | O_CLOEXEC, 0666);
@@ -135,6 +139,21 @@ std::int32_t CDesktopDb::CommitReplacement() {
   // Flushing the folder is best effort: the file itself is whole by then.
   const Files::FileResult rc = replacement_->Commit();
   return rc == Files::FILE_OK || rc == Files::FILE_ERR_FOLDER_SYNC ? DB_OK : DB_ERR_WRITE_FAILED;
+}
+
+std::int32_t CDesktopDb::FinishReplacement() {
+  if (!holdCommit_ || !replacement_ || !replacement_->IsOpen()) return CommitReplacement();
+  return replacement_->Flush() == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
+}
+
+std::int32_t CDesktopDb::CommitHeld() {
+  if (!replacement_ || !replacement_->IsOpen()) return DB_OK;
+  if (CommitReplacement() == DB_OK) {
+    dirty_ = false;
+    return DB_OK;
+  }
+  if (Log() != nullptr) Log()->LogSaveFailed(DB_ERR_WRITE_FAILED);
+  return DB_ERR_WRITE_FAILED;
 }
 
 void CDesktopDb::CloseFile() {
@@ -306,8 +325,7 @@ void CDesktopDb::ClearChangedStatus() {
     if (record != nullptr && record->IsChanged()) record->ResetStatus();
   }
   // The file is written back at the end of every HotSync, also when no record
-  // changed, so that every attribute word in it (the private bit included) is
-  // left clear.
+  // changed, so that every change mark in it is left clear.
   dirty_ = true;
 }
 
@@ -415,17 +433,28 @@ std::int32_t CDesktopDb::StoreFile() {
     return DB_ERR_WRITE_FAILED;
   }
   if (header_.empty()) {
-    // Nothing to write: the file becomes (or stays) empty.
-    return CommitReplacement() == DB_OK ? DB_OK : DB_ERR_WRITE_FAILED;
+    if (RecordCount() == 0 && appInfo_.empty() && sortInfo_.empty()) {
+      // Nothing to write: the file becomes (or stays) empty.
+      return FinishReplacement() == DB_OK ? DB_OK : DB_ERR_WRITE_FAILED;
+    }
+    // A database read from an empty file that has taken records or blocks
+    // since: without a header they would be written nowhere.
+    rc = CreateEmptyHeader();
+    if (rc != DB_OK) {
+      CloseFile();
+      return rc;
+    }
+    FL::WriteU16(header_.data() + FL::HDR_KIND, FL::HDR_KIND_VALUE);
+    std::memcpy(header_.data() + FL::HDR_NAME, dbName_.data(), std::min(dbName_.size(), FL::HDR_NAME_MAX));
   }
   rc = WriteDatabase();
   if (rc != DB_OK) {
     CloseFile();
     return rc;
   }
-  rc = CommitReplacement();
+  rc = FinishReplacement();
   if (rc != DB_OK) return rc;
-  dirty_ = false;
+  if (!holdCommit_) dirty_ = false;
   return DB_OK;
 }
 
@@ -518,7 +547,9 @@ std::int32_t CDesktopDb::RecordToFileRecord(const CSyncRecord& record, std::uint
     std::memcpy(buffer + FL::REC_HEADER_SIZE, record.Body(), static_cast<std::size_t>(length));
   }
   FL::WriteU32(buffer + FL::REC_LENGTH, static_cast<std::uint32_t>(length));
-  std::uint16_t attributes = 0;
+  // The private mark is the memo's own, not a change to synchronise: it is
+  // kept in every mode, so that a secret memo stays secret on both sides.
+  std::uint16_t attributes = record.GetPrivate() != 0 ? FL::REC_ATTR_PRIVATE : 0;
   if (withAttributes) {
     if (record.IsModified()) attributes |= FL::REC_ATTR_MODIFIED;
     if (record.IsDeleted()) attributes |= FL::REC_ATTR_DELETED;
@@ -575,6 +606,49 @@ std::int32_t CDesktopDb::DeleteRecord(CSyncRecord& record) {
   FreeSlot(slot);
   dirty_ = true;
   return DB_OK;
+}
+
+namespace {
+std::size_t BodyHash(const CSyncRecord& record) {
+  const auto* body = reinterpret_cast<const char*>(record.Body());
+  const std::size_t length = record.GetLength() > 0 && body != nullptr ? static_cast<std::size_t>(record.GetLength()) : 0;
+  return std::hash<std::string_view>{}(std::string_view(body, length));
+}
+}  // namespace
+
+std::int32_t CDesktopDb::AdoptNewTwin(const CSyncRecord& handheld, CSyncRecord& out) {
+  try {
+    if (!twinsIndexed_) {
+      twinsIndexed_ = true;
+      for (std::int32_t slot = 0; slot < HighWater(); ++slot) {
+        const CSyncRecord* record = RecordAt(slot);
+        if (record != nullptr && record->IsPending() && !record->IsDeleted() &&
+            (record->GetId() == 0 || record->IsNew())) {
+          twins_.emplace(BodyHash(*record), slot);
+        }
+      }
+    }
+    if (twins_.empty()) return DB_ERR_NOT_FOUND;
+    auto [first, last] = twins_.equal_range(BodyHash(handheld));
+    for (auto it = first; it != last; ++it) {
+      const std::int32_t slot = it->second;
+      const CSyncRecord* record = RecordAt(slot);
+      if (record == nullptr || !record->IsPending() || record->Compare(handheld) != CSyncRecord::CMP_EQUAL) continue;
+      twins_.erase(it);
+      CSyncRecord adopted(*record);
+      adopted.SetId(handheld.GetId());
+      std::int32_t rc = ModifyRecordAt(slot, adopted);
+      if (rc != DB_OK) return rc;
+      CSyncRecord* stored = MutableRecordAt(slot);
+      stored->SetPending(false);
+      stored->SetNew(false);
+      stored->SetModified(false);
+      return CopyOut(*stored, out);
+    }
+  } catch (const std::bad_alloc&) {
+    return DB_ERR_NO_MEMORY;
+  }
+  return DB_ERR_NOT_FOUND;
 }
 
 std::int32_t CDesktopDb::FirstNew(CSyncRecord& out) {

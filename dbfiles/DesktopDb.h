@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "dbfiles/DbManager.h"
@@ -43,10 +44,10 @@ class CDesktopDb : public CDbManager {
 
   // ---- CDbManager operations --------------------------------------------------
   // Closes any open file, then opens the path without sharing: OPEN_READ,
-  // OPEN_WRITE and OPEN_READ_WRITE as named.  OPEN_CREATE opens the file for
-  // reading and writing, creating it when missing; an existing file keeps its
-  // content until StoreFile replaces it (inside StoreFile, OPEN_CREATE opens the
-  // temporary file that replaces it).  Failure: DB_ERR_OPEN_FAILED.
+  // OPEN_WRITE and OPEN_READ_WRITE as named.  OPEN_CREATE opens nothing and
+  // leaves the file as it is (created or not) until StoreFile replaces it
+  // whole; inside StoreFile it opens the temporary file that replaces it.
+  // Failure: DB_ERR_OPEN_FAILED.
   std::int32_t OpenFile(std::int32_t mode) override;
   // Open per sync type (OpenPerSyncType).
   std::int32_t Open() override;
@@ -121,7 +122,9 @@ class CDesktopDb : public CDbManager {
   // Writes the whole database when the manager is dirty or its category table
   // changed: header (count and block sizes recomputed), app-info block,
   // sort-info block, then every record in slot order with its attribute word
-  // clear.  A database without header makes the file empty.  Through a
+  // clear but for the private mark.  A database without header gets one when
+  // it holds records or blocks; one that holds nothing makes the file empty.
+  // Through a
   // temporary file and a rename (see above); DB_ERR_WRITE_FAILED, or
   // DB_ERR_BUFFER_TOO_SMALL for a record larger than a file record can be.
   virtual std::int32_t StoreFile();
@@ -150,7 +153,7 @@ class CDesktopDb : public CDbManager {
   // Builds a file record in `buffer` (`size` bytes).  The room for the record
   // is the smaller of `size` and the value at offset 0 of the buffer; data that
   // does not fit gives DB_ERR_BUFFER_TOO_SMALL.  With `withAttributes` the
-  // record's flags go into the attribute word, else it stays 0.
+  // record's flags go into the attribute word, else only its private mark.
   virtual std::int32_t RecordToFileRecord(const CSyncRecord& record, std::uint8_t* buffer,
                                           std::size_t size, bool withAttributes);
   // Writes all n bytes to the open file; anything less is DB_ERR_WRITE_FAILED.
@@ -162,6 +165,25 @@ class CDesktopDb : public CDbManager {
   virtual bool SyncHandle(int fd);
   // Renames `temporary` over `target`.
   virtual bool ReplaceFile(const std::string& temporary, const std::string& target);
+
+  // A desktop record made on the desktop (no id yet, or marked new) that the
+  // slow HotSync has not looked at, and whose body, category and private mark
+  // equal those of `handheld`: the copy of it that an interrupted HotSync
+  // already gave the handheld.  It takes the handheld record's id, its marks
+  // are cleared and a copy goes to `out`.  DB_ERR_NOT_FOUND when there is
+  // none; DB_ERR_NO_MEMORY.
+  virtual std::int32_t AdoptNewTwin(const CSyncRecord& handheld, CSyncRecord& out);
+
+  // ---- Two-step store ----------------------------------------------------------------
+  // While held, StoreFile writes the whole new file beside the old one and
+  // flushes it to the disk, but leaves it unplaced: CommitHeld puts it in
+  // place; closing the manager (or a failure) drops it and the old file stays.
+  // The synchronizer writes the desktop this way before it lets the handheld
+  // commit, so that a full disk fails the HotSync before either side changed.
+  void HoldCommit(bool on) { holdCommit_ = on; }
+  // Puts a held file in place (0 when none is held); a failure is logged
+  // (LogSaveFailed) and returned as DB_ERR_WRITE_FAILED.
+  std::int32_t CommitHeld();
 
   // ---- Accessors -----------------------------------------------------------------
   const std::string& Path() const { return path_; }
@@ -192,6 +214,8 @@ class CDesktopDb : public CDbManager {
 
   std::int32_t OpenReplacement();
   std::int32_t CommitReplacement();
+  // CommitReplacement, or while held only the flush of the new file.
+  std::int32_t FinishReplacement();
   std::int32_t ReadBlock(std::uint32_t size, std::vector<std::uint8_t>& block);
   std::int32_t WriteDatabase();
   std::int32_t GetBlock(const std::vector<std::uint8_t>& block, std::int32_t missing,
@@ -206,6 +230,11 @@ class CDesktopDb : public CDbManager {
   // The temporary file that StoreFile writes (through OpenFile(OPEN_CREATE)).
   std::unique_ptr<CReplacementWriter> replacement_;
   bool replacing_ = false;
+  bool holdCommit_ = false;
+  // AdoptNewTwin's index: body hash -> slots of the records it may adopt,
+  // built on first use.
+  std::unordered_multimap<std::size_t, std::int32_t> twins_;
+  bool twinsIndexed_ = false;
   bool lastOpenMissing_ = false;
   std::vector<std::uint8_t> header_;
   std::vector<std::uint8_t> appInfo_;

@@ -120,6 +120,9 @@ std::int32_t CSyncEngine::Synchronize() {
       }
       if (result == DB_ERR_SYNC_TYPE_CHANGED) result = DB_ERR_BAD_SYNC_TYPE;  // never handed up
     }
+    // A failed flow leaves the handheld as it was: its open database is
+    // dropped unwritten when the conduit unregisters.
+    if (result != DB_OK && handheld_) handheld_->Abandon();
     (void)DeleteHandheld();
     (void)DeleteDesktop();
     (void)DeleteBackup();
@@ -310,19 +313,37 @@ std::int32_t CSyncEngine::StoreArchives() {
 }
 
 std::int32_t CSyncEngine::StoreAll() {
-  // The archives go first: a record is removed from both sides only once its
-  // archive copy is on the disk.  When a side then fails to store, the
-  // archives are put back as they were, so that the repeated HotSync does not
-  // archive the same records a second time.
+  // The order keeps both sides whole whatever fails:
+  //  1. the new desktop file is written whole beside the old one and flushed
+  //     (a full disk fails here, before anything changed);
+  //  2. the archives, so that a record leaves the handheld only once its
+  //     archive copy is on the disk;
+  //  3. the handheld, which purges its deleted and archived records as it
+  //     closes;
+  //  4. the new desktop file is put in place;
+  //  5. the backup, a copy of the new desktop file.
+  // Until the handheld has been asked to store, a failure puts the archives
+  // back as they were (the repeated HotSync archives the same records again)
+  // and drops the new desktop file.  From then on the handheld may have
+  // purged, so the archives stay: a record archived twice is better than a
+  // record archived nowhere.
+  desktop_->HoldCommit(true);
+  std::int32_t rc = desktop_->Store();
+  desktop_->HoldCommit(false);
+  if (rc != DB_OK) return rc;
+
   std::vector<FileSnapshot> snapshots;
-  std::int32_t rc = SnapshotArchives(snapshots);
+  rc = SnapshotArchives(snapshots);
   if (rc == DB_OK && KeepsArchives(properties_.syncType)) rc = StoreArchives();
-  if (rc == DB_OK) rc = handheld_->Store();
-  if (rc == DB_OK) rc = desktop_->Store();
   if (rc != DB_OK) {
     RestoreSnapshots(snapshots);
     return rc;
   }
+
+  rc = handheld_->Store();
+  if (rc != DB_OK) return rc;  // the desktop's new file is dropped with its manager
+  rc = desktop_->CommitHeld();
+  if (rc != DB_OK) return rc;
   return backup_ ? backup_->Store() : DB_OK;
 }
 
@@ -473,21 +494,31 @@ std::int32_t CSyncEngine::CopyAppInfoToHandheld() {
 std::int32_t CSyncEngine::SyncAppInfo() {
   if ((featureFlags_ & FEATURE_APP_INFO) == 0) return DB_OK;
 
-  std::int32_t rc = handheld_->LoadCategories();
-  if (rc == DB_ERR_NO_CATEGORY_BLOCK) return DB_OK;
-  if (rc == DB_ERR_NO_APP_INFO || rc == SYNC_ERR_NOT_FOUND) {
+  const std::int32_t handheldLoaded = handheld_->LoadCategories();
+  if (handheldLoaded == DB_ERR_NO_CATEGORY_BLOCK) return DB_OK;
+  const bool handheldHasNone = handheldLoaded == DB_ERR_NO_APP_INFO || handheldLoaded == SYNC_ERR_NOT_FOUND;
+  if (handheldLoaded != DB_OK && !handheldHasNone) return handheldLoaded;
+
+  const std::int32_t desktopLoaded = desktop_->LoadCategories();
+  if (desktopLoaded == DB_ERR_NO_CATEGORY_BLOCK) return DB_OK;
+  const bool desktopHasNone = desktopLoaded == DB_ERR_NO_APP_INFO;
+  if (desktopLoaded != DB_OK && !desktopHasNone) return desktopLoaded;
+
+  // Before either side's block is changed: memos under different passwords
+  // must never meet in one database.
+  std::int32_t rc = CheckPasswords();
+  if (rc != DB_OK) return rc;
+
+  if (handheldHasNone) {
     // A handheld database without application information takes the
     // desktop's whole block.
     rc = CopyAppInfoToHandheld();
     if (rc != DB_OK) return rc;
     rc = handheld_->LoadCategories();
     if (rc == DB_ERR_NO_APP_INFO || rc == SYNC_ERR_NOT_FOUND) rc = DB_OK;
+    if (rc != DB_OK) return rc;
   }
-  if (rc != DB_OK) return rc;
-
-  rc = desktop_->LoadCategories();
-  if (rc == DB_ERR_NO_CATEGORY_BLOCK) return DB_OK;
-  if (rc == DB_ERR_NO_APP_INFO) {
+  if (desktopHasNone) {
     // A desktop file without application information (an empty file, or one
     // written before the handheld had any) takes the handheld's whole block
     // instead of failing every HotSync of the database.
@@ -495,8 +526,8 @@ std::int32_t CSyncEngine::SyncAppInfo() {
     if (rc != DB_OK) return rc;
     rc = desktop_->CategoriesFromAppInfo();
     if (rc == DB_ERR_NO_APP_INFO) rc = DB_OK;
+    if (rc != DB_OK) return rc;
   }
-  if (rc != DB_OK) return rc;
 
   if (handheld_->UsesCategories() && desktop_->UsesCategories() && handheld_->CategoryTable() != nullptr &&
       desktop_->CategoryTable() != nullptr) {
@@ -510,6 +541,35 @@ std::int32_t CSyncEngine::SyncAppInfo() {
   rc = handheld_->StoreCategories();
   if (rc != DB_OK) return rc;
   return desktop_->StoreCategories();
+}
+
+namespace {
+// The memo application keeps the MD5 digest of the password in the
+// application-specific bytes, behind 4 bytes of its own; all zero (or no room
+// for it) when the memos are not protected.
+constexpr std::size_t PASSWORD_DIGEST_OFFSET = 4;
+constexpr std::size_t PASSWORD_DIGEST_SIZE = 16;
+
+std::array<std::uint8_t, PASSWORD_DIGEST_SIZE> PasswordDigestOf(CDbManager& side) {
+  std::array<std::uint8_t, PASSWORD_DIGEST_SIZE> digest{};
+  const std::uint8_t* extra = side.HasAppInfoExtra() ? side.AppInfoExtraPtr() : nullptr;
+  if (extra != nullptr && side.AppInfoExtraSize() >= PASSWORD_DIGEST_OFFSET + PASSWORD_DIGEST_SIZE) {
+    std::memcpy(digest.data(), extra + PASSWORD_DIGEST_OFFSET, PASSWORD_DIGEST_SIZE);
+  }
+  return digest;
+}
+}  // namespace
+
+std::int32_t CSyncEngine::CheckPasswords() {
+  // The conduit never sees a password, so it cannot re-encrypt a memo: a body
+  // carried from a side under one password to a side under another (or from a
+  // protected side to an unprotected one) would be garbled for good.  A
+  // desktop without any memo takes the handheld's memos and password whole.
+  if (PasswordDigestOf(*handheld_) == PasswordDigestOf(*desktop_)) return DB_OK;
+  std::int32_t desktopCount = 0;
+  if (desktop_->GetRecordCount(desktopCount) == DB_OK && desktopCount == 0) return DB_OK;
+  if (log_) (void)log_->LogPasswordMismatch();
+  return DB_ERR_PASSWORD_MISMATCH;
 }
 
 std::int32_t CSyncEngine::SyncAppInfoExtra() {

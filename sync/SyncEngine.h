@@ -14,11 +14,17 @@
 // PrepareDatabaseEntry and OpenAll) exactly as Synchronize drives them.
 //
 // Guarantees beyond the plain flow:
-//  - when a flow fails, nothing is stored for that database: the desktop file
-//    stays byte for byte as it was, and the archives of that turn are dropped
-//    (so a record is never archived twice by a HotSync that is repeated);
-//  - the archives of a turn are written before either side, so a record is
-//    never removed from both sides while its archive copy failed to be written;
+//  - when a flow fails before its store, nothing is stored for that database:
+//    the desktop file stays byte for byte as it was, the handheld database is
+//    dropped unwritten, and the archives of that turn are dropped (so a record
+//    is never archived twice by a HotSync that is repeated);
+//  - the new desktop file is written and flushed before the handheld stores,
+//    and put in place after it, so a full disk fails the HotSync before
+//    either side changed;
+//  - the archives of a turn are written before the handheld stores (which
+//    purges its deleted and archived records), and are never taken back once
+//    the handheld may have purged: a record may be archived twice, never
+//    nowhere;
 //  - desktop overwrites handheld opens and reads the desktop file before the
 //    handheld database is deleted and created again, so a missing or damaged
 //    desktop file never empties the handheld.
@@ -190,7 +196,8 @@ class CSyncEngine {
     bool existed = false;
     std::vector<std::uint8_t> bytes;
   };
-  // Stores the archives, then handheld, desktop and backup in that order.
+  // Writes the desktop's new file, the archives, the handheld, puts the
+  // desktop's file in place, then the backup (see the .cpp).
   std::int32_t StoreAll();
   std::int32_t SnapshotArchives(std::vector<FileSnapshot>& snapshots);
   void RestoreSnapshots(const std::vector<FileSnapshot>& snapshots);
@@ -202,6 +209,9 @@ class CSyncEngine {
   std::int32_t WriteHandheldOverDesktop(CSyncRecord& handheld, CSyncRecord& desktop);
   std::int32_t WriteDesktopOverHandheld(CSyncRecord& handheld, CSyncRecord& desktop);
   std::int32_t DeleteHandheldById(CSyncRecord& desktop);
+  // DB_ERR_PASSWORD_MISMATCH (logged) when the two sides' memos are protected
+  // by different passwords and the desktop holds memos.
+  std::int32_t CheckPasswords();
   // Copies the application-specific bytes of the application-info block.
   std::int32_t SyncAppInfoExtra();
   // Copies a whole application-info block between two managers.

@@ -38,6 +38,19 @@ std::int32_t CSyncEngine::SyncHandheldRecord(CSyncRecord& handheld) {
     desktopStatus = desktop.GetSyncStatus();
   } else if (rc == DB_ERR_NOT_FOUND) {
     desktop.Clear();
+    if (IsSlow() && !handheld.IsDeleted()) {
+      // A HotSync that ended after the handheld stored and before the desktop
+      // file was replaced has given the handheld a copy of a memo that the
+      // desktop still holds as new: the two are paired instead of each side
+      // receiving the other's copy.
+      rc = desktop_->AdoptNewTwin(handheld, desktop);
+      if (rc == DB_OK) {
+        found = true;
+        desktopStatus = desktop.GetSyncStatus();
+      } else if (rc != DB_ERR_NOT_FOUND) {
+        return rc;
+      }
+    }
   } else {
     return rc;
   }

@@ -130,6 +130,15 @@ FileResult CAtomicFileWriter::Write(const void* bytes, std::size_t size) {
   return FILE_OK;
 }
 
+FileResult CAtomicFileWriter::Flush() {
+  if (fd_ < 0) {
+    error_ = EBADF;
+    return FILE_ERR_FLUSH;
+  }
+  errno = 0;
+  return SyncData(fd_) ? FILE_OK : Fail(FILE_ERR_FLUSH);
+}
+
 FileResult CAtomicFileWriter::Commit() {
   if (fd_ < 0) {
     error_ = EBADF;

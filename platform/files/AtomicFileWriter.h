@@ -56,6 +56,11 @@ class CAtomicFileWriter {
   // Appends bytes to the temporary file.  FILE_OK or FILE_ERR_WRITE (nothing
   // begun, or the write failed); a failed write leaves the file open for Abort.
   Files::FileResult Write(const void* bytes, std::size_t size);
+  // Flushes the temporary file's data to the disk and keeps it open, so that a
+  // caller can learn that the new content is safely written (a full disk
+  // shows here) before it changes anything else, and put it in place later
+  // with Commit.  FILE_OK, or FILE_ERR_FLUSH (the file aborted).
+  Files::FileResult Flush();
   // Flushes, closes and puts the temporary file in place, then flushes the
   // folder.  FILE_OK; FILE_ERR_FLUSH, FILE_ERR_CLOSE or FILE_ERR_PLACE (the
   // target untouched, the temporary file removed); FILE_ERR_EXISTS

@@ -67,7 +67,7 @@ TEST_F(SyncLogTest, FileInUseNamesTheFileAfterTheHeader) {
                   17}});
 }
 
-TEST_F(SyncLogTest, NoHeaderWhenTheHotSyncAlreadyLogged) {
+TEST_F(SyncLogTest, OneHeaderAfterTheStartMarkersBeforeTheFirstReport) {
   log_.LogSyncStart();
   // "%2u" is a width of 2: a one-digit error is padded, as the messages always were.
   log_.LogAddFailed(1, RecordWithId(1), CSyncLog::SIDE_HANDHELD);
@@ -76,6 +76,7 @@ TEST_F(SyncLogTest, NoHeaderWhenTheHotSyncAlreadyLogged) {
   ExpectEntries({{"", 19},
                  {"", 20},
                  {"", 19},
+                 {"-- Quillet Conduit", -1},
                  {" -- HH failed to add record: Record ID 1, Error  1", 9},
                  {"Quillet Conduit", 21},
                  {"Quillet Conduit", 20}});
@@ -138,7 +139,7 @@ TEST_F(SyncLogTest, ErrorCodeAndCategoryMessagesBySide) {
     LogReset();
     c.call(log_);
     SCOPED_TRACE(c.text);
-    ExpectEntries({{c.text, c.activity}});
+    ExpectEntries({{"-- Quillet Conduit", -1}, {c.text, c.activity}});
   }
 }
 
@@ -169,9 +170,9 @@ TEST_F(SyncLogTest, OverlongTextIsCutToTheMessageBuffer) {
   std::string name(600, 'n');
   log_.LogCategoryDeleted(name.c_str(), CSyncLog::SIDE_DESKTOP);
   std::vector<HsLogEntry> entries = LogEntries();
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].text.size(), CSyncLog::MESSAGE_SIZE - 1);
-  EXPECT_EQ(entries[0].text.rfind("-- Local category nnn", 0), 0u);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[1].text.size(), CSyncLog::MESSAGE_SIZE - 1);
+  EXPECT_EQ(entries[1].text.rfind("-- Local category nnn", 0), 0u);
 }
 
 TEST_F(SyncLogTest, WithoutResourcesTheLogStillWorks) {
@@ -179,7 +180,7 @@ TEST_F(SyncLogTest, WithoutResourcesTheLogStillWorks) {
   EXPECT_STREQ(bare.ConduitName(), "");
   EXPECT_EQ(bare.LoadMessage(IDS_PC_SAVE_FAILED), 0);
   bare.LogSaveFailed(1);
-  ExpectEntries({{"", 17}});
+  ExpectEntries({{"-- ", -1}, {"", 17}});
 }
 
 }  // namespace

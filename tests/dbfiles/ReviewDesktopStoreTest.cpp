@@ -65,7 +65,7 @@ TEST_P(ReviewDesktopStore, StoreRewritesTheFileEvenWhenNoRecordChanged) {
   File stored;
   ASSERT_TRUE(Parse(ReadAll(path), stored));
   File expected = QuietFile();
-  for (Record& r : expected.records) r.attributes = 0;
+  for (Record& r : expected.records) r.attributes &= 0x10;  // only the private mark stays
   expected.trailing.clear();
   EXPECT_EQ(Build(stored), Build(expected));
 }

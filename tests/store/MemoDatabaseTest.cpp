@@ -381,21 +381,25 @@ TEST_F(MemoDatabaseTest, DamagedFilesAreRefusedAndLeftAlone) {
   }
 }
 
-TEST_F(MemoDatabaseTest, RecordFieldsNeverReachOutsideTheRecord) {
-  // The bodies hold no zero byte, so a text that ran past its record would
-  // pick up the bytes of the record before it.
+TEST_F(MemoDatabaseTest, RecordFieldsThatDisagreeWithItsSizeAreNotTrusted) {
+  // The body is every byte behind the record header, whatever the length and
+  // data-offset fields say, as the conduit reads it: a text is never cut (and
+  // then saved cut), and never runs past its record (the bodies hold no zero
+  // byte, so it would pick up the bytes of the next record).
   File file;
   file.records.push_back({1, 0, 0, FromString(std::string(200, 'X')), {}, {}, {}});
   file.records.push_back({2, 0, 0, FromString("abc"), {}, {}, 1000});   // length past the record
   file.records.push_back({3, 0, 0, FromString("def"), {}, 5000, {}});   // data offset past the record
-  file.records.push_back({4, 0, 0, PlainBody("next"), {}, {}, {}});
+  file.records.push_back({4, 0, 0, FromString("whole memo"), {}, {}, 3});  // length short of the body
+  file.records.push_back({5, 0, 0, PlainBody("next"), {}, {}, {}});
   const fs::path p = Write(file.Build());
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
-  ASSERT_EQ(db.RecordCount(), 4);
+  ASSERT_EQ(db.RecordCount(), 5);
   EXPECT_EQ(TextAt(db, 0), std::string(200, 'X'));
   EXPECT_EQ(TextAt(db, 1), "abc");
-  EXPECT_EQ(TextAt(db, 2), "");
-  EXPECT_EQ(TextAt(db, 3), "next");
+  EXPECT_EQ(TextAt(db, 2), "def");
+  EXPECT_EQ(TextAt(db, 3), "whole memo");
+  EXPECT_EQ(TextAt(db, 4), "next");
   ASSERT_EQ(db.Save(), RDB_OK);
   for (const ReadRecord& r : Parse(ReadAll(p)).records) EXPECT_TRUE(r.consistent);
 }

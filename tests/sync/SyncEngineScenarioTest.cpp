@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -399,6 +400,7 @@ TEST(SyncScenarioTest, CategoriesRenamedAddedAndDeletedOnEitherSide) {
 // categories and application bytes instead of failing every HotSync.
 TEST(SyncScenarioTest, ADesktopFileWithoutApplicationInformationTakesTheHandhelds) {
   std::vector<std::uint8_t> extra(24, 3);
+  std::fill(extra.begin() + 4, extra.begin() + 20, 0);  // no password: the file's plain body fits
   CSyncTestWorld world({Memo(5, "x", 1)}, {Category(1, "Cat", 1)}, &extra);
   ASSERT_EQ(0, world.Device().Attach());
   testfile::File f;
@@ -761,16 +763,26 @@ TEST(SyncScenarioTest, AHandheldFailingMidHotSyncLeavesTheDesktopAsItWas) {
       }
       EXPECT_EQ(before, testfile::ReadAll(world.DesktopPath())) << "type " << type << " after " << calls;
       EXPECT_FALSE(std::filesystem::exists(world.BackupPath())) << "type " << type << " after " << calls;
-      EXPECT_FALSE(std::filesystem::exists(world.ArchivePath("Unfiled"))) << "type " << type << " after " << calls;
-      // The next HotSync, with the link whole, does the work once.
+      // Archives written before the handheld was asked to store stay: it may
+      // have purged the records they hold.
+      const bool archiveKept = std::filesystem::exists(world.ArchivePath("Unfiled"));
+      // The next HotSync, with the link whole, does the work (again).
       ASSERT_EQ(0, world.Device().Attach());
       ASSERT_EQ(0, HotSync(world, type)) << "type " << type << " after " << calls;
       std::vector<SeenRecord> archived;
       ASSERT_TRUE(CSyncTestWorld::ReadRecords(world.ArchivePath("Unfiled"), archived));
       std::vector<std::string> expected = {"h3", "h5"};
       if (type == 2) expected = {"h3"};
-      EXPECT_EQ(expected, CSyncTestWorld::Texts(archived))
-          << "type " << type << " after " << calls;
+      std::vector<std::string> texts = CSyncTestWorld::Texts(archived);
+      if (archiveKept) {
+        // Archived once or twice, never nowhere.
+        EXPECT_EQ(std::set<std::string>(expected.begin(), expected.end()),
+                  std::set<std::string>(texts.begin(), texts.end()))
+            << "type " << type << " after " << calls;
+        EXPECT_LE(texts.size(), 2 * expected.size()) << "type " << type << " after " << calls;
+      } else {
+        EXPECT_EQ(expected, texts) << "type " << type << " after " << calls;
+      }
       ExpectSidesEqual(world);
     }
     EXPECT_GT(failures, 10) << "type " << type;
