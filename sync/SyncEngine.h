@@ -165,7 +165,7 @@ class CSyncEngine {
   virtual void FreeArchives(bool store);
   virtual std::int32_t CopyAppInfoToDesktop();
   virtual std::int32_t CopyAppInfoToHandheld();
-  // Sizes, bytes, categories or private flags differ.
+  // Bodies (without their trailing zero bytes), categories or private flags differ.
   virtual bool RecordsDiffer(const CSyncRecord& a, const CSyncRecord& b);
   virtual std::int32_t CreateLog();
 

@@ -3,6 +3,8 @@
 // decision table of the pass, and the action word found there is carried out
 // on both managers and the archives.
 
+#include <cstring>
+
 #include "conduit/ResultCodes.h"
 #include "conduit/SyncLog.h"
 #include "dbfiles/SyncType.h"
@@ -23,8 +25,24 @@ std::int32_t CSyncEngine::HandheldToDesktopAction(std::int32_t key) {
   return HandheldToDesktopTable().Lookup(key);
 }
 
+namespace {
+// The length of a body without its trailing zero bytes: they carry nothing (a
+// memo's text ends at its first zero byte), and the two sides pad alike memos
+// differently (the desktop's memo store to a multiple of 8 bytes, the
+// handheld's plain memos not at all).
+std::size_t SignificantLength(const CSyncRecord& record) {
+  const std::uint8_t* body = record.Body();
+  std::size_t length = body != nullptr && record.GetLength() > 0 ? static_cast<std::size_t>(record.GetLength()) : 0;
+  while (length > 0 && body[length - 1] == 0) --length;
+  return length;
+}
+}  // namespace
+
 bool CSyncEngine::RecordsDiffer(const CSyncRecord& a, const CSyncRecord& b) {
-  return a.Compare(b) != CSyncRecord::CMP_EQUAL;
+  const std::size_t length = SignificantLength(a);
+  if (length != SignificantLength(b)) return true;
+  if (length > 0 && std::memcmp(a.Body(), b.Body(), length) != 0) return true;
+  return a.GetCategory() != b.GetCategory() || a.GetPrivate() != b.GetPrivate();
 }
 
 // ---- Record handlers -------------------------------------------------------------------------------
