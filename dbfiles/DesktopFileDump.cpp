@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conduit/ResultCodes.h"
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/FileBlock.h"
 #include "dbfiles/FileLayout.h"
+#include "platform/text/CodePage.h"
+#include "platform/text/LineEnds.h"
 
 namespace FL = FileLayout;
 
@@ -48,11 +51,32 @@ std::string Hex(const std::uint8_t* bytes, std::size_t n) {
   return text;
 }
 
-// Hex of a NUL-terminated name in a fixed field, up to the NUL.
-std::string NameHex(const std::uint8_t* field, std::size_t fieldSize) {
-  std::size_t n = 0;
-  while (n < fieldSize && field[n] != 0) ++n;
-  return Hex(field, n);
+// A JSON string of UTF-8 text: quotes, backslashes and control characters
+// escaped, everything else as it is.
+std::string Quoted(std::string_view utf8) {
+  static const char digits[] = "0123456789abcdef";
+  std::string q = "\"";
+  for (const char ch : utf8) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': q += "\\\""; break;
+      case '\\': q += "\\\\"; break;
+      case '\b': q += "\\b"; break;
+      case '\f': q += "\\f"; break;
+      case '\n': q += "\\n"; break;
+      case '\r': q += "\\r"; break;
+      case '\t': q += "\\t"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          q += "\\u00";
+          q += digits[c >> 4];
+          q += digits[c & 0xF];
+        } else {
+          q += ch;
+        }
+    }
+  }
+  return q + "\"";
 }
 
 class CObjectWriter {
@@ -60,6 +84,20 @@ class CObjectWriter {
   CObjectWriter(std::ostream& out, const char* indent) : out_(out), indent_(indent) {}
   void Number(const char* key, std::uint64_t value) { Member(key, std::to_string(value)); }
   void String(const char* key, const std::string& value) { Member(key, "\"" + value + "\""); }
+  // A NUL-terminated name in a fixed field, up to the NUL, as text in UTF-8
+  // converted from the ANSI code page the way the tools convert every text.  A
+  // name that does not come back to the same bytes (a byte that is no
+  // character, a line end) also gets its bytes as hexadecimal under
+  // "<key>Hex", so that nothing of it is lost.
+  void Name(const char* key, const std::uint8_t* field, std::size_t fieldSize) {
+    std::size_t n = 0;
+    while (n < fieldSize && field[n] != 0) ++n;
+    const std::string_view ansi(reinterpret_cast<const char*>(field), n);
+    const std::string utf8 = AnsiToUtf8(CrLfToLf(ansi));
+    Member(key, Quoted(utf8));
+    std::string back;
+    if (!Utf8ToAnsi(utf8, back) || back != ansi) String((std::string(key) + "Hex").c_str(), Hex(field, n));
+  }
   void Null(const char* key) { Member(key, "null"); }
   void Member(const char* key, const std::string& value) {
     out_ << (first_ ? "{\n" : ",\n") << indent_ << "  \"" << key << "\": " << value;
@@ -78,7 +116,7 @@ void WriteHeader(std::ostream& out, const std::vector<std::uint8_t>& h) {
   const std::uint8_t* p = h.data();
   w.Number("size", FL::ReadU32(p + FL::HDR_SIZE_FIELD));
   w.Number("kind", FL::ReadU16(p + FL::HDR_KIND));
-  w.String("name", NameHex(p + FL::HDR_NAME, FL::HDR_NAME_FIELD_SIZE));
+  w.Name("name", p + FL::HDR_NAME, FL::HDR_NAME_FIELD_SIZE);
   w.Number("version", FL::ReadU32(p + FL::HDR_VERSION));
   w.Number("creator", FL::ReadU32(p + FL::HDR_CREATOR));
   w.Number("type", FL::ReadU32(p + FL::HDR_TYPE));
@@ -111,7 +149,7 @@ void WriteBlock(std::ostream& out, const std::vector<std::uint8_t>& b) {
   else w.Null("kind");
   u32("dataOffset", FL::BLK_DATA_OFFSET);
   if (FL::BLK_NAME + FL::BLK_NAME_FIELD_SIZE <= b.size()) {
-    w.String("name", NameHex(p + FL::BLK_NAME, FL::BLK_NAME_FIELD_SIZE));
+    w.Name("name", p + FL::BLK_NAME, FL::BLK_NAME_FIELD_SIZE);
   } else {
     w.Null("name");
   }

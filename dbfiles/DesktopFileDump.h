@@ -6,8 +6,10 @@
 //   {"header": {...} or null, "appInfo": {...} or null, "sortInfo": {...} or
 //    null, "records": [{...}, ...]}
 //
-// Numbers are JSON numbers; byte strings (names up to their NUL, data areas,
-// record data) are lower-case hexadecimal.
+// Numbers are JSON numbers.  Names (up to their NUL) are text, converted from
+// the ANSI code page; a name whose text does not give back its exact bytes also
+// has them as lower-case hexadecimal under "nameHex".  Data areas and record
+// data are lower-case hexadecimal.
 
 #include <iosfwd>
 #include <string>

@@ -1,6 +1,7 @@
 // `quillet dump`'s JSON, checked against files built independently.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -62,8 +63,23 @@ class JsonParser {
   bool String(std::string& out) {
     if (!Eat('"')) return false;
     while (pos_ < s_.size() && s_[pos_] != '"') {
-      if (s_[pos_] == '\\') return false;  // the dump never needs escapes
-      out.push_back(s_[pos_++]);
+      if (s_[pos_] != '\\') {
+        out.push_back(s_[pos_++]);
+        continue;
+      }
+      // The escapes the names of these tests need.
+      if (++pos_ >= s_.size()) return false;
+      const char e = s_[pos_++];
+      if (e == '"' || e == '\\') {
+        out.push_back(e);
+      } else if (e == 'n') {
+        out.push_back('\n');
+      } else if (e == 'u' && s_.compare(pos_, 2, "00") == 0 && pos_ + 4 <= s_.size()) {
+        out.push_back(static_cast<char>(std::stoi(s_.substr(pos_ + 2, 2), nullptr, 16)));
+        pos_ += 4;
+      } else {
+        return false;
+      }
     }
     return Eat('"');
   }
@@ -154,7 +170,7 @@ void ExpectBlock(const Json& j, const Block& b) {
   EXPECT_EQ(j["size"].number, 56 + b.data.size());
   EXPECT_EQ(j["kind"].number, b.kind);
   EXPECT_EQ(j["dataOffset"].number, b.dataOffset);
-  EXPECT_EQ(j["name"].text, HexText(b.name));
+  EXPECT_EQ(j["name"].text, b.name);  // ASCII: the same as text
   EXPECT_EQ(j["capacity"].number, b.capacity);
   EXPECT_EQ(j["length"].number, b.length);
   EXPECT_EQ(j["reserved"].number, b.reserved);
@@ -165,7 +181,7 @@ TEST(DesktopFileDump, ShowsTheContainerAsLoaded) {
   TempFolder folder;
   File f;
   Header h;
-  h.name = "Memo\x95\x5C";  // bytes, not text: shown as hex
+  h.name = "Memo\x95\x5C";  // Shift-JIS for "Memo表"
   h.version = 3;
   h.creator = 0x6D656D6F;
   h.type = 0x44415441;
@@ -212,7 +228,7 @@ TEST(DesktopFileDump, ShowsTheContainerAsLoaded) {
                                                  "backupDate", "recordCount", "appInfoSize", "sortInfoSize"}));
   EXPECT_EQ(hj["size"].number, 84u);
   EXPECT_EQ(hj["kind"].number, 1u);
-  EXPECT_EQ(hj["name"].text, "4d656d6f955c");
+  EXPECT_EQ(hj["name"].text, "Memo\xE8\xA1\xA8");
   EXPECT_EQ(hj["version"].number, 3u);
   EXPECT_EQ(hj["creator"].number, 0x6D656D6Fu);
   EXPECT_EQ(hj["type"].number, 0x44415441u);
@@ -242,6 +258,42 @@ TEST(DesktopFileDump, ShowsTheContainerAsLoaded) {
   EXPECT_EQ(r1["size"].number, 40u);
   EXPECT_EQ(r1["length"].number, 0u);
   EXPECT_EQ(r1["data"].text, "");
+}
+
+TEST(DesktopFileDump, NamesAreTextWithTheirBytesBesideWhenTheyDoNotConvert) {
+  struct Case {
+    std::string bytes;
+    std::string text;  // UTF-8
+    bool withHex;
+  };
+  const Case cases[] = {
+      {"\x83\x81\x83\x82 \"q\" \\ \x01", "\xE3\x83\xA1\xE3\x83\xA2 \"q\" \\ \x01", false},
+      {"Memo\x95", "Memo\xEF\xBF\xBD", true},  // a lead byte without its trail byte
+      {"a\r\nb", "a\nb", true},                // the line end comes back as a lone "\n"
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    File f;
+    Header h;
+    h.name = c.bytes;
+    f.header = h;
+    Block app;
+    app.name = c.bytes;
+    f.appInfo = app;
+    f = Consistent(f);
+    WriteAll(folder.path / "record.dat", Build(f));
+    DumpResult r = Dump(folder.path / "record.dat");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const Json* named : {&r.json["header"], &r.json["appInfo"]}) {
+      EXPECT_EQ((*named)["name"].text, c.text) << HexText(c.bytes);
+      const std::vector<std::string> keys = named->Keys();
+      const bool hasHex = std::find(keys.begin(), keys.end(), "nameHex") != keys.end();
+      ASSERT_EQ(hasHex, c.withHex) << HexText(c.bytes);
+      if (hasHex) {
+        EXPECT_EQ((*named)["nameHex"].text, HexText(c.bytes));
+      }
+    }
+  }
 }
 
 TEST(DesktopFileDump, EmptyHeaderOnlyMissingAndDamagedFiles) {

@@ -14,7 +14,8 @@ int DumpCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   parser.AddPositional("FILE", "the record file");
   parser.AddFlag("json", "write the structure as JSON (the only format)");
   parser.SetNotes(
-      "Numbers are written as JSON numbers, names and data as lower-case hexadecimal.\n"
+      "Numbers are written as JSON numbers, data as lower-case hexadecimal, names as\n"
+      "text; a name that does not convert exactly also as hexadecimal under nameHex.\n"
       "A 0-byte file is an empty database.  Exit status 3: the file cannot be opened;\n"
       "5: it is not a valid record file (the reason is written to standard error).");
   int status = parser.Run(args, out, err);
