@@ -47,17 +47,18 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-list-speed.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# Milliseconds of one run of a command, its output thrown away.
+# Milliseconds of one run of a command, its output thrown away: the elapsed
+# time, then the processor time (user and system).
 time_ms() {
-  local start end
-  start=$EPOCHREALTIME
-  "$@" >/dev/null
-  end=$EPOCHREALTIME
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.1f\n", (e - s) * 1000 }'
+  local TIMEFORMAT='%3R %3U %3S' times
+  times=$({ time "$@" >/dev/null; } 2>&1)
+  awk -v t="$times" 'BEGIN { split(t, v, " "); printf "%.1f %.1f\n", v[1] * 1000, (v[2] + v[3]) * 1000 }'
 }
 
+# The median of one column of a file of timings.
 median() {
-  sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  cut -d' ' -f"$1" "$2" | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 # Runs quillet list in each of its forms on one file, both programs, and
@@ -86,7 +87,8 @@ if [[ -n $other ]]; then
   same_output "$work/mixed" || status=1
 fi
 
-printf '%-9s %12s %12s %12s %11s %11s\n' file baseline_ms text_ms json_ms text_ratio json_ratio
+echo "median of $runs runs; elapsed time first, processor time (user + system) in parentheses"
+printf '%-9s %18s %18s %18s %15s %15s\n' file baseline_ms text_ms json_ms text_ratio json_ratio
 for kind in "${kinds[@]}"; do
   dir=$work/$kind
   mkdir "$dir"
@@ -103,10 +105,10 @@ for kind in "${kinds[@]}"; do
     time_ms "$quillet" list "$file" --password-file "$pass" >>"$dir/text.ms"
     time_ms "$quillet" list "$file" --json --password-file "$pass" >>"$dir/json.ms"
   done
-  base=$(median <"$dir/base.ms")
-  text=$(median <"$dir/text.ms")
-  json=$(median <"$dir/json.ms")
-  awk -v k="$kind" -v b="$base" -v t="$text" -v j="$json" \
-    'BEGIN { printf "%-9s %12.1f %12.1f %12.1f %10.2fx %10.2fx\n", k, b, t, j, t / b, j / b }'
+  awk -v k="$kind" \
+    -v b="$(median 1 "$dir/base.ms")" -v t="$(median 1 "$dir/text.ms")" -v j="$(median 1 "$dir/json.ms")" \
+    -v bc="$(median 2 "$dir/base.ms")" -v tc="$(median 2 "$dir/text.ms")" -v jc="$(median 2 "$dir/json.ms")" \
+    'BEGIN { printf "%-9s %8.1f (%7.1f) %8.1f (%7.1f) %8.1f (%7.1f) %6.2fx (%5.2fx) %6.2fx (%5.2fx)\n",
+             k, b, bc, t, tc, j, jc, t / b, tc / bc, j / b, jc / bc }'
 done
 exit $status

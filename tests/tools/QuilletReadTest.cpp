@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <vector>
+
+#include "store/MemoDatabase.h"
+#include "store/RecordView.h"
+
 #include "tools/Fixtures.h"
 #include "tools/ToolRunner.h"
 
@@ -193,6 +199,44 @@ TEST_F(QuilletRead, InvalidShiftJisBytesComeOutAsReplacementCharacters) {
   const std::string text = r.out.substr(at, r.out.find('\n', at) - at);
   EXPECT_NE(text.find("\xEF\xBF\xBD"), std::string::npos) << text;
   EXPECT_NE(text.find('B'), std::string::npos) << text;
+}
+
+TEST_F(QuilletRead, ListOrderIsTheMemoViewersOrderEqualTextsIncluded) {
+  // Texts that share their first eight bytes, one that begins another, bytes
+  // above 0x7F (which sort after ASCII), an empty text, and many equal texts,
+  // so that the order of equal texts shows.
+  const std::vector<std::string> pool = {
+      "", "same", "same", "Same", "same text 1", "same text 2", "same tex",
+      "\x83\x81\x83\x82", "\x83\x81", "\xE0\x40 high", "~tilde", "memo 12345678", "memo 1234567"};
+  FileSpec spec = MemoFixture();
+  spec.records.clear();
+  for (std::uint32_t i = 0; i < 90; ++i) {
+    spec.records.push_back({i + 1, static_cast<std::uint16_t>(i % 5 == 0 ? F_DELETED : 0), 0,
+                            PlainBody(pool[(i * 7) % pool.size()]), 0});
+  }
+  WriteBytes(file, spec.Bytes());
+
+  CMemoDatabase db;
+  ASSERT_EQ(db.Load(file, RDB_OPEN_READ_ONLY, nullptr), RDB_OK);
+  CRecordView view(db);
+  view.BuildByText();
+  for (const bool all : {false, true}) {
+    std::vector<int> expected;
+    CRecord* record = nullptr;
+    for (int r = view.First(record, !all); r == 0; r = view.Next(record, !all)) {
+      expected.push_back(record->position);
+    }
+    std::vector<std::string> args = {"list", file, "--json"};
+    if (all) args.push_back("--all");
+    const RunResult r = RunQuillet(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<int> listed;
+    const std::regex position("\"position\": (\\d+)");
+    for (auto m = std::sregex_iterator(r.out.begin(), r.out.end(), position); m != std::sregex_iterator(); ++m) {
+      listed.push_back(std::stoi((*m)[1]));
+    }
+    EXPECT_EQ(listed, expected) << (all ? "--all" : "");
+  }
 }
 
 }  // namespace

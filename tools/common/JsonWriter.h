@@ -4,6 +4,8 @@
 // through unchanged apart from the escapes JSON needs ('"', '\\' and the control
 // characters); a byte sequence that is not UTF-8 is written as U+FFFD so that the
 // output always parses.  With an indent above zero the output is pretty-printed.
+// The document is gathered in memory and handed to the stream in large blocks;
+// Finish (or the destructor) hands over the rest.
 
 #include <cstdint>
 #include <iosfwd>
@@ -14,6 +16,9 @@
 class CJsonWriter {
  public:
   explicit CJsonWriter(std::ostream& out, int indent = 2);
+  ~CJsonWriter();
+  CJsonWriter(const CJsonWriter&) = delete;
+  CJsonWriter& operator=(const CJsonWriter&) = delete;
 
   void BeginObject();
   void EndObject();
@@ -23,12 +28,15 @@ class CJsonWriter {
   void Key(std::string_view name);
 
   void String(std::string_view utf8);
+  // ANSI text (a memo text, a name, a hint) written as its UTF-8 output form,
+  // the same as String(AnsiToOutput(ansi)).
+  void AnsiString(std::string_view ansi);
   void Int(std::int64_t value);
   void UInt(std::uint64_t value);
   void Bool(bool value);
   void Null();
 
-  // Ends the document with a line end.
+  // Ends the document with a line end and hands everything to the stream.
   void Finish();
 
   // The quoted, escaped form of a UTF-8 string.
@@ -38,12 +46,22 @@ class CJsonWriter {
   void BeforeValue();
   void NewLine(std::size_t depth);
   void Close(char bracket);
+  // At least n bytes of room at the end of the buffer, handing the buffer to
+  // the stream first when it is full.
+  char* Room(std::size_t n);
+  void Put(std::string_view bytes);
+  void Put(char c);
+  void PutQuoted(std::string_view text, bool foldCrLf);
+  void Flush();
 
   struct Level {
     bool object;
     std::size_t count;
   };
   std::ostream& out_;
+  std::string buffer_;    // its first used_ bytes are the output not yet handed over
+  std::size_t used_ = 0;
+  std::string scratch_;   // the UTF-8 form of an ANSI string on its way in
   int indent_;
   std::vector<Level> stack_;
   bool afterKey_ = false;

@@ -36,7 +36,7 @@ void WriteCategories(CJsonWriter& json, CCategoryTable* table) {
       json.Key("id");
       json.UInt(static_cast<std::uint8_t>(c.uniqueId));
       json.Key("name");
-      json.String(AnsiToOutput(c.name));
+      json.AnsiString(c.name);
       json.Key("renamed");
       json.Bool(c.renamed != 0);
       json.EndObject();

@@ -1,13 +1,18 @@
 // The commands that read a memo file without changing it: list, show,
 // categories and export.
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <ostream>
+#include <string_view>
+#include <vector>
 
+#include "dbfiles/FileLayout.h"
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
-#include "store/RecordView.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
 #include "tools/common/JsonWriter.h"
@@ -63,18 +68,42 @@ void WriteMemo(CJsonWriter& json, const CMemoRecord& memo) {
   json.Key("private");
   json.Bool(memo.privateFlag != 0);
   json.Key("text");
-  json.String(AnsiToOutput(memo.text));
+  json.AnsiString(memo.text);
   json.EndObject();
 }
 
-// Walks the memos in text order.
+// Walks the memos in text order: ascending by text, compared byte by byte as
+// unsigned values, a shorter text before a longer one that starts with it (the
+// memo list's multibyte-aware order comes to the same, since both texts hold the
+// same characters up to their first differing byte).  The sort compares the
+// first eight bytes of each text as one number and looks at the texts only when
+// those are equal.  Every comparison answers as the memo list's view answers,
+// and the sort is deterministic, so memos with equal texts come out in the same
+// order as there.
 template <typename Visit>
 void ForEachByText(CMemoDatabase& db, bool withDeleted, Visit visit) {
-  CRecordView view(db);
-  view.BuildByText();
-  CRecord* record = nullptr;
-  for (int r = view.First(record, !withDeleted); r == 0; r = view.Next(record, !withDeleted)) {
-    visit(static_cast<const CMemoRecord&>(*record));
+  struct Keyed {
+    std::uint64_t prefix;  // the first eight bytes, big-endian, zero-padded
+    std::string_view text;
+    const CMemoRecord* memo;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(static_cast<std::size_t>(db.RecordCount()));
+  for (int i = 0; i < db.RecordCount(); ++i) {
+    const CMemoRecord* memo = db.MemoAt(i);
+    const std::string_view text = memo ? std::string_view(memo->text) : std::string_view();
+    std::uint64_t prefix = 0;
+    for (std::size_t k = 0; k < 8; ++k) {
+      prefix = (prefix << 8) | (k < text.size() ? static_cast<unsigned char>(text[k]) : 0u);
+    }
+    keyed.push_back({prefix, text, memo});
+  }
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    return a.prefix != b.prefix ? a.prefix < b.prefix : a.text < b.text;
+  });
+  for (const Keyed& key : keyed) {
+    if (key.memo == nullptr || (!withDeleted && key.memo->IsDeleted())) continue;
+    visit(*key.memo);
   }
 }
 
@@ -85,6 +114,56 @@ std::string CategoryLabel(CCategoryTable* table, int index) {
   }
   const std::string unknown = "(" + std::to_string(index) + ")";
   return MemoFormat::Pad(unknown, kCategoryColumns, unknown.size());
+}
+
+// The listing is gathered in memory and handed to the stream in blocks of
+// about this size.
+constexpr std::size_t kOutputBlock = 64 * 1024;
+
+// One line of the text listing per memo.  The category labels of the table's
+// slots are made once.
+class CListLines {
+ public:
+  explicit CListLines(CCategoryTable* table) : table_(table) {
+    for (int index = 0; index < static_cast<int>(FileLayout::CAT_COUNT); ++index) {
+      labels_[static_cast<std::size_t>(index)] = CategoryLabel(table, index);
+    }
+  }
+
+  void Append(std::string& line, const CMemoRecord& memo) const {
+    char pos[16];
+    const int n = std::snprintf(pos, sizeof pos, "%5d  ", memo.position);
+    line.append(pos, static_cast<std::size_t>(n));
+    if (memo.category >= 0 && memo.category < static_cast<int>(FileLayout::CAT_COUNT)) {
+      line += labels_[static_cast<std::size_t>(memo.category)];
+    } else {
+      line += CategoryLabel(table_, memo.category);
+    }
+    line += "  ";
+    line += MemoFormat::Flags(memo);
+    line += "  ";
+    AppendFirstLineForOutput(line, memo.text, kFirstLineColumns);
+    line += '\n';
+  }
+
+ private:
+  CCategoryTable* table_;
+  std::array<std::string, FileLayout::CAT_COUNT> labels_;
+};
+
+// Hands the output to the stream; false when the stream failed.
+bool Emit(std::ostream& out, std::string& text) {
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  text.clear();
+  return static_cast<bool>(out);
+}
+
+// The exit status of a command whose output has been written: a stream that
+// failed (a full disk, a closed pipe) is reported rather than passed over.
+int Written(const CMemoFile& file, std::ostream& out, std::ostream& err) {
+  out.flush();
+  if (!out) return file.Fail(err, ExitStatus::FAILED, "cannot write the output");
+  return ExitStatus::OK;
 }
 
 }  // namespace
@@ -107,35 +186,39 @@ int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   const bool all = parser.Has("all");
 
   if (parser.Has("json")) {
-    CJsonWriter json(out);
-    json.BeginObject();
-    json.Key("protected");
-    json.Bool(db.IsEncrypted());
-    json.Key("hint");
-    json.String(AnsiToOutput(db.PasswordHint()));
-    json.Key("categories");
-    MemoFormat::WriteCategories(json, table);
-    json.Key("memos");
-    json.BeginArray();
-    ForEachByText(db, all, [&json](const CMemoRecord& memo) { WriteMemo(json, memo); });
-    json.EndArray();
-    json.EndObject();
-    json.Finish();
-    return ExitStatus::OK;
+    {
+      CJsonWriter json(out);
+      json.BeginObject();
+      json.Key("protected");
+      json.Bool(db.IsEncrypted());
+      json.Key("hint");
+      json.AnsiString(db.PasswordHint());
+      json.Key("categories");
+      MemoFormat::WriteCategories(json, table);
+      json.Key("memos");
+      json.BeginArray();
+      ForEachByText(db, all, [&json](const CMemoRecord& memo) { WriteMemo(json, memo); });
+      json.EndArray();
+      json.EndObject();
+      json.Finish();
+    }
+    return Written(file, out, err);
   }
 
-  out << "  POS  " << MemoFormat::Pad("CATEGORY", kCategoryColumns, 8) << "  FLAGS  TEXT\n";
+  const CListLines lines(table);
+  std::string text;
+  text.reserve(kOutputBlock + 4096);
+  text += "  POS  " + MemoFormat::Pad("CATEGORY", kCategoryColumns, 8) + "  FLAGS  TEXT\n";
   int count = 0;
   ForEachByText(db, all, [&](const CMemoRecord& memo) {
-    char pos[16];
-    std::snprintf(pos, sizeof pos, "%5d", memo.position);
-    out << pos << "  " << CategoryLabel(table, memo.category) << "  " << MemoFormat::Flags(memo)
-        << "  " << FirstLineForOutput(memo.text, kFirstLineColumns) << "\n";
+    lines.Append(text, memo);
+    if (text.size() >= kOutputBlock) Emit(out, text);
     ++count;
   });
-  out << count << (count == 1 ? " memo" : " memos") << (db.IsEncrypted() ? " (protected)" : "")
-      << "\n";
-  return ExitStatus::OK;
+  text += std::to_string(count) + (count == 1 ? " memo" : " memos") +
+          (db.IsEncrypted() ? " (protected)" : "") + "\n";
+  Emit(out, text);
+  return Written(file, out, err);
 }
 
 int ShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -233,9 +316,9 @@ int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::
     ForEachByText(db, false, [&](const CMemoRecord& memo) {
       json.BeginObject();
       json.Key("category");
-      json.String(AnsiToOutput(MemoFormat::CategoryName(table, memo.category)));
+      json.AnsiString(MemoFormat::CategoryName(table, memo.category));
       json.Key("text");
-      json.String(AnsiToOutput(memo.text));
+      json.AnsiString(memo.text);
       json.EndObject();
     });
     json.EndArray();

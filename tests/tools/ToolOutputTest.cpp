@@ -1,0 +1,76 @@
+// The fast output paths of the command-line tools give exactly the bytes of the
+// plain conversions: the table decoder of ANSI text against iconv, the JSON
+// writer's word-at-a-time quoting and its block-wise output.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "platform/text/CodePage.h"
+#include "platform/text/LineEnds.h"
+#include "tools/common/AnsiDecoder.h"
+#include "tools/common/JsonWriter.h"
+#include "tools/common/ToolText.h"
+
+namespace {
+
+std::string ControlsAsSpaces(std::string s) {
+  for (char& c : s) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  }
+  return s;
+}
+
+TEST(ToolOutput, DecodedAnsiTextIsExactlyWhatIconvGives) {
+  ASSERT_NE(CAnsiDecoder::ForCurrentCodePage(), nullptr) << "CP932 is decoded by table";
+  // Bytes drawn mostly from where the awkward cases are: lead and trail bytes,
+  // line ends, control characters, half-width katakana, bytes of no character.
+  const std::string alphabet =
+      "\r\n\x01\x1f\x7f \"\\Aaz~\x5c\x40\x80\x81\x82\x85\x87\x9f\xa0\xa1\xdf\xe0\xea\xed\xee\xef"
+      "\xf0\xf9\xfa\xfc\xfd\xfe\xff\x9e\x9f\xfc";
+  std::mt19937 random(932);
+  for (int round = 0; round < 3000; ++round) {
+    std::string ansi(random() % 24, '\0');
+    for (char& c : ansi) {
+      c = random() % 4 == 0 ? static_cast<char>(random() % 256) : alphabet[random() % alphabet.size()];
+    }
+    if (ansi.find('\0') != std::string::npos) continue;
+    ASSERT_EQ(AnsiToOutput(ansi), AnsiToUtf8(CrLfToLf(ansi))) << ::testing::PrintToString(ansi);
+    ASSERT_EQ(AnsiToVisible(ansi), AnsiToUtf8(ControlsAsSpaces(ansi))) << ::testing::PrintToString(ansi);
+  }
+}
+
+TEST(ToolOutput, QuotingFindsEveryByteThatNeedsItWhereverItStands) {
+  // A byte that needs an escape or a replacement at each place of the eight-
+  // byte words the quoting reads at once.
+  for (const std::string special : {"\"", "\\", "\n", "\x01", "\x1f", "\x7f", "\x80", "\xC3", "\xE8\xA1\xA8"}) {
+    const std::string inner = CJsonWriter::Quote(special).substr(1, CJsonWriter::Quote(special).size() - 2);
+    for (std::size_t before = 0; before < 17; ++before) {
+      const std::string a(before, 'a'), b(20 - before, 'b');
+      EXPECT_EQ(CJsonWriter::Quote(a + special + b), "\"" + a + inner + b + "\"")
+          << ::testing::PrintToString(special) << " after " << before;
+    }
+  }
+}
+
+TEST(ToolOutput, JsonLongerThanOneOutputBlockArrivesWhole) {
+  std::ostringstream out;
+  std::string expected = "[";
+  {
+    CJsonWriter json(out, 0);
+    json.BeginArray();
+    for (int i = 0; i < 20000; ++i) {
+      json.AnsiString("memo\r\n" + std::to_string(i));
+      expected += (i ? ",\"memo\\n" : "\"memo\\n") + std::to_string(i) + "\"";
+    }
+    json.String(std::string(100000, 'x'));
+    expected += ",\"" + std::string(100000, 'x') + "\"";
+    json.EndArray();
+    // No Finish: the writer hands over what it holds when it goes.
+  }
+  EXPECT_EQ(out.str(), expected + "]");
+}
+
+}  // namespace
