@@ -5,12 +5,22 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
+#include <string_view>
 
 #include "conduit/ActionDialog.h"
 #include "conduit/ActionDialogHost.h"
 #include "conduit/ConduitDialogs.h"
 #include "conduit/ConduitModule.h"
 #include "conduit/ConduitStrings.h"
+#include "conduit/ResultCodes.h"
+#include "conduit/SyncLog.h"
+#include "dbfiles/CompanionFileName.h"
+#include "dbfiles/DesktopDb.h"
+#include "dbfiles/SyncType.h"
+#include "platform/files/FileLock.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/StaleTemporaries.h"
 #include "sync/SyncEngine.h"
 
 namespace {
@@ -27,11 +37,62 @@ std::int32_t LoadName(char* buffer, std::uint32_t size) {
   return LoadStringA(ConduitResourceInstance(), IDS_CONDUIT_NAME, buffer, static_cast<std::int32_t>(size));
 }
 
+// A text field of the sync properties, which need not end with a NUL.
+std::string Field(const char* field, std::size_t size) {
+  return std::string(field, ::strnlen(field, size));
+}
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// Takes the lock of the desktop file for the whole HotSync: the desktop file,
+// its backup and its archives are written under it, by this HotSync alone; the
+// quillet tool and other HotSyncs of the same folder take the same lock.  Then
+// removes the temporary files that killed writers left for any of them.
+// DB_OK, or DB_ERR_OPEN_FAILED after logging that the file is in use.
+std::int32_t LockDesktopFiles(const SyncProperties& properties, CFileLock& lock) {
+  const std::string directory = Field(properties.directory, sizeof properties.directory);
+  const std::string fileName = Field(properties.localFileName, sizeof properties.localFileName);
+  const std::string path = CDesktopDb::BuildPath(directory.c_str(), fileName.c_str());
+  // Without a path the synchronizer fails on its own, and reports it.
+  if (path.empty()) return DB_OK;
+  switch (lock.Acquire(path)) {
+    case CFileLock::LOCK_OK:
+      break;
+    case CFileLock::LOCK_BUSY: {
+      CSyncLog log(ConduitResources());
+      (void)log.LogFileInUse(path.c_str());
+      (void)log.LogSyncEnd(true);
+      return DB_ERR_OPEN_FAILED;
+    }
+    case CFileLock::LOCK_FAILED:
+      // No lock file can be made: the folder is missing or cannot be written,
+      // so neither can the files, and the synchronizer reports that as it
+      // always has.
+      return DB_OK;
+  }
+  const auto nameOf = [](const std::string& file) { return file.substr(file.find_last_of('/') + 1); };
+  const std::string desktopName = nameOf(path);
+  const std::string backupName = nameOf(CompanionFileName(path, BACKUP_EXTENSION));
+  Files::RemoveStaleTemporaries(Files::FolderOf(path), [&](std::string_view name) {
+    return name == desktopName || name == backupName || EndsWith(name, ARCHIVE_EXTENSION);
+  });
+  return DB_OK;
+}
+
 }  // namespace
 
 extern "C" std::int32_t OpenConduit(ConduitProgressFn progress, SyncProperties* properties) {
   if (progress == nullptr || properties == nullptr) return -1;
   try {
+    // A HotSync that does nothing, or that the synchronizer refuses at once,
+    // touches no file and needs no lock.
+    CFileLock lock;
+    const std::int32_t syncType = properties->syncType;
+    if (syncType >= SyncType::FAST && syncType <= SyncType::LAST && syncType != SyncType::DO_NOTHING) {
+      if (const std::int32_t rc = LockDesktopFiles(*properties, lock); rc != DB_OK) return rc;
+    }
     auto engine = std::make_unique<CSyncEngine>(*properties, CSyncEngine::FEATURES_CONDUIT);
     return engine->Synchronize();
   } catch (const std::bad_alloc&) {

@@ -7,7 +7,11 @@
 //   Runs one HotSync from the sync properties.  A null `progress` returns -1
 //   and does nothing else (the callback itself is never called); a null
 //   `properties` returns -1 as well.  Otherwise the synchronizer's result
-//   (0 = success), or -1 when the synchronizer cannot be created.
+//   (0 = success), or -1 when the synchronizer cannot be created.  Except
+//   for "do nothing", the HotSync holds the desktop file's lock throughout
+//   (platform/files/FileLock.h, the lock quillet takes too); when another
+//   program keeps it past the lock's wait, nothing is synchronized: the log
+//   says that the file is in use and the result is DB_ERR_OPEN_FAILED.
 // GetConduitName(name, size)
 //   The conduit's name ("Quillet Conduit") into name[size]; 0, or -1 when it
 //   cannot be loaded (null buffer, size 0).  A size above 65535 counts as

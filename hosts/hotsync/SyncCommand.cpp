@@ -1,9 +1,11 @@
 // quillet-hotsync sync: one HotSync of a handheld with this desktop.
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -17,6 +19,8 @@
 #include "hosts/hotsync/HotSyncSettings.h"
 #include "hosts/hotsync/LogText.h"
 #include "hosts/hotsync/SyncActions.h"
+#include "platform/files/FileLock.h"
+#include "platform/files/StaleTemporaries.h"
 #include "platform/hslog20/HsLog.h"
 #include "platform/sync20/SyncLibrary.h"
 #include "sync/SyncProperties.h"
@@ -77,6 +81,36 @@ bool FindMemoDatabase(const CDevice& device, DatabaseListEntry& entry) {
   return false;
 }
 
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// Takes the device's lock (the one quillet-handheld takes for each change) for
+// the whole HotSync, and clears away the temporary files that killed writers
+// left for the device's files.  OK; CANNOT_OPEN after a message when another
+// program keeps the device; a folder without a device is left to CDevice::Open
+// to report.
+int LockDevice(const std::filesystem::path& folder, CFileLock& lock, std::ostream& err) {
+  switch (lock.Acquire((folder / CDevice::DEVICE_FILE).string())) {
+    case CFileLock::LOCK_OK:
+      Files::RemoveStaleTemporaries(folder.string(), [](std::string_view name) {
+        return name == CDevice::DEVICE_FILE || EndsWith(name, ".pdb") || EndsWith(name, ".prc");
+      });
+      return ExitStatus::OK;
+    case CFileLock::LOCK_BUSY:
+      return Fail(err, ExitStatus::CANNOT_OPEN,
+                  "the handheld in " + folder.string() +
+                      " is in use by another program (another HotSync or quillet-handheld); nothing "
+                      "was synchronized: try again when it has finished");
+    case CFileLock::LOCK_FAILED:
+      break;
+  }
+  if (lock.SystemError() == ENOENT || lock.SystemError() == ENOTDIR) return ExitStatus::OK;
+  return Fail(err, ExitStatus::CANNOT_OPEN,
+              "cannot open the device in " + folder.string() + ": cannot lock it (" + lock.LockPath() +
+                  "): " + std::strerror(lock.SystemError()));
+}
+
 std::string CodeText(std::int32_t code) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(code));
@@ -115,6 +149,10 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   std::filesystem::path deviceFolder =
       parser.Has("device") ? std::filesystem::path(parser.Value("device")) : DefaultDeviceFolder(home);
 
+  // The device stays locked until this HotSync has ended, the handheld's
+  // record of it included.
+  CFileLock deviceLock;
+  if (const int s = LockDevice(deviceFolder, deviceLock, err); s != ExitStatus::OK) return s;
   CDevice device;
   int rc = device.Open(deviceFolder);
   if (rc != HandheldResult::HH_OK) {
@@ -178,6 +216,13 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   out << AnsiToVisible(name) << ' ' << (version >> 8) << '.' << (version & 0xFF) << ": "
       << SyncActionDescription(syncType) << '\n';
 
+  // The next HotSync must be slow until this one has succeeded: one killed or
+  // failing part-way may have stored one side and not the other, and only a
+  // comparison of every memo finds what one side already took as synchronised.
+  if (syncType != SYNC_TYPE_NOTHING && !settings.SetSlowSyncNeeded(user, true)) {
+    return Fail(err, ExitStatus::CANNOT_OPEN, "cannot keep the HotSync settings: " + settings.Error());
+  }
+
   LogSetFile((hotSyncFolder / LOG_FILE_NAME).c_str());
   const std::int32_t attached = SyncAttachDevice(deviceFolder.c_str());
   if (attached != 0) {
@@ -193,7 +238,6 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   LogReset();
 
   if (result != 0) {
-    settings.SetSlowSyncNeeded(user, true);
     out.flush();
     return Fail(err, ExitStatus::FAILED, "the conduit failed: " + CodeText(result));
   }
@@ -201,7 +245,6 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   // no memos: the handheld is not marked as synchronised with this desktop, so
   // that the next HotSync still compares everything.
   if (usesNextAction) settings.ConsumeNextAction(user);
-  if (syncType != SYNC_TYPE_NOTHING) settings.SetSlowSyncNeeded(user, false);
   if (syncType != SYNC_TYPE_NOTHING) {
     CDevice after;
     rc = after.Open(deviceFolder);
@@ -217,6 +260,8 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
                   std::string("the memos were synchronised, but the handheld could not record this "
                               "desktop: ") + HandheldResult::Describe(rc));
     }
+    // Both sides and the handheld's record of this desktop are stored.
+    settings.SetSlowSyncNeeded(user, false);
   }
   out << "HotSync completed.\n";
   return ExitStatus::OK;

@@ -5,15 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "handheld/JsonValue.h"
 #include "support/ProcessRunner.h"
 #include "hosts/TestFolder.h"
 #include "hosts/hotsync/HotSyncSettings.h"
+#include "platform/files/FileLock.h"
 #include "platform/registry/Registry.h"
 
 namespace {
@@ -311,6 +314,81 @@ TEST_F(HotSyncTest, AFailedHotSyncMakesTheNextOneSlow) {
   EXPECT_EQ(DesktopTexts(), HandheldTexts());
   out = Ok(HotSync({"sync"}));
   EXPECT_EQ(out.find("slow"), std::string::npos) << "a successful HotSync clears the mark\n" << out;
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(HotSyncTest, AHotSyncFindingTheMemoFileInUseFailsAndChangesNothing) {
+  MakeDevice();
+  Ok(HotSync({"sync"}));
+  Ok(Quillet({"add", DesktopFile(), "--text", "desk memo"}));
+  Ok(Handheld({"add", "--text", "hand memo"}));
+  const std::filesystem::path memoDb = std::filesystem::path(DeviceFolder()) / "QuilletMemoDB.pdb";
+  const std::string desktop = FileBytes(DesktopFile());
+  const std::string handheld = FileBytes(memoDb);
+
+  CFileLock other;
+  ASSERT_EQ(other.Acquire(DesktopFile(), 0), CFileLock::LOCK_OK);
+  std::map<std::string, std::string> env = Environment();
+  env["QUILLET_LOCK_WAIT_MS"] = "50";
+  ProcessResult run = RunProcess(QUILLET_HOTSYNC_PROGRAM, {"sync"}, env);
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_NE(run.out.find("The desktop file " + DesktopFile() + " is in use by another program"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("HotSync again"), std::string::npos) << run.out;
+  EXPECT_EQ(FileBytes(DesktopFile()), desktop);
+  EXPECT_EQ(FileBytes(memoDb), handheld);
+
+  other.Release();
+  const std::string out = Ok(HotSync({"sync"}));
+  EXPECT_NE(out.find("slow"), std::string::npos) << out;
+  const std::vector<std::string> texts = DesktopTexts();
+  EXPECT_EQ(texts, HandheldTexts());
+  for (const char* text : {"desk memo", "hand memo"}) {
+    EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
+  }
+}
+
+// A HotSync holds the device from start to end, and marks the next HotSync
+// slow before the conduit runs, so that one killed part-way leaves the mark.
+TEST_F(HotSyncTest, TheDeviceIsHeldAndTheSlowMarkSetForTheWholeHotSync) {
+  MakeDevice();
+  Ok(HotSync({"sync"}));
+  CHotSyncSettings settings(CRegistry(folder / "config" / "registry.ini"));
+  ASSERT_FALSE(settings.SlowSyncNeeded(USER));
+
+  // The conduit waits for the memo file, which this test holds.
+  CFileLock memoFile;
+  ASSERT_EQ(memoFile.Acquire(DesktopFile(), 0), CFileLock::LOCK_OK);
+  std::map<std::string, std::string> waiting = Environment();
+  waiting["QUILLET_LOCK_WAIT_MS"] = "60000";
+  ProcessResult first;
+  std::thread hotSync([&] { first = RunProcess(QUILLET_HOTSYNC_PROGRAM, {"sync"}, waiting); });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!settings.SlowSyncNeeded(USER) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(settings.SlowSyncNeeded(USER)) << "marked before the conduit runs";
+
+  std::map<std::string, std::string> impatient = Environment();
+  impatient["QUILLET_LOCK_WAIT_MS"] = "50";
+  ProcessResult run = RunProcess(QUILLET_HANDHELD_PROGRAM, {"add", "--text", "during"}, impatient);
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_NE(run.err.find("is in use by another program"), std::string::npos) << run.err;
+  run = RunProcess(QUILLET_HOTSYNC_PROGRAM, {"sync"}, impatient);
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_NE(run.err.find("is in use by another program"), std::string::npos) << run.err;
+
+  memoFile.Release();
+  hotSync.join();
+  EXPECT_EQ(first.status, 0) << first.out << first.err;
+  EXPECT_FALSE(settings.SlowSyncNeeded(USER)) << "cleared once the HotSync succeeded";
+  const std::vector<std::string> texts = HandheldTexts();
+  EXPECT_EQ(texts, DesktopTexts());
+  EXPECT_EQ(std::find(texts.begin(), texts.end(), "during"), texts.end());
 }
 
 TEST_F(HotSyncTest, ProtectedMemosTravelEncryptedWithTheirPassword) {

@@ -1,9 +1,14 @@
 #include "tools/quillet-handheld/HandheldSession.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ostream>
+#include <string_view>
+#include <system_error>
 
 #include "handheld/HandheldResult.h"
+#include "platform/files/StaleTemporaries.h"
 #include "store/SecretString.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
@@ -82,7 +87,40 @@ int CHandheldSession::Locate(const CArgParser& parser, std::ostream& err) {
   return ExitStatus::OK;
 }
 
+int CHandheldSession::LockDevice(std::ostream& err, bool newDevice) {
+  if (m_lock.IsHeld()) return ExitStatus::OK;
+  if (newDevice) {
+    std::error_code ec;
+    std::filesystem::create_directories(m_folder, ec);
+    if (ec) {
+      return Fail(err, ExitStatus::CANNOT_OPEN, "cannot make a device in " + m_folder.string() + ": " + ec.message());
+    }
+  }
+  switch (m_lock.Acquire((m_folder / CDevice::DEVICE_FILE).string())) {
+    case CFileLock::LOCK_OK:
+      Files::RemoveStaleTemporaries(m_folder.string(), [](std::string_view name) {
+        const auto endsWith = [name](std::string_view end) {
+          return name.size() >= end.size() && name.substr(name.size() - end.size()) == end;
+        };
+        return name == CDevice::DEVICE_FILE || endsWith(".pdb") || endsWith(".prc");
+      });
+      return ExitStatus::OK;
+    case CFileLock::LOCK_BUSY:
+      return Fail(err, ExitStatus::CANNOT_OPEN,
+                  "the device in " + m_folder.string() +
+                      " is in use by another program (a HotSync or another quillet-handheld); it was "
+                      "left as it was: try again when that program has finished");
+    case CFileLock::LOCK_FAILED:
+      break;
+  }
+  if (!newDevice && (m_lock.SystemError() == ENOENT || m_lock.SystemError() == ENOTDIR)) return ExitStatus::OK;
+  return Fail(err, ExitStatus::CANNOT_OPEN,
+              "cannot open the device in " + m_folder.string() + ": cannot lock it (" + m_lock.LockPath() +
+                  "): " + std::strerror(m_lock.SystemError()));
+}
+
 int CHandheldSession::OpenDevice(std::ostream& err) {
+  if (const int s = LockDevice(err); s != ExitStatus::OK) return s;
   const int rc = m_device.Open(m_folder);
   if (rc == HH_ERR_NOT_FOUND) {
     return Fail(err, ExitStatus::CANNOT_OPEN,

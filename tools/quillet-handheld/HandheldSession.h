@@ -4,6 +4,12 @@
 // database, asks for the password when the memos are protected, and writes the
 // changes back.  Every problem is reported on one line of standard error and
 // turned into the tool's exit status.
+//
+// A session holds the device's lock (the one a HotSync holds for its whole
+// run) from before it opens the device until it ends, so that a change never
+// comes between another writer's read and write.  Commands that only read take
+// it too: as on a real handheld, the memos are not there to look at while a
+// HotSync runs.
 
 #include <filesystem>
 #include <iosfwd>
@@ -13,6 +19,7 @@
 
 #include "handheld/Device.h"
 #include "handheld/MemoApp.h"
+#include "platform/files/FileLock.h"
 
 class CArgParser;
 class CPasswordSource;
@@ -35,7 +42,13 @@ class CHandheldSession {
   // CArgParser::CONTINUE, or the exit status to end with.
   int ParseCommandLine(CArgParser& parser, const std::vector<std::string>& args, CPasswordSource* passwords,
                        std::ostream& out, std::ostream& err);
-  // Opens the device: OK, CANNOT_OPEN or DAMAGED.
+  // Takes the device's lock, waiting a short while for another holder, and
+  // removes the temporary files that killed writers left in the device folder.
+  // OK, or CANNOT_OPEN when another program keeps the device.  A folder that
+  // does not exist is not locked (OK): opening the device reports it.
+  // newDevice creates the folder first, for a device about to be made.
+  int LockDevice(std::ostream& err, bool newDevice = false);
+  // Locks (LockDevice) and opens the device: OK, CANNOT_OPEN or DAMAGED.
   int OpenDevice(std::ostream& err);
   // Opens the device and its memo database.
   int OpenMemos(std::ostream& err);
@@ -58,4 +71,5 @@ class CHandheldSession {
   std::filesystem::path m_folder;
   CDevice m_device;
   std::unique_ptr<CMemoApp> m_memos;
+  CFileLock m_lock;
 };
