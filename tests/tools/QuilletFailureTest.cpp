@@ -82,7 +82,10 @@ TEST_F(QuilletFailure, AFileHeldByAnotherWriterExitsThreeAfterAShortWait) {
   ExpectFailure({"delete", file, "0"}, 3);
   const RunResult r = RunQuillet({"add", file, "--text", "x"});
   EXPECT_NE(r.err.find(file + " is in use by another program"), std::string::npos) << r.err;
-  EXPECT_EQ(RunQuillet({"init", dir.File("record.dat")}).status, 3);
+  CFileLock newFile;
+  ASSERT_EQ(newFile.Acquire(dir.File("new.dat"), 0), CFileLock::LOCK_OK);
+  EXPECT_EQ(RunQuillet({"init", dir.File("new.dat")}).status, 3);
+  EXPECT_FALSE(Exists(dir.File("new.dat")));
   // Readers need no lock.
   EXPECT_EQ(RunQuillet({"list", file}).status, 0);
   ::unsetenv("QUILLET_LOCK_WAIT_MS");
