@@ -89,8 +89,11 @@ char* WriteQuoted(char* to, std::string_view s, bool foldCrLf) {
   }();
   *to++ = '"';
   const std::size_t n = s.size();
+  // Bytes up to here are looked at one by one: a word that needs a closer
+  // look is not read as a word again.
+  std::size_t closer = 0;
   for (std::size_t i = 0; i < n;) {
-    if (i + 8 <= n) {
+    if (i >= closer && i + 8 <= n) {
       // Eight bytes at a time while none of them needs a closer look.
       std::uint64_t word;
       std::memcpy(&word, s.data() + i, 8);
@@ -100,11 +103,20 @@ char* WriteQuoted(char* to, std::string_view s, bool foldCrLf) {
         i += 8;
         continue;
       }
+      closer = i + 8;
     }
     const auto c = static_cast<unsigned char>(s[i]);
     if (plain[c]) {
       *to++ = static_cast<char>(c);
       ++i;
+    } else if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 3 <= n &&
+               (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80 &&
+               (static_cast<unsigned char>(s[i + 2]) & 0xC0) == 0x80) {
+      // A three-byte character whose lead byte puts no limit on the bytes
+      // after it (kana and kanji among them).
+      std::memcpy(to, s.data() + i, 3);
+      to += 3;
+      i += 3;
     } else if (c >= 0x80) {
       const std::size_t length = Utf8SequenceLength(s, i);
       if (length == 0) {
@@ -207,7 +219,7 @@ void CJsonWriter::Close(char bracket) {
 void CJsonWriter::Key(std::string_view name) {
   BeforeValue();
   PutQuoted(name, false);
-  Put(indent_ > 0 ? ": " : ":");
+  Put(indent_ > 0 ? std::string_view(": ") : std::string_view(":"));
   afterKey_ = true;
 }
 
@@ -244,7 +256,7 @@ void CJsonWriter::UInt(std::uint64_t value) {
 
 void CJsonWriter::Bool(bool value) {
   BeforeValue();
-  Put(value ? "true" : "false");
+  Put(value ? std::string_view("true") : std::string_view("false"));
 }
 
 void CJsonWriter::Null() {
