@@ -77,15 +77,6 @@ TEST(HotSyncSettingsTest, UserNamesWithControlCharactersAreRefusedAndNothingIsSt
   EXPECT_TRUE(settings.SetSlowSyncNeeded("Ann", false));
 }
 
-TEST(HotSyncSettingsTest, AChangeTheRegistryCannotTakeFails) {
-  CTestFolder folder;
-  std::filesystem::create_directories(folder / "registry.ini");
-  CHotSyncSettings settings(CRegistry(folder / "registry.ini"));
-  EXPECT_FALSE(settings.SetAction("Ann", 2, true));
-  EXPECT_FALSE(settings.Error().empty());
-  EXPECT_EQ(settings.PcId(), 0u);
-}
-
 TEST(HotSyncSettingsTest, UserNamesBecomeSingleSafeFolderNames) {
   EXPECT_EQ(FolderNameFor("Ann Smith"), "Ann Smith");
   EXPECT_EQ(FolderNameFor("../etc"), "..%2Fetc");
