@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "handheld/HandheldResult.h"
+#include "handheld/MemoApp.h"
 #include "handheld/PdbLayout.h"
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileSystem.h"
@@ -46,15 +47,28 @@ int ReadPdbFile(const std::filesystem::path& file, CPdbFile& database) {
 }
 
 // Replaces (or creates) the file with exactly these bytes, crash-safely.  A new
-// file is readable and writable by its owner only.
-int WriteDeviceFile(const std::filesystem::path& file, const std::uint8_t* bytes, std::size_t size) {
+// file is readable and writable by its owner only; a replaced one keeps its
+// mode.  With `mustBeNew` nothing that has the name already is ever replaced
+// (HH_ERR_EXISTS), even when it appears while the file is written.
+int WriteDeviceFile(const std::filesystem::path& file, const std::uint8_t* bytes, std::size_t size,
+                    bool mustBeNew = false) {
   CAtomicFileWriter out;
   CAtomicFileWriter::Options options;
   options.newFileMode = 0600;
+  if (mustBeNew) options.existence = CAtomicFileWriter::Existence::MUST_NOT_EXIST;
   Files::FileResult rc = out.Begin(file, options);
   if (rc == Files::FILE_OK) rc = out.Write(bytes, size);
   if (rc == Files::FILE_OK) rc = out.Commit();
+  if (rc == Files::FILE_ERR_EXISTS) return HH_ERR_EXISTS;
   return HandheldCode(rc);
+}
+
+// The rules every reader and writer of a database image applies, so that a
+// file is damaged for the memo application, a HotSync and a dump alike.  The
+// memo application's database is held to the application's own rules.
+int CheckImage(const CPdbFile& database) {
+  if (database.GetInfo().name == CMemoApp::DB_NAME) return CMemoApp::CheckDatabase(database);
+  return HH_OK;
 }
 
 bool IsFileNameSafe(unsigned char c, bool first) {
@@ -98,6 +112,20 @@ bool IsDatabaseFile(const std::filesystem::path& file) {
   return (ext == ".pdb" || ext == ".prc") && !stem.empty() && stem[0] != '.';
 }
 
+// Whether a database file is named after the database its header names.  A
+// file under another name is not that database (it may be a copy, or a file
+// whose header was damaged) and is never taken for it.
+bool IsNamedAfter(const std::filesystem::path& file, const std::string& name) {
+  const std::string fileName = file.filename().string();
+  return fileName == CDevice::FileNameFor(name, false) || fileName == CDevice::FileNameFor(name, true);
+}
+
+// Whether anything at all has this path (a dangling link included).
+bool Occupied(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
 bool ReadU32(const CJsonValue& json, const char* key, std::uint32_t& out, bool required) {
   const CJsonValue* v = json.Find(key);
   if (v == nullptr) return !required;
@@ -138,6 +166,12 @@ std::filesystem::path CDevice::DatabasePath(std::string_view name, bool resource
 
 int CDevice::FromJson(const CJsonValue& json) {
   if (json.GetKind() != CJsonValue::Kind::Object) return HH_ERR_DAMAGED;
+  // A file of another format (or of none) may mean its fields otherwise: it
+  // is not read, and so never written back with fields lost.
+  const CJsonValue* format = json.Find("format");
+  if (format == nullptr || format->GetKind() != CJsonValue::Kind::Integer || format->AsInteger() != DEVICE_FORMAT) {
+    return HH_ERR_DAMAGED;
+  }
   const CJsonValue* name = json.Find("userName");
   if (name == nullptr || name->GetKind() != CJsonValue::Kind::String) return HH_ERR_DAMAGED;
   std::uint32_t userId = 0, lastSyncPc = 0, lastSyncDate = 0, successfulSyncDate = 0, cardNumber = 0;
@@ -229,7 +263,9 @@ int CDevice::ListDatabases(std::vector<DatabaseEntry>& out) const {
     for (const auto& item : it) {
       if (!IsDatabaseFile(item.path()) || !item.is_regular_file(ec)) continue;
       DatabaseEntry entry;
-      if (ReadHeader(item.path(), entry)) out.push_back(std::move(entry));
+      if (ReadHeader(item.path(), entry) && IsNamedAfter(item.path(), entry.info.name)) {
+        out.push_back(std::move(entry));
+      }
     }
     return HH_OK;
   } catch (const std::bad_alloc&) {
@@ -240,22 +276,12 @@ int CDevice::ListDatabases(std::vector<DatabaseEntry>& out) const {
 }
 
 std::filesystem::path CDevice::FindDatabaseFile(std::string_view name) const {
-  // The file named after the database is the usual home; a file that was copied
-  // in under another name is found by the name in its header.
-  // A file there whose header cannot be read is taken as the database, so that
-  // reading it reports the damage.
+  // A database lives only in the file named after it.  Whatever has that name
+  // is taken as the database, so that reading it reports any damage and no
+  // new database is ever made over it.
   for (const bool resource : {false, true}) {
-    const std::filesystem::path file = DatabasePath(name, resource);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) continue;
-    DatabaseEntry entry;
-    if (!ReadHeader(file, entry) || entry.info.name == name) return file;
-  }
-  std::vector<DatabaseEntry> all;
-  if (ListDatabases(all) == HH_OK) {
-    for (const DatabaseEntry& entry : all) {
-      if (entry.info.name == name) return entry.file;
-    }
+    std::filesystem::path file = DatabasePath(name, resource);
+    if (Occupied(file)) return file;
   }
   return {};
 }
@@ -269,6 +295,11 @@ int CDevice::ReadDatabase(std::string_view name, CPdbFile& out) const {
     CPdbFile database;
     int rc = ReadPdbFile(file, database);
     if (rc != HH_OK) return rc;
+    // A file whose header names another database is damaged: taking it for
+    // that other database, or for none, would let it be overwritten.
+    if (database.GetInfo().name != name) return HH_ERR_DAMAGED;
+    rc = CheckImage(database);
+    if (rc != HH_OK) return rc;
     database.MakeIdsUnique();
     out = std::move(database);
     return HH_OK;
@@ -277,11 +308,15 @@ int CDevice::ReadDatabase(std::string_view name, CPdbFile& out) const {
   }
 }
 
-int CDevice::WriteDatabase(CPdbFile& database) const {
+int CDevice::WriteDatabase(CPdbFile& database) const { return Write(database, false); }
+
+int CDevice::Write(CPdbFile& database, bool create) const {
   try {
     const CPdbFile::Info& info = database.GetInfo();
     if (!IsValidDatabaseName(info.name)) return HH_ERR_ARGUMENT;
-    std::filesystem::path file = FindDatabaseFile(info.name);
+    // Nothing is written that the next read would refuse.
+    if (CheckImage(database) != HH_OK) return HH_ERR_ARGUMENT;
+    std::filesystem::path file = create ? std::filesystem::path() : FindDatabaseFile(info.name);
     if (file.empty()) file = DatabasePath(info.name, database.IsResourceDb());
     if (database.Changed()) {
       CPdbFile::Info& mutableInfo = database.MutableInfo();
@@ -291,7 +326,7 @@ int CDevice::WriteDatabase(CPdbFile& database) const {
     std::vector<std::uint8_t> bytes;
     int rc = database.Serialize(bytes);
     if (rc != HH_OK) return rc;
-    rc = WriteDeviceFile(file, bytes.data(), bytes.size());
+    rc = WriteDeviceFile(file, bytes.data(), bytes.size(), create);
     if (rc == HH_OK) database.SetChanged(false);
     return rc;
   } catch (const std::bad_alloc&) {
@@ -310,16 +345,25 @@ int CDevice::CreateDatabase(const CPdbFile::Info& info, CPdbFile& out) const {
   fresh.modificationNumber = 0;
   if ((fresh.uniqueIdSeed & PDB_UNIQUE_ID_MASK) == 0) fresh.uniqueIdSeed = 1;
   database.SetChanged(false);
-  const int rc = WriteDatabase(database);
+  const int rc = Write(database, true);
   if (rc != HH_OK) return rc;
   out = std::move(database);
   return HH_OK;
 }
 
 int CDevice::DeleteDatabase(std::string_view name) const {
-  const std::filesystem::path file = FindDatabaseFile(name);
-  if (file.empty()) return HH_ERR_NOT_FOUND;
-  return HandheldCode(Files::RemoveFileDurably(file));
+  try {
+    const std::filesystem::path file = FindDatabaseFile(name);
+    if (file.empty()) return HH_ERR_NOT_FOUND;
+    // Only a database that reads whole is deleted: a damaged file may hold
+    // memos that no HotSync has carried away yet.
+    CPdbFile database;
+    const int rc = ReadDatabase(name, database);
+    if (rc != HH_OK) return rc;
+    return HandheldCode(Files::RemoveFileDurably(file));
+  } catch (const std::bad_alloc&) {
+    return HH_ERR_NO_MEMORY;
+  }
 }
 
 int CDevice::ImportFile(const std::filesystem::path& file, std::string& name) const {
@@ -328,6 +372,8 @@ int CDevice::ImportFile(const std::filesystem::path& file, std::string& name) co
     int rc = ReadPdbFile(file, database);
     if (rc != HH_OK) return rc;
     if (!IsValidDatabaseName(database.GetInfo().name)) return HH_ERR_DAMAGED;
+    rc = CheckImage(database);
+    if (rc != HH_OK) return rc;
     database.MakeIdsUnique();
     // The image is installed as it is; only renumbered ids count as a change.
     rc = WriteDatabase(database);

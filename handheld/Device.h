@@ -2,7 +2,13 @@
 // A simulated handheld: a folder holding device.json (the HotSync user and sync
 // bookkeeping) and one standard Palm database file per database, named after the
 // database ("<name>.pdb", or ".prc" for a resource database; bytes that are not
-// safe in a file name are written as %XX).  Every write is crash-safe.
+// safe in a file name are written as %XX).  Every write is crash-safe; new files
+// are readable by their owner only, replaced ones keep their mode.
+//
+// Every reader of a database (the memo application, the sync library, a dump)
+// goes through ReadDatabase, so a file is damaged for all of them or for none.
+// A damaged database file is never replaced or deleted on the device's own
+// account: creating a database of its name fails, and so does deleting it.
 
 #include <cstdint>
 #include <filesystem>
@@ -28,7 +34,7 @@ class CDevice {
   static int Init(const std::filesystem::path& folder, std::string_view userName, std::uint32_t userId,
                   CDevice& out);
   // Opens an existing device.  HH_ERR_NOT_FOUND without device.json,
-  // HH_ERR_DAMAGED when it is not a device file.
+  // HH_ERR_DAMAGED when it is not a device file of the format written here.
   int Open(const std::filesystem::path& folder);
   // Writes device.json back.
   int Save();
@@ -49,23 +55,33 @@ class CDevice {
   void SetLastSyncDate(std::uint32_t date) { m_lastSyncDate = date; }
   void SetSuccessfulSyncDate(std::uint32_t date) { m_successfulSyncDate = date; }
 
-  // Databases on the device, from their files' headers (damaged files are left out).
+  // Databases on the device, from their files' headers.  Files whose header
+  // cannot be read, or names a database other than the one the file is named
+  // after, are left out.
   int ListDatabases(std::vector<DatabaseEntry>& out) const;
   bool HasDatabase(std::string_view name) const;
   // The file that holds (or would hold) the database.
   std::filesystem::path DatabasePath(std::string_view name, bool resource = false) const;
 
-  // Reads a database whole.  Records whose id is 0 or repeated get fresh ids.
+  // Reads a database whole from the file named after it.  HH_ERR_DAMAGED for a
+  // file that is not a well-formed database, whose header names another
+  // database, or (the memo database) that breaks the memo application's
+  // rules (CMemoApp::CheckDatabase).  Records whose id is 0 or repeated get
+  // fresh ids.
   int ReadDatabase(std::string_view name, CPdbFile& out) const;
   // Writes a database under its name.  When it changed since it was read, its
   // modification number goes up by one and its modification date becomes now.
+  // HH_ERR_ARGUMENT for an image that ReadDatabase would refuse.
   int WriteDatabase(CPdbFile& database) const;
-  // Creates an empty database.  HH_ERR_EXISTS when one of that name exists,
-  // HH_ERR_ARGUMENT for an empty name, one of 32 bytes or more, or one with NUL.
+  // Creates an empty database.  HH_ERR_EXISTS when anything has its file name
+  // (a damaged file included), HH_ERR_ARGUMENT for an empty name, one of 32
+  // bytes or more, or one with NUL.
   int CreateDatabase(const CPdbFile::Info& info, CPdbFile& out) const;
+  // Deletes a database that reads whole; a damaged one is kept (its read error).
   int DeleteDatabase(std::string_view name) const;
   // Installs a database file on the device (replacing one of the same name);
-  // returns the database name.
+  // returns the database name.  HH_ERR_DAMAGED for a file ReadDatabase would
+  // refuse.
   int ImportFile(const std::filesystem::path& file, std::string& name) const;
   // Writes a copy of a database to a file outside the device.
   int ExportDatabase(std::string_view name, const std::filesystem::path& file) const;
@@ -78,7 +94,10 @@ class CDevice {
 
  private:
   int FromJson(const CJsonValue& json);
+  // The file named after the database when anything has that name, else empty.
   std::filesystem::path FindDatabaseFile(std::string_view name) const;
+  // Writes the image; `create` never replaces an existing file.
+  int Write(CPdbFile& database, bool create) const;
 
   std::filesystem::path m_folder;
   CJsonValue m_json;  // members of device.json, unknown ones carried through

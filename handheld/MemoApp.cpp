@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,13 @@ std::vector<std::uint8_t> PlainBody(std::string_view text, bool padded) {
   return body;
 }
 
+// Whether the app-info block holds a password digest.
+bool HoldsDigest(const std::optional<std::vector<std::uint8_t>>& info) {
+  if (!info || info->size() < APP_DIGEST + APP_DIGEST_SIZE) return false;
+  return std::any_of(info->begin() + APP_DIGEST, info->begin() + APP_DIGEST + APP_DIGEST_SIZE,
+                     [](std::uint8_t b) { return b != 0; });
+}
+
 std::string DecryptText(CBlowfish& keyed, const std::vector<std::uint8_t>& body) {
   std::vector<std::uint8_t> copy(body);
   keyed.DecryptBody(copy.data(), copy.size());
@@ -89,14 +97,30 @@ int CMemoApp::Create() {
   }
 }
 
+int CMemoApp::CheckDatabase(const CPdbFile& database) {
+  // A memo database is a record database; an app-info block that cannot hold
+  // the category block is not the memo application's.
+  if (database.IsResourceDb()) return HH_ERR_DAMAGED;
+  const auto& info = database.AppInfo();
+  if (info && info->size() < FileLayout::CAT_BLOCK_SIZE) return HH_ERR_DAMAGED;
+  // The last record's data runs to the end of the file, so a file cut short
+  // loses the end of that body and nothing else shows it.  Every body the
+  // application or a HotSync writes ends with the text's zero byte (plain, or
+  // padded) or is whole cipher blocks (encrypted), and only a deleted memo
+  // has no body.
+  const std::size_t count = database.RecordCount();
+  if (count == 0) return HH_OK;
+  const CPdbRecord& last = *database.RecordAt(count - 1);
+  if (last.data.empty()) return last.IsDeleted() ? HH_OK : HH_ERR_DAMAGED;
+  if (last.data.back() == 0) return HH_OK;
+  if (HoldsDigest(info) && last.data.size() % CIPHER_BLOCK == 0) return HH_OK;
+  return HH_ERR_DAMAGED;
+}
+
 int CMemoApp::Open() {
   CPdbFile db;
   const int rc = m_device.ReadDatabase(DB_NAME, db);
   if (rc != HH_OK) return rc;
-  // A memo database is a record database; an app-info block that cannot hold
-  // the category block is not the memo application's.
-  if (db.IsResourceDb()) return HH_ERR_DAMAGED;
-  if (db.AppInfo() && db.AppInfo()->size() < FileLayout::CAT_BLOCK_SIZE) return HH_ERR_DAMAGED;
   m_db = std::move(db);
   m_open = true;
   Lock();
@@ -126,12 +150,7 @@ std::uint8_t* CMemoApp::AppInfoData() {
 
 // ---- Password ----------------------------------------------------------------------
 
-bool CMemoApp::IsProtected() const {
-  const auto& info = m_db.AppInfo();
-  if (!info || info->size() < APP_DIGEST + APP_DIGEST_SIZE) return false;
-  return std::any_of(info->begin() + APP_DIGEST, info->begin() + APP_DIGEST + APP_DIGEST_SIZE,
-                     [](std::uint8_t b) { return b != 0; });
-}
+bool CMemoApp::IsProtected() const { return HoldsDigest(m_db.AppInfo()); }
 
 std::string CMemoApp::Hint() const {
   const auto& info = m_db.AppInfo();

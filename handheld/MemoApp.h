@@ -53,9 +53,18 @@ class CMemoApp {
   // Makes an empty memo database with "Unfiled" in slot 0 (HH_ERR_EXISTS when
   // the device has one) and keeps it open.
   int Create();
-  // Reads the memo database of the device.  HH_ERR_DAMAGED for a resource
-  // database or an app-info block too short for the category block.
+  // Reads the memo database of the device.  HH_ERR_DAMAGED for a file that is
+  // not a memo database (CheckDatabase), or whose header names another database.
   int Open();
+  // The memo application's rules for its database image, which the device
+  // applies whenever the memo database is read or written: a record database;
+  // an app-info block, when there is one, that holds the category block; and a
+  // last record whose body is whole: not empty unless the memo is deleted,
+  // ending with its zero byte or, when the memos are protected, whole cipher
+  // blocks.  A file cut inside its last record fails the last rule (a cut by
+  // whole cipher blocks through an encrypted body cannot be told apart from a
+  // shorter text).  HH_OK or HH_ERR_DAMAGED.
+  static int CheckDatabase(const CPdbFile& database);
   // Writes it back, crash-safely.
   int Save();
 

@@ -18,6 +18,13 @@
 // found broken, every open database is dropped without writing, as a handheld
 // whose cable was pulled keeps only what it had stored.
 //
+// Damaged database files: the library reads a database through the device
+// (CDevice::ReadDatabase), with the same checks as the memo application, so a
+// file is damaged for both or for neither.  Opening a damaged database gives
+// SYNC_ERR_DAMAGED, never SYNC_ERR_NOT_FOUND, so that no conduit takes it for
+// missing and makes a new one over it; deleting it gives SYNC_ERR_DAMAGED and
+// creating one of its name SYNC_ERR_EXISTS, and the file stays as it is.
+//
 // Records written by a conduit are stored clean (not modified): the block's
 // deleted, archived and private bits and its category are kept, its modified
 // bit is not.  Deleted records carry category 0.
@@ -61,17 +68,20 @@ std::int32_t SyncUnRegisterConduit(std::uint32_t handle);
 
 // ---- Databases --------------------------------------------------------------------
 // Opens a database by name on a card; mode SYNC_MODE_*.  SYNC_ERR_NOT_FOUND when
-// the card holds no such database, SYNC_ERR_DB_OPEN when it is open already.
+// the card holds no such database, SYNC_ERR_DAMAGED when its file is damaged,
+// SYNC_ERR_DB_OPEN when it is open already.
 std::int32_t SyncOpenDB(const char* name, std::int32_t cardNumber, std::uint8_t* handle, std::uint8_t mode);
-// Deletes a closed database.
+// Deletes a closed database; a damaged one is kept (SYNC_ERR_DAMAGED).
 std::int32_t SyncDeleteDB(const char* name, std::int32_t cardNumber);
 // Creates an empty database and opens it for reading and writing; the handle
-// is returned in block->handle.  SYNC_ERR_EXISTS when one of that name exists.
+// is returned in block->handle.  SYNC_ERR_EXISTS when one of that name exists,
+// damaged or not.
 std::int32_t SyncCreateDB(SyncCreateDbBlock* block);
 // Clears the modified mark of every record (the database must be open for writing).
 std::int32_t SyncResetSyncFlags(std::uint8_t handle);
 // Writes the database back when it changed and closes it.  The handle is
-// released even when the write fails.
+// released even when the write fails.  SYNC_ERR_BAD_ARGUMENT, with the file
+// left as it was, when the changed database would read back as damaged.
 std::int32_t SyncCloseDB(std::uint8_t handle);
 std::int32_t SyncGetDBRecordCount(std::uint8_t handle, std::uint16_t* count);
 

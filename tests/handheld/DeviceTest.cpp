@@ -71,11 +71,17 @@ TEST(Device, RefusesAMissingOrDamagedDeviceFile) {
   CTempFolder temp;
   CDevice device;
   EXPECT_EQ(HH_ERR_NOT_FOUND, device.Open(temp.Path() / "none"));
-  const char* bad[] = {"", "[]", "{\"userName\": \"x\"}", "{\"userName\": 1, \"userId\": 1}",
-                       "{\"userName\": \"x\", \"userId\": -1}", "{\"userName\": \"x\", \"userId\": 4294967296}",
-                       "{\"userName\": \"x\", \"userId\": 1,}", "{\"userName\": \"x\", \"userId\": 1} x",
-                       "{\"userName\": \"\\ud800\", \"userId\": 1}", "{\"userName\": \"x\", \"userId\": 1.5}",
-                       "{\"userName\": \"x\", \"userName\": \"y\", \"userId\": 1}"};
+  // Each text is damaged in one way only: the first three in their format, the rest elsewhere.
+  const char* bad[] = {"{\"userName\": \"x\", \"userId\": 1}", "{\"format\": 2, \"userName\": \"x\", \"userId\": 1}",
+                       "{\"format\": \"1\", \"userName\": \"x\", \"userId\": 1}", "", "[]",
+                       "{\"format\": 1, \"userName\": \"x\"}", "{\"format\": 1, \"userName\": 1, \"userId\": 1}",
+                       "{\"format\": 1, \"userName\": \"x\", \"userId\": -1}",
+                       "{\"format\": 1, \"userName\": \"x\", \"userId\": 4294967296}",
+                       "{\"format\": 1, \"userName\": \"x\", \"userId\": 1,}",
+                       "{\"format\": 1, \"userName\": \"x\", \"userId\": 1} x",
+                       "{\"format\": 1, \"userName\": \"\\ud800\", \"userId\": 1}",
+                       "{\"format\": 1, \"userName\": \"x\", \"userId\": 1.5}",
+                       "{\"format\": 1, \"userName\": \"x\", \"userName\": \"y\", \"userId\": 1}"};
   for (const char* text : bad) {
     WriteText(temp.Path() / "device.json", text);
     EXPECT_EQ(HH_ERR_DAMAGED, device.Open(temp.Path())) << text;
@@ -83,7 +89,7 @@ TEST(Device, RefusesAMissingOrDamagedDeviceFile) {
   std::string deep(100000, '[');
   WriteText(temp.Path() / "device.json", deep);
   EXPECT_EQ(HH_ERR_DAMAGED, device.Open(temp.Path()));
-  WriteText(temp.Path() / "device.json", "{\"userName\": \"\\u65e5\\u672c\", \"userId\": 7}");
+  WriteText(temp.Path() / "device.json", "{\"format\": 1, \"userName\": \"\\u65e5\\u672c\", \"userId\": 7}");
   ASSERT_EQ(HH_OK, device.Open(temp.Path()));
   EXPECT_EQ("\xE6\x97\xA5\xE6\x9C\xAC", device.UserName());
 }
@@ -125,19 +131,27 @@ TEST(Device, CreatesReadsWritesAndDeletesDatabases) {
   EXPECT_EQ(std::vector<std::string>{"device.json"}, FileNames(temp.Path()));
 }
 
-TEST(Device, FindsADatabaseCopiedInUnderAnotherFileName) {
+TEST(Device, AFileNotNamedAfterItsDatabaseIsDamagedAndNeverReplaced) {
   CTempFolder temp;
   CDevice device;
   ASSERT_EQ(HH_OK, CDevice::Init(temp.Path(), "u", 1, device));
   const auto bytes = PdbBytes::Database({PdbBytes::Bytes("x")}, nullptr);  // named TestDB
-  std::ofstream(temp.Path() / "backup copy.pdb", std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  const std::string text(bytes.begin(), bytes.end());
+  WriteText(temp.Path() / "Other.pdb", text);
+  WriteText(temp.Path() / "backup copy.pdb", text);
   CPdbFile db;
-  ASSERT_EQ(HH_OK, device.ReadDatabase("TestDB", db));
-  db.MutableInfo().version = 9;
-  ASSERT_EQ(HH_OK, device.WriteDatabase(db));
-  // Written back where it was found, not as a second copy.
-  EXPECT_EQ((std::vector<std::string>{"backup copy.pdb", "device.json"}), FileNames(temp.Path()));
+  EXPECT_EQ(HH_ERR_DAMAGED, device.ReadDatabase("Other", db));
+  EXPECT_EQ(HH_ERR_NOT_FOUND, device.ReadDatabase("TestDB", db));  // a copy is not the database
+  std::vector<CDevice::DatabaseEntry> list;
+  ASSERT_EQ(HH_OK, device.ListDatabases(list));
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(HH_ERR_EXISTS, device.CreateDatabase(MemoInfo("Other"), db));
+  EXPECT_EQ(HH_ERR_DAMAGED, device.DeleteDatabase("Other"));
+  EXPECT_EQ(text, ReadText(temp.Path() / "Other.pdb"));
+  // A cut file is kept as well.
+  WriteText(temp.Path() / "TestDB.pdb", text.substr(0, 80));
+  EXPECT_EQ(HH_ERR_DAMAGED, device.DeleteDatabase("TestDB"));
+  EXPECT_EQ(80u, ReadText(temp.Path() / "TestDB.pdb").size());
 }
 
 TEST(Device, ImportsAndExportsFilesAndRefusesDamagedOnes) {
@@ -181,6 +195,8 @@ TEST(Device, WritesKeepTheFilePermissions) {
   ASSERT_EQ(HH_OK, device.WriteDatabase(db));
   EXPECT_EQ(std::filesystem::perms::owner_all | std::filesystem::perms::group_read,
             std::filesystem::status(file).permissions());
+  EXPECT_EQ(std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+            std::filesystem::status(temp.Path() / CDevice::DEVICE_FILE).permissions());
 }
 
 TEST(DeviceDb, ReadModeRefusesChangesAndWriteModeSavesAtClose) {

@@ -197,6 +197,13 @@ TEST_F(HandheldToolTest, ExitStatusesForMissingAndDamagedFiles) {
   EXPECT_EQ(1, std::count(damaged.err.begin(), damaged.err.end(), '\n'));
   ASSERT_EQ(0, Tool({"import", exported.string()}).status);
   EXPECT_EQ(0, Tool({"list"}).status);
+  // A memo database file whose header names another database is damaged, not missing.
+  std::string misnamed = bytes;
+  misnamed.replace(0, 13, std::string("OtherNameDB\0\0", 13));
+  std::ofstream(Device() / "QuilletMemoDB.pdb", std::ios::binary) << misnamed;
+  EXPECT_EQ(5, Tool({"list"}).status);
+  EXPECT_EQ(5, Tool({"add", "--text", "x"}).status);
+  EXPECT_EQ(misnamed, ReadText(Device() / "QuilletMemoDB.pdb"));
 
   std::ofstream(Device() / "device.json") << "{ not json";
   EXPECT_EQ(5, Tool({"list"}).status);
