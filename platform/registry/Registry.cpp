@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/files/StaleTemporaries.h"
 
 namespace {
 
@@ -461,6 +462,9 @@ int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
     ::close(lock);
     return REG_ERR_IO;
   }
+  // Holding the lock, no other writer is busy with the file: what a killed
+  // writer left behind can go.
+  (void)Files::RemoveStaleTemporaries(m_file.string());
   result = Load();
   if (result == REG_OK && change(*this)) result = Save();
   ::close(lock);  // releases the lock

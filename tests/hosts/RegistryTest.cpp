@@ -178,3 +178,21 @@ TEST(RegistryTest, DefaultPathFollowsTheEnvironment) {
 }
 
 }  // namespace
+
+// A writer killed part-way leaves its temporary file; the next update, holding
+// the lock, removes it and nothing else.
+namespace {
+TEST(RegistryTest, AnUpdateRemovesTheTemporaryOfAKilledWriter) {
+  CTestFolder folder;
+  const auto file = folder / "registry.ini";
+  const auto stale = folder / ".registry.ini.Ab3xY9";
+  const auto other = folder / ".registry.ini.bak";
+  std::ofstream(stale) << "half";
+  std::ofstream(other) << "keep";
+  CRegistry registry(file);
+  ASSERT_EQ(registry.Update([](CRegistry& r) { return r.SetDword("HKEY_CURRENT_USER\\A", "x", 1) == 0; }),
+            CRegistry::REG_OK);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::exists(other));
+}
+}  // namespace
