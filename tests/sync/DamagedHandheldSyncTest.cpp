@@ -21,14 +21,16 @@ std::vector<char> ReadBytes(const std::filesystem::path& file) {
 }  // namespace
 
 TEST(DamagedHandheldSync, AMisnamedMemoDatabaseFailsEveryHotSyncAndIsNeverOverwritten) {
-  for (const std::int32_t syncType : {SyncType::FAST, SyncType::SLOW, SyncType::HANDHELD_OVERWRITES, SyncType::DESKTOP_OVERWRITES}) {
+  for (const std::int32_t syncType :
+       {SyncType::FAST, SyncType::SLOW, SyncType::HANDHELD_OVERWRITES, SyncType::DESKTOP_OVERWRITES}) {
     SCOPED_TRACE(syncType);
     CSyncTestWorld world({Memo(7, "not yet on the desktop", 0, true)});
     world.WriteDesktop({{42, "desktop memo"}});
     const auto file = world.Device().Folder() / "QuilletMemoDB.pdb";
     std::vector<char> bytes = ReadBytes(file);
     std::memcpy(bytes.data(), "OtherNameDB\0\0", 13);
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     const std::vector<char> desktop = ReadBytes(world.DesktopPath());
     ASSERT_EQ(0, world.Device().Attach());
 
