@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -53,6 +54,41 @@ TEST(ToolOutput, QuotingFindsEveryByteThatNeedsItWhereverItStands) {
           << ::testing::PrintToString(special) << " after " << before;
     }
   }
+}
+
+TEST(ToolOutput, AnsiTextIsDecodedAndQuotedInOnePassAsInTwo) {
+  // Runs long enough for the eight-byte reads, drawn from where decoding and
+  // quoting meet: '\\' and '|' as trail bytes after a lead byte and as
+  // characters of their own, quotes, control characters, line ends, lead
+  // bytes at the end and before bytes that cannot follow them.
+  const std::string pieces[] = {"\x83\x5c", "\x95\x5c", "\x81\x7c", "\\", "\"", "\r\n", "\r", "\n",
+                                "\x01", "\x7f", "\t", "abcdefgh", "xy", "\x82\xa0", "\xb1", "\x81",
+                                "\x81\x22", "\x80", "\xa0", "\xfd", "\x87\x40", "\xef\x40"};
+  std::mt19937 random(5);
+  for (int round = 0; round < 2000; ++round) {
+    std::string ansi;
+    for (std::size_t k = random() % 12; k > 0; --k) ansi += pieces[random() % std::size(pieces)];
+    std::ostringstream out;
+    {
+      CJsonWriter json(out, 0);
+      json.AnsiString(ansi);
+    }
+    ASSERT_EQ(out.str(), CJsonWriter::Quote(AnsiToUtf8(CrLfToLf(ansi)))) << ::testing::PrintToString(ansi);
+  }
+}
+
+TEST(ToolOutput, MemberNamesThatNeedEscapesAreEscaped) {
+  std::ostringstream out;
+  {
+    CJsonWriter json(out, 1);
+    json.BeginObject();
+    json.Key("plain");
+    json.Int(1);
+    json.Key(std::string("a\"b\\c\n"));
+    json.Int(2);
+    json.EndObject();
+  }
+  EXPECT_EQ(out.str(), "{\n \"plain\": 1,\n \"a\\\"b\\\\c\\n\": 2\n}");
 }
 
 TEST(ToolOutput, JsonLongerThanOneOutputBlockArrivesWhole) {

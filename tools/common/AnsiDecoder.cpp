@@ -10,9 +10,6 @@
 
 namespace {
 
-// CP932 trail bytes: 0x40-0x7E and 0x80-0xFC.
-bool IsTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
 // Ends each character of the text that fills the tables; never part of one.
@@ -60,15 +57,27 @@ void CAnsiDecoder::Append(std::string& out, std::string_view ansi, bool dropCrBe
     } else if (row_[c] < 0) {
       put(single_[c]);
       ++i;
-    } else if (i + 1 < n && IsTrail(static_cast<unsigned char>(ansi[i + 1]))) {
-      put(pairs_[static_cast<std::size_t>(row_[c])][static_cast<unsigned char>(ansi[i + 1])]);
-      i += 2;
     } else {
-      put(lone_[c]);
-      ++i;
+      put(Double(ansi, i));
     }
   }
   out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+bool CAnsiDecoder::AllDoubleForms(const std::function<bool(std::string_view)>& test) const {
+  const auto form = [](const Entry& e) { return std::string_view(e.bytes, e.size); };
+  for (int b = 0; b < 256; ++b) {
+    const auto c = static_cast<unsigned char>(b);
+    if (row_[c] < 0) continue;
+    if (!test(form(lone_[c]))) return false;
+    for (int t = 0; t < 256; ++t) {
+      if (IsTrail(static_cast<unsigned char>(t)) &&
+          !test(form(pairs_[static_cast<std::size_t>(row_[c])][static_cast<std::size_t>(t)]))) {
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 bool CAnsiDecoder::Build() {

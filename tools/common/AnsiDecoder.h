@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,12 +27,39 @@ class CAnsiDecoder {
   void Append(std::string& out, std::string_view ansi, bool dropCrBeforeLf,
               bool controlsAsSpaces) const;
 
- private:
   // The UTF-8 form of one character: up to four bytes.
   struct Entry {
     std::uint8_t size = 0;
     char bytes[4] = {};
   };
+
+  // The character-by-character walk, for writers that put some characters in a
+  // form of their own (the JSON writer's escapes) in the same pass as the
+  // decoding.  A byte that is not a lead byte is a character on its own and
+  // Single gives its UTF-8 form; a lead byte starts a character that Double
+  // gives, with its trail byte when one follows and alone when none does.
+  bool IsSingle(unsigned char c) const { return row_[c] < 0; }
+  const Entry& Single(unsigned char c) const { return single_[c]; }
+  // The character that starts with the lead byte at ansi[i]; moves i past it.
+  // The step is a branch rather than a value read from the tables, so that the
+  // walk does not wait for the tables: a trail byte nearly always follows.
+  const Entry& Double(std::string_view ansi, std::size_t& i) const {
+    const auto lead = static_cast<unsigned char>(ansi[i]);
+    if (i + 1 < ansi.size() && IsTrail(static_cast<unsigned char>(ansi[i + 1]))) {
+      const auto trail = static_cast<unsigned char>(ansi[i + 1]);
+      i += 2;
+      return pairs_[static_cast<std::size_t>(row_[lead])][trail];
+    }
+    ++i;
+    return lone_[lead];
+  }
+  // True when test holds for the UTF-8 form of every character that starts
+  // with a lead byte, lone lead bytes included.
+  bool AllDoubleForms(const std::function<bool(std::string_view)>& test) const;
+
+ private:
+  // CP932 trail bytes: 0x40-0x7E and 0x80-0xFC.
+  static bool IsTrail(unsigned char c) { return static_cast<unsigned>(c - 0x40) <= 0xFC - 0x40 && c != 0x7F; }
 
   CAnsiDecoder() = default;
   bool Build();

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <ostream>
 
+#include "platform/text/CodePage.h"
+#include "tools/common/AnsiDecoder.h"
 #include "tools/common/ToolText.h"
 
 namespace {
@@ -38,12 +42,26 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
   return n;
 }
 
+// Spaces for the indent before a member name, copied as one block.
+constexpr std::string_view kSpaces = "                                ";
+
 // The stream receives the document in blocks of this size.
 constexpr std::size_t BLOCK = 64 * 1024;
 
 // The most bytes the quoted form of n bytes can take: every byte a six-byte
 // \u escape or a three-byte U+FFFD, and the two quotes.
 std::size_t QuotedRoom(std::size_t n) { return 6 * n + 2; }
+
+// Printable ASCII but the two characters that need escapes: the bytes that
+// stand for themselves inside a JSON string.
+const std::array<bool, 256>& PlainBytes() {
+  static const auto plain = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0x20; c < 0x7F; ++c) t[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    return t;
+  }();
+  return plain;
+}
 
 char* WriteEscape(char* to, unsigned char c) {
   static const char kHex[] = "0123456789abcdef";
@@ -66,27 +84,30 @@ char* WriteEscape(char* to, unsigned char c) {
   return to;
 }
 
-// True when any of eight bytes is not printable ASCII, or is '"' or '\\'.
-bool NeedsCloserLook(std::uint64_t word) {
+// A mark (the byte's high bit) for each of eight bytes, read from memory in
+// order, that is not printable ASCII or is '"' or '\\'.  Only marks above the
+// lowest can be false: a borrow or carry between bytes starts only at a byte
+// that is marked.
+inline std::uint64_t SpecialBytes(std::uint64_t word) {
   constexpr std::uint64_t ones = 0x0101010101010101ull;
   constexpr std::uint64_t highs = 0x8080808080808080ull;
-  const auto hasZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
-  const std::uint64_t below = (word - ones * 0x20) & ~word & highs;  // a byte below 0x20
-  return ((word | below) & highs) != 0 || hasZero(word ^ (ones * '"')) != 0 ||
-         hasZero(word ^ (ones * '\\')) != 0 || hasZero(word ^ (ones * 0x7F)) != 0;
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  // A byte at or above 0x80 is marked by its own high bit; for one below, each
+  // term below sets the high bit when the byte is below 0x20, is 0x7F, is '"'
+  // or is '\\'.
+  return (word | (word - ones * 0x20) | (word + ones) | ((word ^ (ones * '"')) - ones) |
+          ((word ^ (ones * '\\')) - ones)) &
+         highs;
 }
+
+inline bool NeedsCloserLook(std::uint64_t word) { return SpecialBytes(word) != 0; }
 
 // Writes the quoted form of s at to, which has QuotedRoom(s.size()) bytes of
 // room, and returns the end.  ASCII that needs no escape and well-formed UTF-8
 // are copied as they are.  With foldCrLf, each "\r\n" is written as the "\n"
 // alone.
 char* WriteQuoted(char* to, std::string_view s, bool foldCrLf) {
-  // Printable ASCII but the two characters that need escapes.
-  static const auto plain = [] {
-    std::array<bool, 256> t{};
-    for (int c = 0x20; c < 0x7F; ++c) t[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
-    return t;
-  }();
+  const std::array<bool, 256>& plain = PlainBytes();
   *to++ = '"';
   const std::size_t n = s.size();
   // Bytes up to here are looked at one by one: a word that needs a closer
@@ -137,6 +158,151 @@ char* WriteQuoted(char* to, std::string_view s, bool foldCrLf) {
   return to;
 }
 
+// True when s is a run of whole, well-formed UTF-8 characters.
+bool IsWellFormed(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t length = Utf8SequenceLength(s, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+// The quoted form of UTF-8 text without its quotes.
+std::string Escaped(std::string_view utf8) {
+  std::string q(QuotedRoom(utf8.size()), '\0');
+  q.resize(static_cast<std::size_t>(WriteQuoted(q.data(), utf8, false) - q.data()));
+  return q.substr(1, q.size() - 2);
+}
+
+// The JSON forms of the characters of ANSI text, for quoting the text in the
+// same pass as its decoding.  A single-byte character is written as the
+// escaped form of its UTF-8; a double-byte character (or a lone lead byte)
+// never needs an escape and is written as the decoder gives it.  Each form is
+// whole, well-formed UTF-8, so writing them one after another gives the same
+// bytes as quoting the whole decoded text at once.
+struct AnsiForms {
+  // Eight bytes, copied whole: the size that follows the form's bytes lands
+  // past the end of the form and is written over by what comes next.
+  struct Form {
+    char bytes[7];
+    std::uint8_t size;
+  };
+  static constexpr std::size_t kMaxForm = sizeof(Form::bytes);
+
+  // A copy of the decoder: the forms outlive any change of the code page that
+  // replaces the decoder itself.
+  explicit AnsiForms(const CAnsiDecoder& d) : decoder(d) {}
+
+  CAnsiDecoder decoder;
+  std::array<Form, 256> single{};
+
+  // The forms for the code page in use, or null when there is no table decoder
+  // for it or its characters do not fit the forms; the text is then decoded
+  // and quoted in two passes.
+  static const AnsiForms* ForCurrentCodePage() {
+    thread_local std::string page;
+    thread_local std::unique_ptr<AnsiForms> forms;
+    std::string current = AnsiCodePage();
+    if (current != page) {
+      forms.reset();
+      if (const CAnsiDecoder* d = CAnsiDecoder::ForCurrentCodePage()) {
+        auto built = std::make_unique<AnsiForms>(*d);
+        if (built->Build()) forms = std::move(built);
+      }
+      page = std::move(current);
+    }
+    return forms.get();
+  }
+
+  bool Build() {
+    const CAnsiDecoder& d = decoder;
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<unsigned char>(b);
+      if (!d.IsSingle(c)) {
+        // The eight-byte copy of plain ASCII needs every ASCII byte to be a
+        // character on its own.
+        if (c < 0x80) return false;
+        continue;
+      }
+      const std::string_view utf8(d.Single(c).bytes, d.Single(c).size);
+      // ...and to stand for itself.
+      if (c < 0x80 && utf8 != std::string_view(reinterpret_cast<const char*>(&c), 1)) return false;
+      if (!IsWellFormed(utf8)) return false;
+      const std::string escaped = Escaped(utf8);
+      if (escaped.size() > kMaxForm) return false;
+      escaped.copy(single[c].bytes, escaped.size());
+      single[c].size = static_cast<std::uint8_t>(escaped.size());
+    }
+    return d.AllDoubleForms([](std::string_view utf8) {
+      return utf8.size() <= kMaxForm && IsWellFormed(utf8) && Escaped(utf8) == utf8;
+    });
+  }
+};
+
+// The most bytes the quoted form of n bytes of ANSI text can take, with room
+// for the last form's whole-word copy.
+std::size_t QuotedAnsiRoom(std::size_t n) { return AnsiForms::kMaxForm * n + 2 + sizeof(AnsiForms::Form); }
+
+// Writes the quoted UTF-8 form of ANSI text at to, which has QuotedAnsiRoom
+// bytes of room, and returns the end: the decoded text with each "\r\n" taken
+// as "\n", quoted as WriteQuoted quotes it, in one pass.  A byte that may be a
+// trail byte ('\\' among them) is taken as one only after a lead byte, as the
+// decoder walks characters.
+char* WriteQuotedAnsi(char* to, std::string_view s, const AnsiForms& forms) {
+  const std::array<bool, 256>& plain = PlainBytes();
+  const CAnsiDecoder& decoder = forms.decoder;
+  *to++ = '"';
+  const std::size_t n = s.size();
+  for (std::size_t i = 0; i < n;) {
+    auto c = static_cast<unsigned char>(s[i]);
+    if (c >= 0x80) {
+      if (decoder.IsSingle(c)) {
+        const AnsiForms::Form& form = forms.single[c];
+        std::memcpy(to, &form, sizeof form);
+        to += form.size;
+        ++i;
+      } else {
+        const CAnsiDecoder::Entry& e = decoder.Double(s, i);
+        std::memcpy(to, e.bytes, sizeof e.bytes);
+        to += e.size;
+      }
+      continue;
+    }
+    if (i + 8 <= n) {
+      // ASCII, eight bytes at a time: all of them go out, and the output then
+      // goes on from the first byte that is not plain ASCII.
+      std::uint64_t word;
+      std::memcpy(&word, s.data() + i, 8);
+      std::memcpy(to, &word, 8);
+      const std::uint64_t special = SpecialBytes(word);
+      if (special == 0) {
+        to += 8;
+        i += 8;
+        continue;
+      }
+      const auto plainRun = static_cast<std::size_t>(std::countr_zero(special) / 8);
+      to += plainRun;
+      i += plainRun;
+      c = static_cast<unsigned char>(s[i]);
+      if (c >= 0x80) continue;
+    }
+    // An ASCII byte that needs a look of its own, or one of the last few.
+    if (plain[c]) {
+      *to++ = static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    if (c == '\r' && i + 1 < n && s[i + 1] == '\n') ++i;  // "\r\n" goes out as "\n"
+    const AnsiForms::Form& form = forms.single[static_cast<unsigned char>(s[i])];
+    std::memcpy(to, &form, sizeof form);
+    to += form.size;
+    ++i;
+  }
+  *to++ = '"';
+  return to;
+}
+
 }  // namespace
 
 CJsonWriter::CJsonWriter(std::ostream& out, int indent) : out_(out), indent_(indent) {}
@@ -149,12 +315,9 @@ void CJsonWriter::Flush() {
   used_ = 0;
 }
 
-char* CJsonWriter::Room(std::size_t n) {
-  if (buffer_.size() - used_ < n) {
-    Flush();
-    if (buffer_.size() < n) buffer_.resize(std::max(n, BLOCK));
-  }
-  return buffer_.data() + used_;
+void CJsonWriter::MakeRoom(std::size_t n) {
+  Flush();
+  if (buffer_.size() < n) buffer_.resize(std::max(n, BLOCK));
 }
 
 void CJsonWriter::Put(std::string_view bytes) {
@@ -216,7 +379,31 @@ void CJsonWriter::Close(char bracket) {
   Put(bracket);
 }
 
-void CJsonWriter::Key(std::string_view name) {
+char* CJsonWriter::BeginPlainKey(std::size_t size) {
+  if (afterKey_ || stack_.empty()) return nullptr;
+  const std::size_t spaces = indent_ > 0 ? stack_.size() * static_cast<std::size_t>(indent_) : 0;
+  if (spaces > kSpaces.size()) return nullptr;
+  // The indent is copied as a whole word of kSpaces, and ": " whole after the
+  // name when the separator is ":" alone: Room leaves space for both.
+  Level& top = stack_.back();
+  const bool comma = top.count > 0;
+  const std::size_t separator = indent_ > 0 ? 2 : 1;
+  const std::size_t total = (comma ? 1 : 0) + (indent_ > 0 ? 1 + spaces : 0) + size + 2 + separator;
+  char* to = Room(total + kSpaces.size());
+  if (comma) *to++ = ',';
+  if (indent_ > 0) {
+    *to++ = '\n';
+    std::memcpy(to, kSpaces.data(), kSpaces.size());
+    to += spaces;
+  }
+  *to++ = '"';
+  used_ += total;
+  ++top.count;
+  afterKey_ = true;
+  return to;
+}
+
+void CJsonWriter::EscapedKey(std::string_view name) {
   BeforeValue();
   PutQuoted(name, false);
   Put(indent_ > 0 ? std::string_view(": ") : std::string_view(":"));
@@ -230,7 +417,10 @@ void CJsonWriter::String(std::string_view utf8) {
 
 void CJsonWriter::AnsiString(std::string_view ansi) {
   BeforeValue();
-  if (AnsiIsPlainAscii(ansi)) {
+  if (const AnsiForms* forms = AnsiForms::ForCurrentCodePage()) {
+    char* start = Room(QuotedAnsiRoom(ansi.size()));
+    used_ += static_cast<std::size_t>(WriteQuotedAnsi(start, ansi, *forms) - start);
+  } else if (AnsiIsPlainAscii(ansi)) {
     // ASCII converts to itself: only the line ends change.
     PutQuoted(ansi, true);
   } else {
@@ -242,21 +432,21 @@ void CJsonWriter::AnsiString(std::string_view ansi) {
 
 void CJsonWriter::Int(std::int64_t value) {
   BeforeValue();
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  Put(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  char* to = Room(24);
+  used_ += static_cast<std::size_t>(std::to_chars(to, to + 24, value).ptr - to);
 }
 
 void CJsonWriter::UInt(std::uint64_t value) {
   BeforeValue();
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  Put(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  char* to = Room(24);
+  used_ += static_cast<std::size_t>(std::to_chars(to, to + 24, value).ptr - to);
 }
 
 void CJsonWriter::Bool(bool value) {
   BeforeValue();
-  Put(value ? std::string_view("true") : std::string_view("false"));
+  // Five bytes either way; "true" uses four of them.
+  std::memcpy(Room(5), value ? "true " : "false", 5);
+  used_ += value ? 4 : 5;
 }
 
 void CJsonWriter::Null() {

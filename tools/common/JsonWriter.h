@@ -8,6 +8,7 @@
 // Finish (or the destructor) hands over the rest.
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -24,8 +25,23 @@ class CJsonWriter {
   void EndObject();
   void BeginArray();
   void EndArray();
-  // Inside an object: the name of the next member.
-  void Key(std::string_view name);
+  // Inside an object: the name of the next member.  A name that needs no
+  // escape (every name the tools use, given as a literal, so that the check
+  // and the copy are settled when the program is built) is copied as it is.
+  void Key(std::string_view name) {
+    if (!IsPlainName(name)) {
+      EscapedKey(name);
+      return;
+    }
+    char* to = BeginPlainKey(name.size());
+    if (to == nullptr) {
+      EscapedKey(name);
+      return;
+    }
+    std::memcpy(to, name.data(), name.size());
+    to[name.size()] = '"';
+    std::memcpy(to + name.size() + 1, ": ", 2);
+  }
 
   void String(std::string_view utf8);
   // ANSI text (a memo text, a name, a hint) written as its UTF-8 output form,
@@ -43,12 +59,28 @@ class CJsonWriter {
   static std::string Quote(std::string_view utf8);
 
  private:
+  static constexpr bool IsPlainName(std::string_view name) {
+    for (const char c : name) {
+      if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') return false;
+    }
+    return true;
+  }
+  // The comma, line end and indent before a member whose name of the given
+  // size needs no escape, and its opening quote; returns where the name goes,
+  // with room after it for the closing quote and ": ", or null when the
+  // member must be written by EscapedKey.
+  char* BeginPlainKey(std::size_t size);
+  void EscapedKey(std::string_view name);
   void BeforeValue();
   void NewLine(std::size_t depth);
   void Close(char bracket);
   // At least n bytes of room at the end of the buffer, handing the buffer to
   // the stream first when it is full.
-  char* Room(std::size_t n);
+  char* Room(std::size_t n) {
+    if (buffer_.size() - used_ < n) MakeRoom(n);
+    return buffer_.data() + used_;
+  }
+  void MakeRoom(std::size_t n);
   void Put(std::string_view bytes);
   void Put(char c);
   void PutQuoted(std::string_view text, bool foldCrLf);
