@@ -51,6 +51,11 @@ class QuilletPrompt : public ::testing::Test {
     pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
+      // A test run started in the background of a shell inherits SIGINT
+      // ignored, and the program rightly leaves an ignored signal alone: the
+      // terminal's Ctrl-C must reach it as it reaches a program started from a
+      // prompt.
+      signal(SIGINT, SIG_DFL);
       setsid();
       const int tty = open(slaveName.c_str(), O_RDWR);
       ioctl(tty, TIOCSCTTY, 0);
@@ -87,10 +92,25 @@ class QuilletPrompt : public ::testing::Test {
     ASSERT_EQ(write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
   }
 
+  // Collects the program's standard output until it ends.  A program that
+  // does not end within the limit (no passing run comes near it) is killed,
+  // so that the test fails instead of hanging.
   int Finish(std::string& out) {
     char buffer[4096];
-    ssize_t n;
-    while ((n = read(outPipe[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      pollfd p{outPipe[0], POLLIN, 0};
+      if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) == 0) {
+        ADD_FAILURE() << "the program did not end: " << screen;
+        kill(pid, SIGKILL);
+        break;
+      }
+      const ssize_t n = read(outPipe[0], buffer, sizeof buffer);
+      if (n <= 0) break;
+      out.append(buffer, static_cast<std::size_t>(n));
+    }
     int status = 0;
     waitpid(pid, &status, 0);
     pid = -1;
