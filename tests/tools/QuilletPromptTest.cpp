@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "tools/Fixtures.h"
@@ -47,15 +48,15 @@ class QuilletPrompt : public ::testing::Test {
 
   // Starts "quillet list FILE --json" with the pseudo-terminal as its
   // controlling terminal, standard input and standard error.
-  void Start() {
+  void Start(bool interruptIgnored = false) {
     pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       // A test run started in the background of a shell inherits SIGINT
       // ignored, and the program rightly leaves an ignored signal alone: the
       // terminal's Ctrl-C must reach it as it reaches a program started from a
-      // prompt.
-      signal(SIGINT, SIG_DFL);
+      // prompt, unless the test asks for the background case.
+      signal(SIGINT, interruptIgnored ? SIG_IGN : SIG_DFL);
       setsid();
       const int tty = open(slaveName.c_str(), O_RDWR);
       ioctl(tty, TIOCSCTTY, 0);
@@ -133,6 +134,17 @@ class QuilletPrompt : public ::testing::Test {
     return n < 0 ? "<read failed>" : std::string(buffer, static_cast<std::size_t>(n));
   }
 
+  // Whether the program has a handler for the signal (from its /proc status).
+  bool Catches(int sig) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+    }
+    ADD_FAILURE() << "no SigCgt line for " << pid;
+    return false;
+  }
+
   bool EchoOn() {
     termios t{};
     return tcgetattr(slave, &t) == 0 && (t.c_lflag & ECHO) != 0;
@@ -199,6 +211,18 @@ TEST_F(QuilletPrompt, InterruptAtThePromptRestoresEchoAndDropsTheHalfTypedPasswo
   EXPECT_EQ(screen.find("half-typed"), std::string::npos) << screen;
   Type("\n");
   EXPECT_EQ(NextInputLine(), "\n") << "the half-typed password was left for the next program to read";
+}
+
+TEST_F(QuilletPrompt, AnInterruptItsCallerIgnoresStaysIgnoredAtThePrompt) {
+  Start(true);
+  ASSERT_TRUE(WaitFor("Password for ")) << screen;
+  EXPECT_FALSE(Catches(SIGINT)) << "caught, a Ctrl-C would give the echo back while the password is typed";
+  EXPECT_TRUE(Catches(SIGTERM));
+  Type(std::string(PASSWORD) + "\n");
+  std::string out;
+  EXPECT_EQ(Finish(out), 0) << screen;
+  EXPECT_EQ(screen.find(PASSWORD), std::string::npos) << screen;
+  EXPECT_TRUE(EchoOn());
 }
 
 }  // namespace

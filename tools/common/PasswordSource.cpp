@@ -87,6 +87,7 @@ volatile sig_atomic_t gEchoOff = 0;
 int gTtyFd = -1;
 struct termios gSavedTermios;
 struct sigaction gPreviousActions[kSignalCount];
+bool gCatching[kSignalCount];
 
 // Gives the terminal its modes back.  Whatever was typed and not read (the rest
 // of a password cut short by a signal or an error, or type-ahead after the
@@ -133,12 +134,17 @@ CPasswordSource::Result AskOnTerminal(std::string_view prompt, CSecretString& pa
   gTtyFd = fd;
   gSavedTermios = saved;
 
+  // A signal the caller ignores (a program started in the background by a
+  // script, or under nohup) stays ignored: caught, it would give the echo back
+  // while the prompt goes on reading the password.
   struct sigaction act;
   std::memset(&act, 0, sizeof act);
   act.sa_handler = OnSignalDuringPrompt;
   sigemptyset(&act.sa_mask);
   for (std::size_t i = 0; i < kSignalCount; ++i) {
-    sigaction(kCaughtSignals[i], &act, &gPreviousActions[i]);
+    gCatching[i] = sigaction(kCaughtSignals[i], nullptr, &gPreviousActions[i]) == 0 &&
+                   gPreviousActions[i].sa_handler != SIG_IGN;
+    if (gCatching[i]) sigaction(kCaughtSignals[i], &act, nullptr);
   }
 
   // Echo goes off before the prompt appears, so that nothing typed in answer
@@ -155,7 +161,7 @@ CPasswordSource::Result AskOnTerminal(std::string_view prompt, CSecretString& pa
 
   RestoreEcho();
   for (std::size_t i = 0; i < kSignalCount; ++i) {
-    sigaction(kCaughtSignals[i], &gPreviousActions[i], nullptr);
+    if (gCatching[i]) sigaction(kCaughtSignals[i], &gPreviousActions[i], nullptr);
   }
   Files::WriteAll(fd, "\n", 1);
   gTtyFd = -1;
