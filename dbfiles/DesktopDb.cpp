@@ -123,9 +123,10 @@ std::int32_t CDesktopDb::OpenReplacement() {
     return DB_ERR_OPEN_FAILED;
   }
   // The replacement keeps the permissions of the file it replaces; a new file
-  // gets the usual ones.
-  return replacement_->Begin(path_, CAtomicFileWriter::Options{}) == Files::FILE_OK ? DB_OK
-                                                                                    : DB_ERR_OPEN_FAILED;
+  // holds memos and is readable by its owner only.
+  CAtomicFileWriter::Options options;
+  options.newFileMode = NEW_FILE_MODE;
+  return replacement_->Begin(path_, options) == Files::FILE_OK ? DB_OK : DB_ERR_OPEN_FAILED;
 }
 
 std::int32_t CDesktopDb::CommitReplacement() {

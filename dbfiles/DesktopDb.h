@@ -26,6 +26,9 @@ class CDesktopDb : public CDbManager {
   static constexpr const char* DEFAULT_FILE_NAME = "QuilletDB.DAT";
   // Longest database name kept (bytes before the NUL).
   static constexpr std::size_t DB_NAME_MAX = 31;
+  // Permission bits of a file the manager creates (memo, archive and backup
+  // files hold memos).
+  static constexpr int NEW_FILE_MODE = 0600;
 
   // OpenFile modes.
   static constexpr std::int32_t OPEN_READ = 0;        // an existing file, for reading

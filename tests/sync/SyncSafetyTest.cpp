@@ -117,7 +117,12 @@ TEST(SyncSafetyTest, AFailedHandheldOverwriteCreatesNoDesktopFile) {
     SyncFailAfter(calls);
     const std::int32_t rc = HotSync(world, 2);
     SyncFailAfter(-1);
-    if (rc == 0) break;
+    if (rc == 0) {
+      // The file it creates holds memos: readable by its owner only.
+      EXPECT_EQ(std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                std::filesystem::status(world.DesktopPath()).permissions());
+      break;
+    }
     ++failures;
     if (LogEntries().empty() || LogEntries().back().activity != CSyncLog::ACT_SYNC_OK) {
       EXPECT_FALSE(std::filesystem::exists(world.DesktopPath())) << "after " << calls;

@@ -41,6 +41,20 @@ TEST(QuilletFileKind, DumpRefusesPipesFoldersAndDevices) {
   }
 }
 
+// The memo readers and writers refuse a named pipe without waiting on it.
+TEST(QuilletFileKind, MemoCommandsRefuseAPipe) {
+  TempDir dir;
+  const std::string pipe = dir.File("record.dat");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"list", pipe}, {"show", pipe, "0"}, {"categories", pipe}, {"add", pipe, "--text", "x"}}) {
+    SCOPED_TRACE(args[0]);
+    const RunResult r = RunGuarded(args);
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.err.find("not a file"), std::string::npos) << r.err;
+  }
+}
+
 TEST(QuilletFileKind, NewMemoFilesAreReadableByTheirOwnerOnly) {
   TempDir dir;
   const mode_t old = umask(022);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cstdlib>
+
 #include <vector>
 
 #include "store/MemoDatabase.h"
@@ -231,9 +232,9 @@ TEST_F(QuilletRead, ListOrderIsTheMemoViewersOrderEqualTextsIncluded) {
     const RunResult r = RunQuillet(args);
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<int> listed;
-    const std::regex position("\"position\": (\\d+)");
-    for (auto m = std::sregex_iterator(r.out.begin(), r.out.end(), position); m != std::sregex_iterator(); ++m) {
-      listed.push_back(std::stoi((*m)[1]));
+    const std::string key = "\"position\": ";
+    for (std::size_t at = r.out.find(key); at != std::string::npos; at = r.out.find(key, at + 1)) {
+      listed.push_back(std::atoi(r.out.c_str() + at + key.size()));
     }
     EXPECT_EQ(listed, expected) << (all ? "--all" : "");
   }

@@ -26,8 +26,9 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
   path_ = path;
   // The database answers "cannot open" both for a file it cannot open and for
   // one whose content is damaged.  Opening the file here first tells the two
-  // apart: if this succeeds, a failing load means damaged content.
-  const int fd = open(path.c_str(), (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  // apart: if this succeeds, a failing load means damaged content.  It does
+  // not wait: a named pipe or a device is refused below instead of blocking.
+  const int fd = open(path.c_str(), (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     return Fail(err, ExitStatus::CANNOT_OPEN,
                 "cannot open " + path + ": " + std::strerror(errno));

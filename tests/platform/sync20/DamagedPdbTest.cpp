@@ -45,10 +45,10 @@ const Variant kVariants[] = {
      [](Bytes& b) { PdbBytes::Put32(b, SORT_INFO_OFFSET, PdbBytes::Get32(b, APP_INFO_OFFSET) + 100); }},
     {"app-info offset moved to the records", false,
      [](Bytes& b) { PdbBytes::Put32(b, APP_INFO_OFFSET, RecordOffset(b, 0)); }},
-    {"cut inside the last body", false, [](Bytes& b) { b.resize(b.size() - 3); }},
+    {"cut inside the last body", false, [](Bytes& b) { b.erase(b.end() - 3, b.end()); }},
     {"cut off the last zero byte", false, [](Bytes& b) { b.pop_back(); }},
     {"cut at the start of the last record", false, [](Bytes& b) { b.resize(RecordOffset(b, 1)); }},
-    {"cut inside the last encrypted body", true, [](Bytes& b) { b.resize(b.size() - 3); }},
+    {"cut inside the last encrypted body", true, [](Bytes& b) { b.erase(b.end() - 3, b.end()); }},
 };
 
 Bytes ReadBytes(const std::filesystem::path& file) {
