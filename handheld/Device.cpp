@@ -11,6 +11,7 @@
 #include "handheld/PdbLayout.h"
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileSystem.h"
+#include "platform/files/StaleTemporaries.h"
 
 using namespace HandheldResult;
 using namespace PdbLayout;
@@ -397,4 +398,13 @@ int CDevice::ExportDatabase(std::string_view name, const std::filesystem::path& 
   } catch (const std::bad_alloc&) {
     return HH_ERR_NO_MEMORY;
   }
+}
+
+int CDevice::RemoveStaleTemporaries(const std::filesystem::path& folder) {
+  return Files::RemoveStaleTemporaries(folder.string(), [](std::string_view name) {
+    const auto endsWith = [name](std::string_view end) {
+      return name.size() >= end.size() && name.substr(name.size() - end.size()) == end;
+    };
+    return name == DEVICE_FILE || endsWith(".pdb") || endsWith(".prc");
+  });
 }

@@ -91,6 +91,10 @@ class CDevice {
   static std::string FileNameFor(std::string_view name, bool resource);
   // The current time as a handheld date.
   static std::uint32_t Now();
+  // Removes what killed writers left in a device folder: temporary copies of
+  // device.json and of the database files.  Only for a caller that holds the
+  // device's lock.  Returns how many were removed.
+  static int RemoveStaleTemporaries(const std::filesystem::path& folder);
 
  private:
   int FromJson(const CJsonValue& json);

@@ -20,7 +20,6 @@
 #include "hosts/hotsync/LogText.h"
 #include "hosts/hotsync/SyncActions.h"
 #include "platform/files/FileLock.h"
-#include "platform/files/StaleTemporaries.h"
 #include "platform/hslog20/HsLog.h"
 #include "platform/sync20/SyncLibrary.h"
 #include "sync/SyncProperties.h"
@@ -81,10 +80,6 @@ bool FindMemoDatabase(const CDevice& device, DatabaseListEntry& entry) {
   return false;
 }
 
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // Takes the device's lock (the one quillet-handheld takes for each change) for
 // the whole HotSync, and clears away the temporary files that killed writers
 // left for the device's files.  OK; CANNOT_OPEN after a message when another
@@ -93,9 +88,7 @@ bool EndsWith(std::string_view text, std::string_view end) {
 int LockDevice(const std::filesystem::path& folder, CFileLock& lock, std::ostream& err) {
   switch (lock.Acquire((folder / CDevice::DEVICE_FILE).string())) {
     case CFileLock::LOCK_OK:
-      Files::RemoveStaleTemporaries(folder.string(), [](std::string_view name) {
-        return name == CDevice::DEVICE_FILE || EndsWith(name, ".pdb") || EndsWith(name, ".prc");
-      });
+      CDevice::RemoveStaleTemporaries(folder);
       return ExitStatus::OK;
     case CFileLock::LOCK_BUSY:
       return Fail(err, ExitStatus::CANNOT_OPEN,

@@ -8,7 +8,6 @@
 #include <system_error>
 
 #include "handheld/HandheldResult.h"
-#include "platform/files/StaleTemporaries.h"
 #include "store/SecretString.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
@@ -98,12 +97,7 @@ int CHandheldSession::LockDevice(std::ostream& err, bool newDevice) {
   }
   switch (m_lock.Acquire((m_folder / CDevice::DEVICE_FILE).string())) {
     case CFileLock::LOCK_OK:
-      Files::RemoveStaleTemporaries(m_folder.string(), [](std::string_view name) {
-        const auto endsWith = [name](std::string_view end) {
-          return name.size() >= end.size() && name.substr(name.size() - end.size()) == end;
-        };
-        return name == CDevice::DEVICE_FILE || endsWith(".pdb") || endsWith(".prc");
-      });
+      CDevice::RemoveStaleTemporaries(m_folder);
       return ExitStatus::OK;
     case CFileLock::LOCK_BUSY:
       return Fail(err, ExitStatus::CANNOT_OPEN,
