@@ -209,13 +209,13 @@ TEST_F(QuilletRead, ListOrderIsTheMemoViewersOrderEqualTextsIncluded) {
   const std::vector<std::string> pool = {
       "", "same", "same", "Same", "same text 1", "same text 2", "same tex",
       "\x83\x81\x83\x82", "\x83\x81", "\xE0\x40 high", "~tilde", "memo 12345678", "memo 1234567"};
-  FileSpec spec = MemoFixture();
-  spec.records.clear();
+  FileSpec layout = MemoFixture();
+  layout.records.clear();
   for (std::uint32_t i = 0; i < 90; ++i) {
-    spec.records.push_back({i + 1, static_cast<std::uint16_t>(i % 5 == 0 ? F_DELETED : 0), 0,
+    layout.records.push_back({i + 1, static_cast<std::uint16_t>(i % 5 == 0 ? F_DELETED : 0), 0,
                             PlainBody(pool[(i * 7) % pool.size()]), 0});
   }
-  WriteBytes(file, spec.Bytes());
+  WriteBytes(file, layout.Bytes());
 
   CMemoDatabase db;
   ASSERT_EQ(db.Load(file, RDB_OPEN_READ_ONLY, nullptr), RDB_OK);
