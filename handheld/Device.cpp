@@ -400,11 +400,15 @@ int CDevice::ExportDatabase(std::string_view name, const std::filesystem::path& 
   }
 }
 
-int CDevice::RemoveStaleTemporaries(const std::filesystem::path& folder) {
-  return Files::RemoveStaleTemporaries(folder.string(), [](std::string_view name) {
-    const auto endsWith = [name](std::string_view end) {
-      return name.size() >= end.size() && name.substr(name.size() - end.size()) == end;
-    };
-    return name == DEVICE_FILE || endsWith(".pdb") || endsWith(".prc");
-  });
+CFileLock::Result CDevice::Lock(const std::filesystem::path& folder, CFileLock& lock) {
+  const CFileLock::Result result = lock.Acquire((folder / DEVICE_FILE).string());
+  if (result == CFileLock::LOCK_OK) {
+    Files::RemoveStaleTemporaries(folder.string(), [](std::string_view name) {
+      const auto endsWith = [name](std::string_view end) {
+        return name.size() >= end.size() && name.substr(name.size() - end.size()) == end;
+      };
+      return name == DEVICE_FILE || endsWith(".pdb") || endsWith(".prc");
+    });
+  }
+  return result;
 }

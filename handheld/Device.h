@@ -18,6 +18,7 @@
 
 #include "handheld/JsonValue.h"
 #include "handheld/PdbFile.h"
+#include "platform/files/FileLock.h"
 
 class CDevice {
  public:
@@ -91,10 +92,11 @@ class CDevice {
   static std::string FileNameFor(std::string_view name, bool resource);
   // The current time as a handheld date.
   static std::uint32_t Now();
-  // Removes what killed writers left in a device folder: temporary copies of
-  // device.json and of the database files.  Only for a caller that holds the
-  // device's lock.  Returns how many were removed.
-  static int RemoveStaleTemporaries(const std::filesystem::path& folder);
+  // Takes the writers' lock of the device in `folder` (the one every program
+  // that changes the device holds for its whole change) and, once held, removes
+  // what killed writers left there: temporary copies of device.json and of the
+  // database files.  The lock's own result.
+  static CFileLock::Result Lock(const std::filesystem::path& folder, CFileLock& lock);
 
  private:
   int FromJson(const CJsonValue& json);

@@ -10,6 +10,7 @@
 #include "conduit/ConduitStrings.h"
 #include "conduit/ResultCodes.h"
 #include "conduit/SyncLog.h"
+#include "dbfiles/FileLayout.h"
 #include "dbfiles/SyncType.h"
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileSystem.h"
@@ -545,16 +546,15 @@ std::int32_t CSyncEngine::SyncAppInfo() {
 
 namespace {
 // The memo application keeps the MD5 digest of the password in the
-// application-specific bytes, behind 4 bytes of its own; all zero (or no room
-// for it) when the memos are not protected.
-constexpr std::size_t PASSWORD_DIGEST_OFFSET = 4;
-constexpr std::size_t PASSWORD_DIGEST_SIZE = 16;
+// application-specific bytes (which follow the category block); all zero, or
+// no room for it, when the memos are not protected.
+constexpr std::size_t PASSWORD_DIGEST_OFFSET = FileLayout::APP_DIGEST - FileLayout::CAT_BLOCK_SIZE;
 
-std::array<std::uint8_t, PASSWORD_DIGEST_SIZE> PasswordDigestOf(CDbManager& side) {
-  std::array<std::uint8_t, PASSWORD_DIGEST_SIZE> digest{};
+std::array<std::uint8_t, FileLayout::APP_DIGEST_SIZE> PasswordDigestOf(CDbManager& side) {
+  std::array<std::uint8_t, FileLayout::APP_DIGEST_SIZE> digest{};
   const std::uint8_t* extra = side.HasAppInfoExtra() ? side.AppInfoExtraPtr() : nullptr;
-  if (extra != nullptr && side.AppInfoExtraSize() >= PASSWORD_DIGEST_OFFSET + PASSWORD_DIGEST_SIZE) {
-    std::memcpy(digest.data(), extra + PASSWORD_DIGEST_OFFSET, PASSWORD_DIGEST_SIZE);
+  if (extra != nullptr && side.AppInfoExtraSize() >= PASSWORD_DIGEST_OFFSET + digest.size()) {
+    std::memcpy(digest.data(), extra + PASSWORD_DIGEST_OFFSET, digest.size());
   }
   return digest;
 }

@@ -86,9 +86,8 @@ bool FindMemoDatabase(const CDevice& device, DatabaseListEntry& entry) {
 // program keeps the device; a folder without a device is left to CDevice::Open
 // to report.
 int LockDevice(const std::filesystem::path& folder, CFileLock& lock, std::ostream& err) {
-  switch (lock.Acquire((folder / CDevice::DEVICE_FILE).string())) {
+  switch (CDevice::Lock(folder, lock)) {
     case CFileLock::LOCK_OK:
-      CDevice::RemoveStaleTemporaries(folder);
       return ExitStatus::OK;
     case CFileLock::LOCK_BUSY:
       return Fail(err, ExitStatus::CANNOT_OPEN,

@@ -95,9 +95,8 @@ int CHandheldSession::LockDevice(std::ostream& err, bool newDevice) {
       return Fail(err, ExitStatus::CANNOT_OPEN, "cannot make a device in " + m_folder.string() + ": " + ec.message());
     }
   }
-  switch (m_lock.Acquire((m_folder / CDevice::DEVICE_FILE).string())) {
+  switch (CDevice::Lock(m_folder, m_lock)) {
     case CFileLock::LOCK_OK:
-      CDevice::RemoveStaleTemporaries(m_folder);
       return ExitStatus::OK;
     case CFileLock::LOCK_BUSY:
       return Fail(err, ExitStatus::CANNOT_OPEN,
