@@ -52,9 +52,9 @@ const DialogItem kShortItems[] = {
 };
 
 const DialogTemplate kFullDialog = {
-    "Change HotSync Action", "MS Sans Serif", 8, 262, 188, kFullItems, std::size(kFullItems)};
+    "Change HotSync Action", "MS Sans Serif", 8, 262, 188, kFullItems, std::size(kFullItems), 0};
 const DialogTemplate kShortDialog = {
-    "Change HotSync Action", "MS Sans Serif", 8, 262, 141, kShortItems, std::size(kShortItems)};
+    "Change HotSync Action", "MS Sans Serif", 8, 262, 141, kShortItems, std::size(kShortItems), 0};
 
 const ResourceDialog kDialogs[] = {
     {IDD_ACTION_FULL, &kFullDialog},

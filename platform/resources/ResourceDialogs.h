@@ -24,6 +24,7 @@ enum DialogItemKind : std::uint32_t {
   DLG_ITEM_EDIT = 10,
   DLG_ITEM_COMBOBOX = 11,
   DLG_ITEM_LISTBOX = 12,
+  DLG_ITEM_LISTVIEW = 13,      // list-view control (report and icon views)
 };
 
 // Style bits of a control.
@@ -34,6 +35,20 @@ inline constexpr std::uint32_t DLG_STYLE_HIDDEN = 0x0008;
 inline constexpr std::uint32_t DLG_STYLE_MULTILINE = 0x0010;  // edit controls
 inline constexpr std::uint32_t DLG_STYLE_READONLY = 0x0020;   // edit controls
 inline constexpr std::uint32_t DLG_STYLE_PASSWORD = 0x0040;   // edit controls
+inline constexpr std::uint32_t DLG_STYLE_VSCROLL = 0x0080;    // vertical scroll bar
+inline constexpr std::uint32_t DLG_STYLE_BORDER = 0x0100;
+inline constexpr std::uint32_t DLG_STYLE_SORT = 0x0200;       // combo boxes: added entries sorted in
+// List-view controls.
+inline constexpr std::uint32_t DLG_STYLE_LIST_REPORT = 0x0400;         // starts in report view
+inline constexpr std::uint32_t DLG_STYLE_LIST_SINGLESEL = 0x0800;      // one row selected at most
+inline constexpr std::uint32_t DLG_STYLE_LIST_SHOWSELALWAYS = 0x1000;  // selection shown without focus
+inline constexpr std::uint32_t DLG_STYLE_LIST_AUTOARRANGE = 0x2000;    // icons kept arranged
+inline constexpr std::uint32_t DLG_STYLE_LIST_NOHEADER = 0x4000;       // report view without header
+
+// Style bits of a template.
+// A child dialog: a visible window without caption inside its parent, created
+// with Create rather than run modally.
+inline constexpr std::uint32_t DLG_TEMPLATE_CHILD = 0x0001;
 
 // Id of a control that the dialog's code never addresses.
 inline constexpr std::int32_t DLG_ID_STATIC = -1;
@@ -53,6 +68,7 @@ struct DialogTemplate {
   std::int16_t width, height;  // client area, dialog units
   const DialogItem* items;
   std::size_t itemCount;
+  std::uint32_t style;  // DLG_TEMPLATE_* bits
 };
 
 // One entry of a module's dialog table.  The template is not copied: it must

@@ -16,12 +16,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/ui/ComboBox.h"
 #include "platform/ui/UiText.h"
 
 CDialogWindow::CDialogWindow(const DialogTemplate* dialogTemplate, QWidget* parent)
     : QDialog(parent), m_template(dialogTemplate) {
-  setModal(true);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  if (IsChild()) {
+    setWindowFlags(Qt::Widget);
+  } else {
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  }
   if (m_template != nullptr) Build();
 }
 
@@ -31,7 +36,12 @@ void CDialogWindow::Build() {
   setFont(DialogFont(m_template->fontName, m_template->fontPointSize));
   m_units = BaseUnitsOf(font());
   if (m_template->caption != nullptr) SetCaption(m_template->caption);
-  setFixedSize(MapDialogRect(m_units, 0, 0, m_template->width, m_template->height).size());
+  QSize size = MapDialogRect(m_units, 0, 0, m_template->width, m_template->height).size();
+  if (IsChild()) {
+    resize(size);
+  } else {
+    setFixedSize(size);
+  }
 
   QButtonGroup* radioGroup = nullptr;
   for (std::size_t i = 0; i < m_template->itemCount; ++i) {
@@ -97,11 +107,18 @@ void CDialogWindow::Build() {
           widget = edit;
         }
         break;
-      case DLG_ITEM_COMBOBOX:
-        widget = new QComboBox(this);
+      case DLG_ITEM_COMBOBOX: {
+        auto* combo = new QComboBox(this);
+        combo->setProperty(CComboBox::SORTED_PROPERTY, (item.style & DLG_STYLE_SORT) != 0);
+        int id = item.id;
+        connect(combo, &QComboBox::activated, this, [this, id] { OnSelChange(id); });
+        widget = combo;
         break;
+      }
       case DLG_ITEM_LISTBOX:
         widget = new QListWidget(this);
+        break;
+      case DLG_ITEM_LISTVIEW:
         break;
     }
     if (item.kind != DLG_ITEM_RADIOBUTTON && item.kind != DLG_ITEM_AUTORADIOBUTTON) {
@@ -144,6 +161,17 @@ int CDialogWindow::DoModal() {
   OnInitDialog();
   if (!m_ending) exec();
   return m_result;
+}
+
+bool CDialogWindow::Create() {
+  if (m_template == nullptr || !IsChild()) return false;
+  OnInitDialog();
+  show();
+  return true;
+}
+
+bool CDialogWindow::IsChild() const {
+  return m_template != nullptr && (m_template->style & DLG_TEMPLATE_CHILD) != 0;
 }
 
 void CDialogWindow::EndDialog(int result) {
@@ -231,6 +259,18 @@ void CDialogWindow::SetCaption(const std::string& ansi) { setWindowTitle(AnsiToQ
 
 void CDialogWindow::OnCommand(int id) {
   if (id == IDOK || id == IDCANCEL) EndDialog(id);
+}
+
+void CDialogWindow::OnSelChange(int) {}
+
+void CDialogWindow::OnWindowMessage(unsigned, WPARAM, LPARAM) {}
+
+void CDialogWindow::customEvent(QEvent* event) {
+  if (const CWindowMessageEvent* message = AsWindowMessage(event)) {
+    OnWindowMessage(message->Message(), message->WParam(), message->LParam());
+    return;
+  }
+  QDialog::customEvent(event);
 }
 
 void CDialogWindow::reject() {

@@ -1,10 +1,13 @@
 #pragma once
-// A modal dialog built from a dialog template: every control of the template
-// is created at its place (dialog units mapped through the dialog font) and is
-// found again by its numeric id.  The dialog's own code overrides the
-// handlers: initialisation, commands (a button pressed, by id), help and a
-// change of the system colours.  Escape and the window's close button send
-// the Cancel command; Enter presses the default button; F1 asks for help.
+// A dialog built from a dialog template: every control of the template is
+// created at its place (dialog units mapped through the dialog font) and is
+// found again by its numeric id.  A modal dialog runs with DoModal; a child
+// dialog (DLG_TEMPLATE_CHILD) is a visible window without caption inside its
+// parent, made with Create.  The dialog's own code overrides the handlers:
+// initialisation, commands (a button pressed, by id), the selection change of
+// a combo box, posted window messages, help and a change of the system
+// colours.  Escape and the window's close button send the Cancel command;
+// Enter presses the default button; F1 asks for help.
 
 #include <QDialog>
 #include <QPixmap>
@@ -15,6 +18,7 @@
 
 #include "platform/resources/ResourceDialogs.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/WindowMessage.h"
 
 class QWidget;
 
@@ -35,6 +39,10 @@ class CDialogWindow : public QDialog {
   // Runs OnInitDialog, then the dialog modally; returns the value given to
   // EndDialog, or -1 when there was no template.
   int DoModal();
+  // A child dialog: runs OnInitDialog and shows the window inside its parent.
+  // False without a template or for a template that is not a child.
+  bool Create();
+  bool IsChild() const;
   // Ends the modal loop with `result`.
   void EndDialog(int result);
 
@@ -63,12 +71,17 @@ class CDialogWindow : public QDialog {
   // A button was pressed (or Escape / Enter / close for IDCANCEL and the
   // default button).  The default ends the dialog for OK and Cancel.
   virtual void OnCommand(int id);
+  // The user picked another entry of combo box `id`.
+  virtual void OnSelChange(int id);
+  // A message posted to the dialog with PostWindowMessage.
+  virtual void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam);
   virtual void OnHelp() {}
   virtual void OnSysColorChange() {}
 
   void reject() override;
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void customEvent(QEvent* event) override;
 
  private:
   void Build();

@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "platform/resources/ResourceBitmaps.h"
+#include "platform/resources/ResourceCursors.h"
 
 QPixmap LoadMappedBitmap(ResourceInstance instance, std::uint32_t id, QRgb from, const QColor& to) {
   const char* const* xpm = ResourceFindBitmap(instance, id);
@@ -23,4 +24,12 @@ QPixmap LoadMappedBitmap(ResourceInstance instance, std::uint32_t id, QRgb from,
     }
   }
   return QPixmap::fromImage(image);
+}
+
+QCursor LoadResourceCursor(ResourceInstance instance, std::uint32_t id, Qt::CursorShape fallback) {
+  const ResourceCursor* cursor = ResourceFindCursor(instance, id);
+  if (cursor == nullptr) return QCursor(fallback);
+  QPixmap image = QPixmap::fromImage(QImage(cursor->xpm));
+  if (image.isNull()) return QCursor(fallback);
+  return QCursor(image, cursor->hotX, cursor->hotY);
 }
