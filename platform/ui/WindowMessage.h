@@ -39,3 +39,21 @@ bool PostWindowMessage(QObject* target, unsigned message, WPARAM wParam, LPARAM 
 
 // The message an event carries, or nullptr when it is not a posted message.
 const CWindowMessageEvent* AsWindowMessage(const QEvent* event);
+
+// A window message as a host hands it to a hosted window before its own
+// processing (keyboard messages, by virtual-key code).
+struct WindowMsg {
+  unsigned message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+};
+
+inline constexpr unsigned WM_KEYDOWN = 0x0100;
+inline constexpr unsigned WM_SYSKEYDOWN = 0x0104;  // a key pressed with Alt
+
+// Virtual-key codes besides the letters and digits, which are their
+// upper-case ASCII codes.
+inline constexpr int VK_LEFT = 0x25;
+inline constexpr int VK_UP = 0x26;
+inline constexpr int VK_RIGHT = 0x27;
+inline constexpr int VK_DOWN = 0x28;
