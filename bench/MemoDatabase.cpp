@@ -24,84 +24,12 @@
 #include "store/Blowfish.h"
 #include "store/Md5.h"
 #include "store/MemoDatabase.h"
+#include "bench/BenchMemoFile.h"
 
 namespace {
 
 using namespace FileLayout;
-
-constexpr std::uint32_t MEMO_COUNT = 65535;
-constexpr std::size_t MEMO_TEXT_SIZE = 200;
-const char* const PASSWORD = "bench \x83\x70\x83\x58 password";
-
-class CBenchFile {
- public:
-  CBenchFile() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    dir = pattern;
-    path = (dir / "record.dat").string();
-    Generate();
-    fileSize = std::filesystem::file_size(path);
-  }
-  ~CBenchFile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-
-  std::filesystem::path dir;
-  std::string path;
-  std::uintmax_t fileSize = 0;
-
- private:
-  // Streams the file out record by record, so making it costs no memory.
-  void Generate() {
-    std::ofstream out(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes(HDR_SIZE, 0);
-    const std::size_t appInfoData = APP_HINT + 8;
-    WriteU32(bytes.data() + HDR_SIZE_FIELD, HDR_SIZE);
-    WriteU16(bytes.data() + HDR_KIND, HDR_KIND_VALUE);
-    WriteU32(bytes.data() + HDR_RECORD_COUNT, MEMO_COUNT);
-    WriteU32(bytes.data() + HDR_APPINFO_SIZE, static_cast<std::uint32_t>(BLK_HEADER_SIZE + appInfoData));
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-
-    std::vector<std::uint8_t> block(BLK_HEADER_SIZE + appInfoData, 0);
-    WriteU32(block.data() + BLK_TOTAL_SIZE, static_cast<std::uint32_t>(block.size()));
-    WriteU16(block.data() + BLK_KIND, BLK_KIND_VALUE);
-    WriteU32(block.data() + BLK_DATA_OFFSET, static_cast<std::uint32_t>(BLK_HEADER_SIZE));
-    WriteU32(block.data() + BLK_CAPACITY, static_cast<std::uint32_t>(appInfoData));
-    WriteU32(block.data() + BLK_LENGTH, static_cast<std::uint32_t>(appInfoData));
-    std::uint8_t* data = block.data() + BLK_HEADER_SIZE;
-    const char* unfiled = "Unfiled";
-    std::copy(unfiled, unfiled + 7, data + CAT_NAMES);
-    const auto digest = CMd5::Of(PASSWORD);
-    std::copy(digest.begin(), digest.end(), data + APP_DIGEST);
-    out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
-
-    CBlowfish cipher;
-    cipher.SetKey(PASSWORD);
-    std::uint32_t seed = 12345;
-    std::vector<std::uint8_t> record;
-    for (std::uint32_t i = 0; i < MEMO_COUNT; ++i) {
-      std::string text = "memo " + std::to_string(i) + "\n";
-      while (text.size() < MEMO_TEXT_SIZE) {
-        seed = seed * 1103515245u + 12345u;
-        const char c = static_cast<char>('a' + (seed >> 16) % 26);
-        text.push_back((seed >> 8) % 17 == 0 ? '\n' : c);
-      }
-      const std::size_t body = (text.size() + 1 + 7) / 8 * 8;
-      record.assign(REC_HEADER_SIZE + body, 0);
-      WriteU32(record.data() + REC_TOTAL_SIZE, static_cast<std::uint32_t>(record.size()));
-      WriteU32(record.data() + REC_KIND, REC_KIND_VALUE);
-      WriteU32(record.data() + REC_DATA_OFFSET, static_cast<std::uint32_t>(REC_HEADER_SIZE));
-      WriteU32(record.data() + REC_ID, i + 1);
-      WriteU32(record.data() + REC_CATEGORY, 0);
-      WriteU32(record.data() + REC_LENGTH, static_cast<std::uint32_t>(body));
-      std::copy(text.begin(), text.end(), record.begin() + REC_HEADER_SIZE);
-      cipher.EncryptBody(record.data() + REC_HEADER_SIZE, body);
-      out.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
-    }
-  }
-};
+using namespace BenchMemo;
 
 const CBenchFile& BenchFile() {
   static const CBenchFile file;
