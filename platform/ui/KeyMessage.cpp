@@ -4,6 +4,8 @@
 
 #include <QKeyEvent>
 
+#include "platform/ui/VirtualKeys.h"
+
 bool KeyEventToMessage(const QKeyEvent& event, WindowMsg& out) {
   int key = event.key();
   int code = 0;

@@ -50,10 +50,3 @@ struct WindowMsg {
 
 inline constexpr unsigned WM_KEYDOWN = 0x0100;
 inline constexpr unsigned WM_SYSKEYDOWN = 0x0104;  // a key pressed with Alt
-
-// Virtual-key codes besides the letters and digits, which are their
-// upper-case ASCII codes.
-inline constexpr int VK_LEFT = 0x25;
-inline constexpr int VK_UP = 0x26;
-inline constexpr int VK_RIGHT = 0x27;
-inline constexpr int VK_DOWN = 0x28;
