@@ -1,0 +1,66 @@
+// The password prompt over the extension's dialog template 210.
+
+#include "viewer/PasswdDlg.h"
+
+#include <QLineEdit>
+
+#include "platform/resources/ResourceDialogs.h"
+#include "platform/ui/UiText.h"
+#include "resources/extension/ExtensionModule.h"
+#include "store/SecureWipe.h"
+
+namespace {
+
+void Wipe(std::string& text) {
+  if (!text.empty()) SecureWipe(text.data(), text.size());
+  text.clear();
+}
+
+// The hint is kept with "\r\n" line ends; the field shows plain line breaks.
+std::string WithPlainLineEnds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+CPasswdDlg::CPasswdDlg(QWidget* parent)
+    : CDialogWindow(ResourceFindDialog(ExtensionResources(), IDD_PASSWORD), parent) {}
+
+CPasswdDlg::~CPasswdDlg() {
+  ClearPasswordField();
+  Wipe(password);
+}
+
+void CPasswdDlg::OnInitDialog() {
+  SetItemText(IDC_PASSWORD_USER, userName);
+  SetItemText(IDC_PASSWORD_HINT, WithPlainLineEnds(hint));
+  if (auto* edit = qobject_cast<QLineEdit*>(Control(IDC_PASSWORD_EDIT))) {
+    edit->setText(AnsiToQString(password));
+    // The password tried before is selected, so typing replaces it.
+    edit->selectAll();
+    edit->setFocus();
+  }
+}
+
+void CPasswdDlg::OnCommand(int id) {
+  if (id == IDOK) {
+    std::string entered = ItemText(IDC_PASSWORD_EDIT);
+    Wipe(password);
+    password = entered;
+    Wipe(entered);
+  }
+  if (id == IDOK || id == IDCANCEL) ClearPasswordField();
+  CDialogWindow::OnCommand(id);
+}
+
+void CPasswdDlg::ClearPasswordField() {
+  // Setting the text also drops the field's undo history, which holds what
+  // was typed.
+  if (auto* edit = qobject_cast<QLineEdit*>(Control(IDC_PASSWORD_EDIT))) edit->setText(QString());
+}
