@@ -8,8 +8,15 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/ui/FontMap.h"
+
 QFont DialogFont(const char* family, int pointSize) {
   if (pointSize <= 0) pointSize = 8;
+  // The Japanese Windows faces are shown with the installed Japanese face.
+  if (family != nullptr) {
+    QString mapped = MapFontFace(family);
+    if (!mapped.isEmpty()) return QFont(mapped, pointSize);
+  }
   QFont wanted(QString::fromLatin1(family != nullptr ? family : ""), pointSize);
   if (family != nullptr && *family != '\0' &&
       QFontInfo(wanted).family().compare(QString::fromLatin1(family), Qt::CaseInsensitive) == 0) {

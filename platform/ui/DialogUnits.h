@@ -13,8 +13,9 @@ struct DialogBaseUnits {
   int cy = 0;  // character height, pixels
 };
 
-// The font a dialog template asks for, or the platform's sans-serif face of
-// the same point size when that family is not installed.
+// The font a dialog template asks for: the installed Japanese face for the
+// Japanese Windows faces (FontMap.h), the family itself when it is
+// installed, else the platform's sans-serif face of the same point size.
 QFont DialogFont(const char* family, int pointSize);
 
 // The base units of a font.
