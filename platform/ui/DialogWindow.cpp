@@ -17,6 +17,7 @@
 #include <QRadioButton>
 
 #include "platform/ui/ComboBox.h"
+#include "platform/ui/ListView.h"
 #include "platform/ui/UiText.h"
 
 CDialogWindow::CDialogWindow(const DialogTemplate* dialogTemplate, QWidget* parent)
@@ -118,8 +119,13 @@ void CDialogWindow::Build() {
       case DLG_ITEM_LISTBOX:
         widget = new QListWidget(this);
         break;
-      case DLG_ITEM_LISTVIEW:
+      case DLG_ITEM_LISTVIEW: {
+        auto* list = new CListView(this, item.style);
+        int id = item.id;
+        list->SetNotifyHandler([this, id](const ListNotify& notify) { return OnNotify(id, notify); });
+        widget = list;
         break;
+      }
     }
     if (item.kind != DLG_ITEM_RADIOBUTTON && item.kind != DLG_ITEM_AUTORADIOBUTTON) {
       if ((item.style & DLG_STYLE_GROUP) != 0) radioGroup = nullptr;
@@ -264,6 +270,8 @@ void CDialogWindow::OnCommand(int id) {
 void CDialogWindow::OnSelChange(int) {}
 
 void CDialogWindow::OnWindowMessage(unsigned, WPARAM, LPARAM) {}
+
+bool CDialogWindow::OnNotify(int, const ListNotify&) { return false; }
 
 void CDialogWindow::customEvent(QEvent* event) {
   if (const CWindowMessageEvent* message = AsWindowMessage(event)) {

@@ -5,9 +5,9 @@
 // dialog (DLG_TEMPLATE_CHILD) is a visible window without caption inside its
 // parent, made with Create.  The dialog's own code overrides the handlers:
 // initialisation, commands (a button pressed, by id), the selection change of
-// a combo box, posted window messages, help and a change of the system
-// colours.  Escape and the window's close button send the Cancel command;
-// Enter presses the default button; F1 asks for help.
+// a combo box, posted window messages, the notifications of list views, help
+// and a change of the system colours.  Escape and the window's close button
+// send the Cancel command; Enter presses the default button; F1 asks for help.
 
 #include <QDialog>
 #include <QPixmap>
@@ -18,6 +18,7 @@
 
 #include "platform/resources/ResourceDialogs.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/ListNotify.h"
 #include "platform/ui/WindowMessage.h"
 
 class QWidget;
@@ -62,6 +63,9 @@ class CDialogWindow : public QDialog {
   bool SetItemBitmap(int id, const QPixmap& bitmap);
   // The window title, as ANSI bytes.
   void SetCaption(const std::string& ansi);
+  // Runs the command as if its button had been pressed (menus deliver their
+  // commands this way).
+  void SendCommand(int id) { OnCommand(id); }
 
   const DialogBaseUnits& BaseUnits() const { return m_units; }
   const DialogTemplate* Template() const { return m_template; }
@@ -75,6 +79,9 @@ class CDialogWindow : public QDialog {
   virtual void OnSelChange(int id);
   // A message posted to the dialog with PostWindowMessage.
   virtual void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam);
+  // A notification of list-view control `id` (a CListView of the template).
+  // Returns true when handled; the default handles nothing.
+  virtual bool OnNotify(int id, const ListNotify& notify);
   virtual void OnHelp() {}
   virtual void OnSysColorChange() {}
 

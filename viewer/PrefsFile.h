@@ -1,0 +1,48 @@
+#pragma once
+// A small binary preferences file: opened with creation when missing and
+// without truncation, read from its start into fields and written back over
+// its start.  The file leads with a format value; a derived class reads and
+// writes its own fields after it.  Integers are 4 bytes, little-endian.
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+// Open modes (combinable).
+inline constexpr int PREFS_MODE_READWRITE = 0x0002;
+inline constexpr int PREFS_MODE_CREATE = 0x1000;
+inline constexpr int PREFS_MODE_NOTRUNCATE = 0x2000;
+inline constexpr int PREFS_MODE_DEFAULT = PREFS_MODE_CREATE | PREFS_MODE_NOTRUNCATE | PREFS_MODE_READWRITE;
+
+// The format value written at the start of the file.
+inline constexpr std::int32_t PREFS_FORMAT = 256;
+
+class CPrefsFile {
+ public:
+  CPrefsFile() = default;
+  virtual ~CPrefsFile();
+
+  // Opens `path` and reads the fields; 0, or -1 when the file cannot be
+  // opened (nothing changes then).
+  int Open(const std::string& filePath, int mode = PREFS_MODE_DEFAULT);
+  // Writes the fields over the start of the file at `path`; 0 or -1.
+  int Save();
+
+  std::string path;
+  int openMode = PREFS_MODE_DEFAULT;
+
+ protected:
+  // Reads the fields from the start of the file.
+  virtual void ReadFields();
+  // Writes the fields from the start of the file.
+  virtual void WriteFields();
+
+  // A 4-byte little-endian value; a read that finds no bytes leaves `value`.
+  void ReadInt(std::int32_t& value);
+  void WriteInt(std::int32_t value);
+
+  std::fstream file;
+
+ private:
+  bool OpenFile();
+};
