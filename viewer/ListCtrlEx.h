@@ -96,6 +96,7 @@ class CListCtrlEx {
   int FindColumn(int id) const;
   int PositionOf(int id) const;
   void SetDisplayOrder(const std::vector<int>& idsInOrder);
+  void Rebuild(std::vector<ColumnInfo> wanted);
 
   CListView* m_list = nullptr;
   std::vector<ColumnInfo> columns;
