@@ -4,9 +4,11 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <utility>
 
+#include "platform/text/CodePage.h"
 #include "platform/ui/UiText.h"
 
 namespace {
@@ -20,6 +22,17 @@ std::string LoadAnsi(ResourceInstance instance, std::uint32_t id) {
   const char* text = ResourceFindString(instance, id);
   return text != nullptr ? text : "";
 }
+
+// The buttons speak the system's language, which the ANSI code page tells.
+bool JapaneseSystem() {
+  QString codePage = QString::fromStdString(AnsiCodePage()).toUpper();
+  return codePage.contains(QLatin1String("932")) || codePage.contains(QLatin1String("SHIFT")) ||
+         codePage.contains(QLatin1String("SJIS"));
+}
+
+constexpr const char* kCancel = "キャンセル";
+constexpr const char* kYes = "はい(&Y)";
+constexpr const char* kNo = "いいえ(&N)";
 
 }  // namespace
 
@@ -74,27 +87,34 @@ int AnsiMessageBox(QWidget* parent, const std::string& text, const std::string& 
   struct Choice {
     QMessageBox::StandardButton button;
     int result;
+    const char* japanese;  // the button's text on a Japanese system
   };
   std::vector<Choice> choices;
   int escapeResult = IDOK;
   switch (type & 0x0F) {
     case MB_OKCANCEL:
-      choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+      choices = {{QMessageBox::Ok, IDOK, "OK"}, {QMessageBox::Cancel, IDCANCEL, kCancel}};
       escapeResult = IDCANCEL;
       break;
     case MB_YESNOCANCEL:
-      choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+      choices = {{QMessageBox::Yes, IDYES, kYes},
+                 {QMessageBox::No, IDNO, kNo},
+                 {QMessageBox::Cancel, IDCANCEL, kCancel}};
       escapeResult = IDCANCEL;
       break;
     case MB_YESNO:
-      choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+      choices = {{QMessageBox::Yes, IDYES, kYes}, {QMessageBox::No, IDNO, kNo}};
       escapeResult = IDNO;
       break;
     default:
-      choices = {{QMessageBox::Ok, IDOK}};
+      choices = {{QMessageBox::Ok, IDOK, "OK"}};
       break;
   }
-  for (const Choice& choice : choices) box.addButton(choice.button);
+  const bool japanese = JapaneseSystem();
+  for (const Choice& choice : choices) {
+    QAbstractButton* button = box.addButton(choice.button);
+    if (japanese) button->setText(QString::fromUtf8(choice.japanese));
+  }
   const std::size_t defaultIndex = (type & MB_DEFBUTTON2) != 0 && choices.size() > 1 ? 1 : 0;
   box.setDefaultButton(choices[defaultIndex].button);
 
