@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+#include <limits>
+
 #include "platform/resources/ResourceDialogs.h"
 #include "platform/ui/UiText.h"
 #include "resources/extension/ExtensionModule.h"
@@ -41,6 +43,8 @@ void CPasswdDlg::OnInitDialog() {
   SetItemText(IDC_PASSWORD_USER, userName);
   SetItemText(IDC_PASSWORD_HINT, WithPlainLineEnds(hint));
   if (auto* edit = qobject_cast<QLineEdit*>(Control(IDC_PASSWORD_EDIT))) {
+    // The field takes a password of any length.
+    edit->setMaxLength(std::numeric_limits<int>::max());
     edit->setText(AnsiToQString(password));
     // The password tried before is selected, so typing replaces it.
     edit->selectAll();

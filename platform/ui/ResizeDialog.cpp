@@ -62,6 +62,9 @@ const CResizeDialog::AnchoredControl* CResizeDialog::FindAnchored(int id) const 
 
 bool CResizeDialog::AddControl(int id, unsigned flags) {
   if (ChildControl(id) == nullptr) return false;
+  // Leaving the bar straight into a control restores the dialog's cursor,
+  // which the controls would otherwise show too.
+  ChildControl(id)->installEventFilter(this);
   AnchoredControl control;
   control.id = id;
   control.flags = flags;
@@ -247,9 +250,32 @@ int CResizeDialog::HitTest(int x, int y, Rect* bar) const {
 
 void CResizeDialog::SetBarCursor(const Splitter& splitter) {
   const bool side = splitter.direction == SPLIT_SIDE_BY_SIDE;
-  setCursor(LoadResourceCursor(m_instance, CursorId(splitter),
-                               side ? Qt::SplitHCursor : Qt::SplitVCursor));
+  LoadedCursor& loaded = m_cursors[side ? 0 : 1];
+  const std::uint32_t id = CursorId(splitter);
+  if (loaded.id != id || loaded.instance != m_instance) {
+    loaded.cursor = LoadResourceCursor(m_instance, id, side ? Qt::SplitHCursor : Qt::SplitVCursor);
+    loaded.id = id;
+    loaded.instance = m_instance;
+  }
+  setCursor(loaded.cursor);
   m_barCursorShown = true;
+}
+
+void CResizeDialog::RestoreCursor() {
+  if (m_barCursorShown && m_dragIndex < 0) {
+    unsetCursor();
+    m_barCursorShown = false;
+  }
+}
+
+bool CResizeDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter) RestoreCursor();
+  return CDialogWindow::eventFilter(watched, event);
+}
+
+void CResizeDialog::leaveEvent(QEvent* event) {
+  RestoreCursor();
+  CDialogWindow::leaveEvent(event);
 }
 
 int CResizeDialog::LimitOffset(const Splitter& splitter, int offset) const {
@@ -274,9 +300,8 @@ void CResizeDialog::mouseMoveEvent(QMouseEvent* event) {
     int index = HitTest(point.x(), point.y(), nullptr);
     if (index >= 0) {
       SetBarCursor(m_splitters[index]);
-    } else if (m_barCursorShown) {
-      unsetCursor();
-      m_barCursorShown = false;
+    } else {
+      RestoreCursor();
     }
     CDialogWindow::mouseMoveEvent(event);
     return;

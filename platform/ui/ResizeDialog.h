@@ -11,6 +11,8 @@
 // dragged and restored splits arrive as the posted WM_RD_APPLYSPLIT.  The same
 // holds for the resize and mouse event handlers.
 
+#include <QCursor>
+
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -123,6 +125,8 @@ class CResizeDialog : public CDialogWindow {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* ChildControl(int id) const;
@@ -135,6 +139,8 @@ class CResizeDialog : public CDialogWindow {
   Rect BarRect(const Splitter& splitter) const;
   std::uint32_t CursorId(const Splitter& splitter) const;
   void SetBarCursor(const Splitter& splitter);
+  // Back to the dialog's own cursor once the pointer is off every bar.
+  void RestoreCursor();
   // An offset of a split limited so both controls keep their minimum size.
   int LimitOffset(const Splitter& splitter, int offset) const;
   void InvertFeedback();
@@ -153,6 +159,12 @@ class CResizeDialog : public CDialogWindow {
   Rect m_feedback;
   int m_limitRight = 16;
   int m_limitBottom = 16;
+  struct LoadedCursor {
+    std::uint32_t id = 0;
+    ResourceInstance instance = nullptr;
+    QCursor cursor;
+  };
+  LoadedCursor m_cursors[2];  // side by side, stacked
   bool m_barCursorShown = false;
   CDragFeedback* m_feedbackWidget = nullptr;
 };

@@ -162,6 +162,11 @@ TEST_F(ResizeDialogTest, BarWithoutCursorIdCannotBeDragged) {
   dialog.SetSideBySideCursor(202);
   Mouse(QEvent::MouseMove, x, y, Qt::NoButton);
   EXPECT_EQ(dialog.cursor().shape(), Qt::SplitHCursor);
+  QEvent enter(QEvent::Enter);  // straight from the bar into the list
+  QApplication::sendEvent(dialog.Control(kList), &enter);
+  EXPECT_EQ(dialog.cursor().shape(), Qt::ArrowCursor);
+  Mouse(QEvent::MouseMove, x, y, Qt::NoButton);
+  EXPECT_EQ(dialog.cursor().shape(), Qt::SplitHCursor);
   Mouse(QEvent::MouseMove, list0.left + 5, y, Qt::NoButton);
   EXPECT_EQ(dialog.cursor().shape(), Qt::ArrowCursor);
 }
