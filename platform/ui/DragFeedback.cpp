@@ -23,12 +23,14 @@ void CDragFeedback::InvertRect(const QRect& rect) {
   if (!m_rects.removeOne(rect)) m_rects.append(rect);
   if (m_rects.isEmpty()) {
     hide();
-  } else {
+  } else if (isHidden()) {
     if (parentWidget() != nullptr) setGeometry(parentWidget()->rect());
     raise();
     show();
+  } else {
+    // Only the pixels of this rectangle change.
+    update(rect);
   }
-  update();
 }
 
 void CDragFeedback::Clear() {

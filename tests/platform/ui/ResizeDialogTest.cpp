@@ -3,6 +3,7 @@
 // in and restored from the profile.
 
 #include <QApplication>
+#include <QImage>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -142,6 +143,18 @@ TEST_F(ResizeDialogTest, DraggingStopsAtBothMinimumsAndTheSplitSurvivesResizes) 
   Resize(dialog.width() + 40, dialog.height());
   EXPECT_EQ(Target(kList).right, list0.right + 25 + 40);
   EXPECT_EQ(Target(kPreview).left, preview0.left + 25 + 40);
+}
+
+TEST_F(ResizeDialogTest, FeedbackInvertsThePixelsUnderIt) {
+  const int x = (list0.right + preview0.left) / 2, y = list0.top + 20;
+  const QImage before = dialog.grab().toImage();
+  Mouse(QEvent::MouseButtonPress, x, y, Qt::LeftButton);
+  const QImage during = dialog.grab().toImage();
+  Mouse(QEvent::MouseButtonRelease, x, y, Qt::NoButton);
+  const QRgb under = before.pixel(x, y), shown = during.pixel(x, y);
+  EXPECT_EQ(qRed(shown), 255 - qRed(under));
+  EXPECT_EQ(qGreen(shown), 255 - qGreen(under));
+  EXPECT_EQ(dialog.grab().toImage().pixel(x, y), under);
 }
 
 TEST_F(ResizeDialogTest, ReleaseWithoutMovingLeavesTheLayout) {
