@@ -1,15 +1,16 @@
 // The Windows faces the extension names, on this desktop's fonts.
 
-#include <gtest/gtest.h>
+#include "platform/ui/FontMap.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QRawFont>
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
 
 #include "platform/ui/DialogUnits.h"
-#include "platform/ui/FontMap.h"
 #include "platform/ui/UiText.h"
 
 namespace {

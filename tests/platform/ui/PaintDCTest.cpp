@@ -1,12 +1,14 @@
 // Drawing calls: where lines end, how frames share corners, and that
 // inverting drawings undo themselves.
 
-#include <gtest/gtest.h>
+#include "platform/ui/PaintDC.h"
 
 #include <QImage>
+#include <gtest/gtest.h>
+
+#include <string>
 
 #include "platform/ui/FontMap.h"
-#include "platform/ui/PaintDC.h"
 
 namespace {
 
