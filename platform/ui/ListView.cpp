@@ -439,7 +439,11 @@ unsigned CListView::GetItemState(int row, unsigned mask) const {
   if (row < 0 || row >= GetItemCount()) return 0;
   unsigned state = 0;
   if (row < m_model->rowCount()) {
-    if (m_selection->isRowSelected(row, QModelIndex())) state |= LVIS_SELECTED;
+    // A row counts as selected by its first cell, so that a column inserted
+    // later (and not selected) does not drop it.
+    if (GetColumnCount() > 0 && m_selection->isSelected(m_model->index(row, 0))) {
+      state |= LVIS_SELECTED;
+    }
     if (m_selection->currentIndex().row() == row) state |= LVIS_FOCUSED;
   }
   if ((m_exStyle & LVS_EX_CHECKBOXES) != 0) {
@@ -498,7 +502,11 @@ bool CListView::SetItemState(int row, unsigned state, unsigned mask) {
 }
 
 int CListView::GetSelectedCount() const {
-  return static_cast<int>(m_selection->selectedRows().size());
+  int count = 0;
+  for (const QItemSelectionRange& range : m_selection->selection()) {
+    if (range.left() == 0) count += range.height();
+  }
+  return count;
 }
 
 int CListView::SetSelectionMark(int row) {

@@ -87,6 +87,7 @@ TEST(ListView, ViewSwitchKeepsRowsSelectionAndFocus) {
   list.InsertColumn(1, "b", LVCFMT_LEFT, 80);
   Fill(list, 5);
   list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  list.InsertColumn(2, "added later", LVCFMT_LEFT, 80);  // selected rows stay selected
   list.SetItemState(3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   for (int mode : {LVS_ICON, LVS_SMALLICON, LVS_REPORT}) {
     ASSERT_TRUE(list.SetViewMode(mode));
@@ -94,6 +95,7 @@ TEST(ListView, ViewSwitchKeepsRowsSelectionAndFocus) {
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1) << mode;
     EXPECT_EQ(list.GetNextItem(1, LVNI_SELECTED), 3) << mode;
     EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 3) << mode;
+    EXPECT_EQ(list.GetSelectedCount(), 2) << mode;
     EXPECT_EQ(list.GetItemText(4, 1), "sub4") << mode;
   }
   EXPECT_FALSE(list.SetViewMode(7));
