@@ -5,15 +5,20 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QListView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "platform/resources/ResourceBitmaps.h"
 #include "platform/ui/DialogWindow.h"
+#include "platform/ui/ImageList.h"
 #include "platform/ui/ListView.h"
+#include "platform/ui/PopupMenu.h"
 
 namespace {
 
@@ -235,4 +240,49 @@ TEST(ListView, TemplateListSendsItsNotificationsToTheDialog) {
   EXPECT_EQ(find(LVN_ITEMCHANGED)->oldState & LVIS_STATEIMAGEMASK, LVIS_UNCHECKED);
   EXPECT_EQ(find(LVN_ITEMCHANGED)->newState & LVIS_STATEIMAGEMASK, LVIS_CHECKED);
   EXPECT_TRUE(list->GetCheck(0));
+}
+
+TEST(ImageList, CutsTheBitmapIntoImagesWithTheMaskColourTransparent) {
+  // A strip of two 2x1 images: red, magenta | magenta, blue.
+  static const char* const strip[] = {"4 1 3 1", "r c #FF0000", "m c #FF00FF", "b c #0000FF",
+                                      "rmmb"};
+  static const ResourceBitmap bitmaps[] = {{900, strip}};
+  ResourceInstance module = ResourceRegisterModule("ImageListTest");
+  ASSERT_EQ(ResourceAddBitmaps(module, bitmaps, 1), 1);
+  CImageList images;
+  ASSERT_TRUE(images.Create(module, 900, 2, 1, 0xFF00FF));
+  ASSERT_EQ(images.GetImageCount(), 2);
+  QImage first = images.Image(0).toImage();
+  QImage second = images.Image(1).toImage();
+  EXPECT_EQ(first.pixelColor(0, 0), QColor(Qt::red));
+  EXPECT_EQ(first.pixelColor(1, 0).alpha(), 0);
+  EXPECT_EQ(second.pixelColor(0, 0).alpha(), 0);
+  EXPECT_EQ(second.pixelColor(1, 0), QColor(Qt::blue));
+  EXPECT_TRUE(images.Image(2).isNull());
+  EXPECT_FALSE(images.Create(module, 901, 2, 1, 0xFF00FF));
+  EXPECT_EQ(images.GetImageCount(), 0);
+}
+
+TEST(PopupMenu, PicksAnItemAndPostsItToTheOwner) {
+  struct Owner : CDialogWindow {
+    Owner() : CDialogWindow(nullptr, nullptr) {}
+    std::vector<int> commands;
+    void OnCommand(int id) override { commands.push_back(id); }
+  } owner;
+  CPopupMenu menu;
+  menu.AppendItem(400, "show");
+  menu.AppendItem(401, "hide");
+  EXPECT_FALSE(menu.AppendItem(0, "none"));
+  EXPECT_TRUE(menu.EnableItem(400, false));
+  EXPECT_FALSE(menu.EnableItem(7, false));
+  QTimer::singleShot(0, [] {
+    auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(open, nullptr);
+    open->setActiveAction(open->actions().at(1));
+    QTest::keyClick(open, Qt::Key_Return);
+  });
+  EXPECT_EQ(menu.Track(TPM_RIGHTBUTTON, 50, 50, &owner), 401);
+  EXPECT_TRUE(owner.commands.empty());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(owner.commands, std::vector<int>{401});
 }
