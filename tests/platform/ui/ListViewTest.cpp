@@ -1,6 +1,6 @@
 // The list-view control: columns and their display order, one model behind
 // the three views, bulk fills, neighbours in each view and the notifications
-// a dialog receives.
+// a dialog receives; image lists cut from a bitmap and popup menus.
 
 #include <QApplication>
 #include <QHeaderView>
