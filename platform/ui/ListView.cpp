@@ -155,7 +155,7 @@ CListView::CListView(QWidget* parent, std::uint32_t listStyle)
   m_report->setCornerButtonEnabled(false);
   m_report->verticalHeader()->hide();
   m_report->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  m_report->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  m_report->verticalHeader()->setDefaultSectionSize(std::max(fontMetrics().height(), 16) + 4);
   QHeaderView* header = m_report->horizontalHeader();
   header->setStretchLastSection(false);
   header->setHighlightSections(false);
@@ -624,7 +624,11 @@ CImageList* CListView::SetImageList(CImageList* images, int which) {
   CImageList* previous = slot;
   slot = images;
   if (which == LVSIL_SMALL && images != nullptr && !images->ImageSize().isEmpty()) {
-    m_report->setIconSize(images->ImageSize());
+    // Report rows are at least as tall as the small images.
+    const QSize size = images->ImageSize();
+    m_report->setIconSize(size);
+    QHeaderView* rows = m_report->verticalHeader();
+    rows->setDefaultSectionSize(std::max(rows->defaultSectionSize(), size.height() + 4));
   }
   ApplyViewMode();
   return previous;
