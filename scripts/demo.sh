@@ -9,7 +9,7 @@
 # the end.  Nothing outside those two folders is touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh
+[ -n "${QUILLET_SKIP_BUILD:-}" ] || scripts/build.sh
 build=${BUILD_DIR:-build}
 hotsync=$build/hosts/hotsync/quillet-hotsync
 handheld=$build/tools/quillet-handheld/quillet-handheld

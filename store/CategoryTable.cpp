@@ -21,12 +21,12 @@ CCategoryTable::CCategoryTable() = default;
 CCategoryTable::~CCategoryTable() = default;
 
 int CCategoryTable::Count() const {
-  return static_cast<int>(std::count_if(slots.begin(), slots.end(),
+  return static_cast<int>(std::count_if(entries.begin(), entries.end(),
                                         [](const auto& slot) { return slot.has_value(); }));
 }
 
 bool CCategoryTable::IdInUse(int id) const {
-  for (const auto& slot : slots) {
+  for (const auto& slot : entries) {
     if (slot && LowByte(slot->uniqueId) == LowByte(id)) return true;
   }
   return false;
@@ -34,10 +34,10 @@ bool CCategoryTable::IdInUse(int id) const {
 
 int CCategoryTable::Add(CCategory& category) {
   int index = 0;
-  while (index < SLOT_COUNT && slots[index]) ++index;
+  while (index < SLOT_COUNT && entries[index]) ++index;
   if (index == SLOT_COUNT) return CAT_FULL;
   // Hand out the next identifier that no category of the table holds.  A
-  // table of 16 slots can never hold all 256 values; the bound only keeps the
+  // table of 16 entries can never hold all 256 values; the bound only keeps the
   // loop finite.
   int id = nextId;
   int tries = 0;
@@ -48,25 +48,25 @@ int CCategoryTable::Add(CCategory& category) {
   nextId = id + 1;
   category.index = index;
   category.uniqueId = id;
-  slots[index] = category;
+  entries[index] = category;
   return CAT_OK;
 }
 
 int CCategoryTable::Remove(int index) {
-  if (!ValidIndex(index) || !slots[index]) return CAT_NOT_FOUND;
-  slots[index].reset();
+  if (!ValidIndex(index) || !entries[index]) return CAT_NOT_FOUND;
+  entries[index].reset();
   return CAT_OK;
 }
 
 int CCategoryTable::Rename(int index, std::string_view name) {
-  if (!ValidIndex(index) || !slots[index]) return CAT_NOT_FOUND;
-  slots[index]->name.assign(name);
-  slots[index]->renamed = 1;
+  if (!ValidIndex(index) || !entries[index]) return CAT_NOT_FOUND;
+  entries[index]->name.assign(name);
+  entries[index]->renamed = 1;
   return CAT_OK;
 }
 
 int CCategoryTable::FindByName(std::string_view name, CCategory& out) const {
-  for (const auto& slot : slots) {
+  for (const auto& slot : entries) {
     if (slot && MbsCompare(slot->name, name) == 0) {
       out = *slot;
       return CAT_OK;
@@ -76,17 +76,17 @@ int CCategoryTable::FindByName(std::string_view name, CCategory& out) const {
 }
 
 int CCategoryTable::FindByIndex(int index, CCategory& out) const {
-  if (!ValidIndex(index) || !slots[index]) return CAT_NOT_FOUND;
-  out = *slots[index];
+  if (!ValidIndex(index) || !entries[index]) return CAT_NOT_FOUND;
+  out = *entries[index];
   return CAT_OK;
 }
 
 int CCategoryTable::Seek(int fromIndex, CCategory& out) {
   if (Count() == 0) return CAT_EMPTY;
   for (int index = fromIndex; index < SLOT_COUNT; ++index) {
-    if (slots[index]) {
+    if (entries[index]) {
       cursor = static_cast<std::uint16_t>(index);
-      out = *slots[index];
+      out = *entries[index];
       return CAT_OK;
     }
   }
@@ -98,7 +98,7 @@ int CCategoryTable::First(CCategory& out) { return Seek(0, out); }
 int CCategoryTable::Next(CCategory& out) { return Seek(cursor + 1, out); }
 
 void CCategoryTable::ReadFrom(const std::uint8_t* data, std::size_t size) {
-  for (auto& slot : slots) slot.reset();
+  for (auto& slot : entries) slot.reset();
   nextId = FIRST_NEW_ID;
   cursor = 0;
   const std::size_t avail = std::min(size, CAT_BLOCK_SIZE);
@@ -118,7 +118,7 @@ void CCategoryTable::ReadFrom(const std::uint8_t* data, std::size_t size) {
     const std::size_t idPos = CAT_IDS + static_cast<std::size_t>(index);
     const int id = idPos < avail ? static_cast<int>(static_cast<std::int8_t>(data[idPos])) : 0;
     const int renamed = (renamedBits >> index) & 1;
-    slots[index].emplace(index, id, std::string(name), renamed);
+    entries[index].emplace(index, id, std::string(name), renamed);
   }
 }
 
@@ -127,8 +127,8 @@ void CCategoryTable::WriteTo(std::uint8_t* data, std::size_t size) const {
   std::memset(data, 0, avail);
   std::uint16_t renamedBits = 0;
   for (int index = 0; index < SLOT_COUNT; ++index) {
-    if (!slots[index]) continue;
-    const CCategory& category = *slots[index];
+    if (!entries[index]) continue;
+    const CCategory& category = *entries[index];
     // Cut to 15 bytes without splitting a double-byte character.
     const std::size_t length = MbsTruncate(category.name, CAT_NAME_MAX);
     const std::size_t field = CAT_NAMES + CAT_NAME_FIELD_SIZE * static_cast<std::size_t>(index);

@@ -58,5 +58,5 @@ class CCategoryTable {
 
   int nextId = FIRST_NEW_ID;
   std::uint16_t cursor = 0;
-  std::array<std::optional<CCategory>, FileLayout::CAT_COUNT> slots;
+  std::array<std::optional<CCategory>, FileLayout::CAT_COUNT> entries;
 };

@@ -2,6 +2,8 @@
 
 #include "platform/ui/DialogWindow.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -45,6 +47,20 @@ void CDialogWindow::Build() {
   }
 
   QButtonGroup* radioGroup = nullptr;
+  // A label's '&' marks the letter that takes the focus to the control after
+  // it; a label with no such control shows the letter plainly.
+  QLabel* labelWithoutBuddy = nullptr;
+  auto settleLabel = [&labelWithoutBuddy](QWidget* next) {
+    if (labelWithoutBuddy == nullptr) return;
+    if (next != nullptr) {
+      labelWithoutBuddy->setBuddy(next);
+    } else {
+      QString text = labelWithoutBuddy->text();
+      text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));
+      labelWithoutBuddy->setText(text.replace(QStringLiteral("\x01"), QStringLiteral("&")));
+    }
+    labelWithoutBuddy = nullptr;
+  };
   for (std::size_t i = 0; i < m_template->itemCount; ++i) {
     const DialogItem& item = m_template->items[i];
     QString text = AnsiToQString(item.text != nullptr ? item.text : "");
@@ -136,7 +152,18 @@ void CDialogWindow::Build() {
       connect(button, &QAbstractButton::clicked, this, [this, id, plain] { Clicked(id, plain); });
     }
     if (widget == nullptr) continue;
+    if (item.kind == DLG_ITEM_LABEL || item.kind == DLG_ITEM_GROUPBOX) {
+      settleLabel(nullptr);
+      if (item.kind == DLG_ITEM_LABEL) labelWithoutBuddy = static_cast<QLabel*>(widget);
+    } else if (item.kind != DLG_ITEM_BITMAP) {
+      settleLabel(widget);
+    }
     widget->setGeometry(MapDialogRect(m_units, item.x, item.y, item.width, item.height));
+    if (item.kind == DLG_ITEM_COMBOBOX) {
+      // A template gives a drop-down list's height with the list dropped
+      // down; the box itself is one line high.
+      widget->resize(widget->width(), std::min(widget->height(), widget->sizeHint().height()));
+    }
     if ((item.style & DLG_STYLE_TABSTOP) == 0 && item.kind != DLG_ITEM_LABEL &&
         item.kind != DLG_ITEM_GROUPBOX && item.kind != DLG_ITEM_BITMAP) {
       widget->setFocusPolicy(Qt::ClickFocus);
@@ -148,6 +175,7 @@ void CDialogWindow::Build() {
       m_controls.emplace(item.id, widget);
     }
   }
+  settleLabel(nullptr);
 }
 
 void CDialogWindow::Clicked(int id, bool plain) {

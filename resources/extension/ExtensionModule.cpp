@@ -95,9 +95,7 @@ struct Converted {
   std::deque<DialogTemplate> templates;
 
   const char* Ansi(const char* utf8) {
-    std::string ansi;
-    if (!Utf8ToAnsi(utf8, ansi)) ansi = utf8;
-    texts.push_back(std::move(ansi));
+    texts.push_back(AnsiText(utf8));
     return texts.back().c_str();
   }
 };
@@ -133,6 +131,12 @@ ResourceInstance ExtensionResources() {
   static ResourceInstance module = nullptr;
   std::call_once(once, [] { module = Register(); });
   return module;
+}
+
+std::string AnsiText(std::string_view utf8) {
+  std::string ansi;
+  if (!Utf8ToAnsi(utf8, ansi)) return std::string(utf8);
+  return ansi;
 }
 
 CAppProfile ExtensionProfile() { return CAppProfile(EXTENSION_COMPANY, EXTENSION_MODULE_NAME); }

@@ -3,6 +3,9 @@
 // cursors), registered under the module name "QuilletExt" on first use, and
 // its per-user profile under HKEY_CURRENT_USER\Software\Brindle Works\QuilletExt.
 
+#include <string>
+#include <string_view>
+
 #include "platform/registry/AppProfile.h"
 #include "platform/resources/Resources.h"
 #include "resources/extension/ExtensionIds.h"
@@ -13,6 +16,10 @@ inline constexpr const char* EXTENSION_COMPANY = "Brindle Works";
 // The module's resource instance; registered on the first call (texts
 // converted to the ANSI code page then).  nullptr when memory runs out.
 ResourceInstance ExtensionResources();
+
+// A text of the extension's user interface, written in UTF-8 in the source,
+// in the ANSI code page (unchanged when it cannot be converted).
+std::string AnsiText(std::string_view utf8);
 
 // The module's profile in the current user's registry file.
 CAppProfile ExtensionProfile();

@@ -85,14 +85,14 @@ struct Category {
 };
 
 // The 276-byte category block.
-inline Bytes CategoryBlock(const std::vector<std::optional<Category>>& slots) {
+inline Bytes CategoryBlock(const std::vector<std::optional<Category>>& categorySlots) {
   Bytes b(fl::CAT_BLOCK_SIZE, 0);
   std::uint16_t renamed = 0;
-  for (std::size_t i = 0; i < slots.size() && i < fl::CAT_COUNT; ++i) {
-    if (!slots[i]) continue;
-    std::copy(slots[i]->name.begin(), slots[i]->name.end(), b.begin() + fl::CAT_NAMES + fl::CAT_NAME_FIELD_SIZE * i);
-    b[fl::CAT_IDS + i] = slots[i]->id;
-    if (slots[i]->renamed) renamed = static_cast<std::uint16_t>(renamed | (1u << i));
+  for (std::size_t i = 0; i < categorySlots.size() && i < fl::CAT_COUNT; ++i) {
+    if (!categorySlots[i]) continue;
+    std::copy(categorySlots[i]->name.begin(), categorySlots[i]->name.end(), b.begin() + fl::CAT_NAMES + fl::CAT_NAME_FIELD_SIZE * i);
+    b[fl::CAT_IDS + i] = categorySlots[i]->id;
+    if (categorySlots[i]->renamed) renamed = static_cast<std::uint16_t>(renamed | (1u << i));
   }
   b[fl::CAT_RENAMED] = static_cast<std::uint8_t>(renamed >> 8);
   b[fl::CAT_RENAMED + 1] = static_cast<std::uint8_t>(renamed & 0xFF);
@@ -101,9 +101,9 @@ inline Bytes CategoryBlock(const std::vector<std::optional<Category>>& slots) {
 
 // The memo application's app-info data: categories, 4 carried bytes, the
 // digest (MD5 of the password, or zeros) and the hint.
-inline Bytes MemoAppInfo(const std::vector<std::optional<Category>>& slots,
+inline Bytes MemoAppInfo(const std::vector<std::optional<Category>>& categorySlots,
                          std::optional<std::string_view> password, std::string_view hint) {
-  Bytes b = CategoryBlock(slots);
+  Bytes b = CategoryBlock(categorySlots);
   for (std::uint8_t c : {0xA1, 0xB2, 0xC3, 0xD4}) b.push_back(c);
   if (password) {
     const auto digest = CMd5::Of(*password);
@@ -117,11 +117,11 @@ inline Bytes MemoAppInfo(const std::vector<std::optional<Category>>& slots,
 }
 
 inline std::vector<std::optional<Category>> DefaultCategories() {
-  std::vector<std::optional<Category>> slots(16);
-  slots[0] = Category{"Unfiled", 0, false};
-  slots[1] = Category{"Business", 1, false};
-  slots[2] = Category{"Personal", 2, false};
-  return slots;
+  std::vector<std::optional<Category>> categorySlots(16);
+  categorySlots[0] = Category{"Unfiled", 0, false};
+  categorySlots[1] = Category{"Business", 1, false};
+  categorySlots[2] = Category{"Personal", 2, false};
+  return categorySlots;
 }
 
 struct Record {

@@ -1,0 +1,152 @@
+#pragma once
+// The main view of the extension: the window the user sees inside the host.
+// It owns the memo database of the current user, asks for the password when
+// the memos are protected, and shows the memos of one category (or of all)
+// in the memo list in text order, with the current memo in a read-only
+// preview.  A link tab strip along the bottom switches the list between
+// report, large-icon and small-icon views.  Everything the view changes stays
+// in memory until the host asks it to save.
+//
+// The host (the extension's control) creates the view as its only child with
+// Create, hands it the user and data file with LoadUserData, activates it
+// with SetActive, passes keyboard messages through PreTranslateHostMessage
+// and asks it to save with SaveIfModified.  The view posts WM_VIEW_SELECTION
+// (row of the current memo or -1, row count) to its parent after every change
+// of the current memo.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/registry/AppProfile.h"
+#include "platform/ui/ComboBox.h"
+#include "platform/ui/ImageList.h"
+#include "platform/ui/ResizeDialog.h"
+#include "store/MemoDatabase.h"
+#include "store/RecordView.h"
+#include "store/SecretString.h"
+#include "viewer/ListCtrlEx.h"
+#include "viewer/UiPrefsFile.h"
+
+class CCategoryTable;
+class CMemoRecord;
+class CRecord;
+class CTabLinkCtrl;
+class QPlainTextEdit;
+
+// Posted to the parent: wParam the row of the current memo (-1 none), lParam
+// the number of rows in the list.
+inline constexpr unsigned WM_VIEW_SELECTION = 0x1400;
+
+class CMainDlg : public CResizeDialog {
+  Q_OBJECT
+
+ public:
+  explicit CMainDlg(QWidget* parent);
+  ~CMainDlg() override;
+
+  // Opens the user's data: the UI preferences beside the file, then the
+  // memo database, asking for the password while the memos are protected and
+  // the password is missing or wrong.  The view is enabled only when the
+  // file opened; the result of the last load (0, -1, or -2 when the prompt
+  // was cancelled).
+  int LoadUserData(const std::string& userName, const std::string& dataPath);
+  // Writes the UI preferences and, when something changed, the database.
+  // After a load that failed nothing is written: the database would be empty.
+  void SaveIfModified();
+  // 0 stores the split position, 1 restores it and refreshes the list.
+  void SetActive(int active);
+  // True when the view took the message: Alt+L, Alt+R and Alt+C pick the
+  // list's view tab.
+  bool PreTranslateHostMessage(const WindowMsg& message);
+
+  // Fills a category combo box: the categories in name order (item value =
+  // category index), "すべて" first (value -1) when withAll, then "未分類"
+  // (0) and "カテゴリの編集..." (-2) at the end; selects the entry whose value
+  // is selectedValue, else "未分類".  Without a table the combo stays empty.
+  static void FillCategoryCombo(CComboBox& combo, CCategoryTable* table, int selectedValue,
+                                bool withAll);
+
+  // Refills the list with the memos of the chosen category in text order and
+  // makes the memo at `position` current when it is among them.
+  void RefreshList(int position);
+  // Appends the row of a memo: its first line, category name and second
+  // line.  The row's index.
+  int AddListRow(const CMemoRecord& memo);
+  // Shows the memo at `position` (-1: none) in the preview and posts the
+  // selection.
+  void ShowPreview(int position);
+
+  // What the view holds, for the host and the commands that work on it.
+  CMemoDatabase& Database() { return database; }
+  CListCtrlEx& MemoList() { return memoList; }
+  CComboBox& CategoryCombo() { return categoryCombo; }
+  CTabLinkCtrl* TabStrip() const { return tabStrip; }
+  CCategoryTable* Categories() const { return categories; }
+  const CUiPrefsFile& Prefs() const { return prefs; }
+  bool IsModified() const { return modified != 0; }
+  void SetModified() { modified = 1; }
+  int LastLoadResult() const { return lastLoadResult; }
+  // The memo position of a list row; -1 for a bad row.
+  int PositionOfRow(int row) const;
+  // The row showing the memo at `position`; -1 when none does.
+  int RowOfPosition(int position) const;
+
+  // Where the maker link leads: the extension's help page in its install
+  // folder (the profile's "InstallPath", else the running program's folder).
+  static std::string HelpPagePath();
+
+ protected:
+  void OnInitDialog() override;
+  void OnCommand(int id) override;
+  void OnSelChange(int id) override;
+  bool OnNotify(int id, const ListNotify& notify) override;
+  void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
+  void paintEvent(QPaintEvent* event) override;
+
+  // Asks for the password of a protected file.  True with the entry when
+  // the user confirmed, false when the prompt was cancelled.  Tests answer
+  // in place of a person.
+  virtual bool PromptPassword(const std::string& user, const std::string& hint,
+                              CSecretString& password);
+  // The category dialog, opened from "カテゴリの編集..." in the filter.
+  virtual void EditCategories();
+
+ private:
+  // The row whose memo the list's selection shows: the selection mark when
+  // it is selected, else the first selected row; -1 when none is.
+  int SelectedRow() const;
+  void ShowRow(int row);
+  void OnListKeyDown(int key);
+  void OnTabChange(int tab);
+  void DestroyView();
+
+  CComboBox categoryCombo;
+  CComboBox sortCombo;
+  CListCtrlEx memoList;
+  QPlainTextEdit* preview = nullptr;
+  CTabLinkCtrl* tabStrip = nullptr;
+  CImageList smallImages;
+  CImageList largeImages;
+  std::string userName;
+  std::string dataPath;
+  CSecretString password;
+  int modified = 0;
+  std::vector<std::int32_t> undoList;
+  CMemoDatabase database;
+  CRecordView listView;
+  CCategoryTable* categories = nullptr;
+  CUiPrefsFile prefs;
+  std::string searchText;
+  int matchCase = 0;
+  CRecordView searchView;
+  CRecord* searchRecord = nullptr;
+  int searchDone = 0;
+
+  CAppProfile profile;
+  // The result of the last load; RDB_CANNOT_OPEN before the first one, so
+  // that nothing is saved until a file has really been opened.
+  int lastLoadResult = RDB_CANNOT_OPEN;
+  bool created = false;
+};
