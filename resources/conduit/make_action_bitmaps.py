@@ -7,6 +7,11 @@ background: the dialog maps it to the current button-face colour.
 Run it again after changing a drawing; the generated header is committed."""
 
 import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import xpm_canvas as canvas  # noqa: E402
+from xpm_canvas import frame, rect  # noqa: E402
 
 W, H = 48, 24
 PALETTE = {
@@ -23,22 +28,7 @@ PALETTE = {
 
 
 def blank():
-    return [['.'] * W for _ in range(H)]
-
-
-def rect(img, x0, y0, x1, y1, c):
-    for y in range(y0, y1 + 1):
-        for x in range(x0, x1 + 1):
-            img[y][x] = c
-
-
-def frame(img, x0, y0, x1, y1, c):
-    for x in range(x0, x1 + 1):
-        img[y0][x] = c
-        img[y1][x] = c
-    for y in range(y0, y1 + 1):
-        img[y][x0] = c
-        img[y][x1] = c
+    return canvas.blank(W, H, '.')
 
 
 def desktop(img):
@@ -101,12 +91,7 @@ def drawing(kind):
 
 
 def xpm(name, img):
-    used = sorted({c for row in img for c in row})
-    lines = ['"%d %d %d 1",' % (W, H, len(used))]
-    lines += ['"%s c #%s",' % (c, PALETTE[c]) for c in used]
-    lines += ['"%s",' % ''.join(row) for row in img]
-    lines[-1] = lines[-1].rstrip(',')
-    return 'inline const char* const %s[] = {\n    %s};\n' % (name, '\n    '.join(lines))
+    return canvas.xpm(name, img, PALETTE, prefix='inline const')
 
 
 def main():

@@ -9,6 +9,11 @@ transparent ("None").
 Run it again after changing a drawing; the generated file is committed."""
 
 import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import xpm_canvas as canvas  # noqa: E402
+from xpm_canvas import blank, frame, line, rect  # noqa: E402
 
 PALETTE = {
     '.': 'FF00FF',  # background of the list images, the image lists' mask colour
@@ -23,31 +28,6 @@ PALETTE = {
     'e': 'E88A9A',  # eraser
     'n': '404040',  # lead
 }
-
-
-def blank(w, h, c):
-    return [[c] * w for _ in range(h)]
-
-
-def rect(img, x0, y0, x1, y1, c):
-    for y in range(y0, y1 + 1):
-        for x in range(x0, x1 + 1):
-            img[y][x] = c
-
-
-def frame(img, x0, y0, x1, y1, c):
-    for x in range(x0, x1 + 1):
-        img[y0][x] = c
-        img[y1][x] = c
-    for y in range(y0, y1 + 1):
-        img[y][x0] = c
-        img[y][x1] = c
-
-
-def line(img, x0, y0, x1, y1, c):
-    n = max(abs(x1 - x0), abs(y1 - y0))
-    for i in range(n + 1):
-        img[y0 + round(i * (y1 - y0) / n)][x0 + round(i * (x1 - x0) / n)] = c
 
 
 def note(size):
@@ -183,15 +163,7 @@ SPLIT_HOT_SPOT = (16, 16)
 
 
 def xpm(name, img):
-    h, w = len(img), len(img[0])
-    used = sorted({c for row in img for c in row})
-    lines = ['"%d %d %d 1",' % (w, h, len(used))]
-    for c in used:
-        colour = PALETTE[c]
-        lines.append('"%s c %s",' % (c, colour if colour == 'None' else '#' + colour))
-    lines += ['"%s",' % ''.join(row) for row in img]
-    lines[-1] = lines[-1].rstrip(',')
-    return 'const char* const %s[] = {\n    %s};\n' % (name, '\n    '.join(lines))
+    return canvas.xpm(name, img, PALETTE)
 
 
 def main():
