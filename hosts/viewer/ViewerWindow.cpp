@@ -30,7 +30,8 @@ class CViewerWindow::Pane : public QWidget {
   }
   void customEvent(QEvent* event) override {
     if (const CWindowMessageEvent* message = AsWindowMessage(event)) {
-      if (message->Message() == WM_VIEW_SELECTION) {
+      // While the file is not open the status bar keeps saying why.
+      if (message->Message() == WM_VIEW_SELECTION && m_window->m_problem.isEmpty()) {
         m_window->m_status->setText(QString::fromStdString(
             SelectionText(static_cast<long>(message->WParam()), static_cast<long>(message->LParam()))));
       }
@@ -75,13 +76,14 @@ QString CViewerWindow::StatusText() const { return m_status->text(); }
 
 int CViewerWindow::Open(const std::string& ansiUser, const std::string& ansiPath) {
   if (m_view == nullptr) return -1;
+  m_problem.clear();
   const int result = m_view->LoadUserData(ansiUser, ansiPath);
   m_view->SetActive(1);
   const QString path = AnsiToQString(ansiPath);
   setWindowTitle(QStringLiteral("Quillet - %1").arg(AnsiToQString(ansiUser)));
   if (result == -2) {
-    m_status->setText(QStringLiteral("The memos of %1 are protected and no password was given: "
-                                     "they stay closed.").arg(path));
+    m_problem = QStringLiteral("The memos of %1 are protected and no password was given: "
+                               "they stay closed.").arg(path);
   } else if (result != 0) {
     std::error_code ec;
     const std::filesystem::path file(AnsiToUtf8(ansiPath));
@@ -93,8 +95,9 @@ int CViewerWindow::Open(const std::string& ansiUser, const std::string& ansiPath
     } else {
       why = QStringLiteral("it cannot be read, or it is not a Quillet memo file");
     }
-    m_status->setText(QStringLiteral("Cannot open %1: %2.").arg(path, why));
+    m_problem = QStringLiteral("Cannot open %1: %2.").arg(path, why);
   }
+  if (!m_problem.isEmpty()) m_status->setText(m_problem);
   return result;
 }
 

@@ -6,6 +6,7 @@
 // handles them; closing the window saves what the view holds and destroys it.
 
 #include <QMainWindow>
+#include <QString>
 
 #include <memory>
 #include <string>
@@ -42,4 +43,5 @@ class CViewerWindow : public QMainWindow {
   Pane* m_pane = nullptr;
   CMainDlg* m_view = nullptr;
   QLabel* m_status = nullptr;
+  QString m_problem;  // why the file is not open; empty when it is
 };
