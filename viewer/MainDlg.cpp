@@ -132,10 +132,11 @@ int CMainDlg::LoadUserData(const std::string& newUserName, const std::string& ne
   userName = newUserName;
   dataPath = newDataPath;
 
-  // The preferences live beside the data file.
+  // The preferences live beside the data file: in its folder (up to and
+  // including the last '/'), or in the current folder for a bare file name.
   std::string folder;
   const std::size_t slash = dataPath.find_last_of('/');
-  if (slash != std::string::npos && slash != 0) folder = dataPath.substr(0, slash + 1);
+  if (slash != std::string::npos) folder = dataPath.substr(0, slash + 1);
   prefs.Open(folder + UI_PREFS_FILE_NAME);
 
   modified = 0;
