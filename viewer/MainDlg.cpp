@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPlainTextEdit>
 
+#include "platform/files/FileLock.h"
 #include "platform/ui/PaintDC.h"
 #include "platform/ui/UiText.h"
 #include "resources/extension/ExtensionModule.h"
@@ -171,12 +172,17 @@ bool CMainDlg::PromptPassword(const std::string& user, const std::string& hint,
   return true;
 }
 
-void CMainDlg::SaveIfModified() {
+int CMainDlg::SaveIfModified() {
   // A load that failed leaves the database without the file's memos: writing
   // it, or the preferences of a view that showed nothing, would lose data.
-  if (lastLoadResult != RDB_OK) return;
+  if (lastLoadResult != RDB_OK) return SAVE_OK;
   prefs.Save();
-  if (modified != 0) database.Save();
+  if (modified == 0) return SAVE_OK;
+  // The memo file is shared with the HotSync and the command-line tools:
+  // it is replaced only while no other writer is busy with it.
+  CFileLock lock;
+  if (lock.Acquire(dataPath) != CFileLock::LOCK_OK) return SAVE_FILE_BUSY;
+  return database.Save() == RDB_OK ? SAVE_OK : SAVE_FAILED;
 }
 
 void CMainDlg::SetActive(int active) {

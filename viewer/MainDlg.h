@@ -52,9 +52,15 @@ class CMainDlg : public CResizeDialog {
   // file opened; the result of the last load (0, -1, or -2 when the prompt
   // was cancelled).
   int LoadUserData(const std::string& userName, const std::string& dataPath);
-  // Writes the UI preferences and, when something changed, the database.
-  // After a load that failed nothing is written: the database would be empty.
-  void SaveIfModified();
+  // Results of SaveIfModified.
+  static constexpr int SAVE_OK = 0;         // written, or nothing to write
+  static constexpr int SAVE_FILE_BUSY = 1;  // another program kept the memo file's lock
+  static constexpr int SAVE_FAILED = 2;     // the file could not be written; it is as it was
+
+  // Writes the UI preferences and, when something changed, the database,
+  // under the memo file's lock.  After a load that failed nothing is
+  // written: the database would be empty.
+  int SaveIfModified();
   // 0 stores the split position, 1 restores it and refreshes the list.
   void SetActive(int active);
   // True when the view took the message: Alt+L, Alt+R and Alt+C pick the

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QStatusBar>
 
 #include <cstdio>
@@ -109,7 +110,24 @@ void CViewerWindow::CloseView() {
 }
 
 void CViewerWindow::closeEvent(QCloseEvent* event) {
-  CloseView();
+  if (m_view != nullptr) {
+    const int saved = m_view->SaveIfModified();
+    if (saved != CMainDlg::SAVE_OK) {
+      const QString why = saved == CMainDlg::SAVE_FILE_BUSY
+                              ? QStringLiteral("another program (a HotSync?) is using the memo file")
+                              : QStringLiteral("the memo file cannot be written");
+      const auto answer = QMessageBox::warning(
+          this, windowTitle(),
+          QStringLiteral("Your changes were not saved: %1.\n\nClose without saving them?").arg(why),
+          QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+      if (answer != QMessageBox::Yes) {
+        event->ignore();
+        return;
+      }
+    }
+    delete m_view;
+    m_view = nullptr;
+  }
   event->accept();
 }
 
