@@ -84,6 +84,38 @@ class CMainDlg : public CResizeDialog {
   // selection.
   void ShowPreview(int position);
 
+  // The view's commands; the host's menu commands arrive here too.
+  void NewMemo();                // command 15, button 202
+  void EditMemo();               // command 16, button 203
+  void EditCategoriesCommand();  // the category editor
+  void ShowColumns();            // the column dialog
+  void DeleteMemos();            // command 14, asks first
+  void Cut();
+  void Copy();
+  void Paste();
+  void Undo();
+  void SelectAll();
+  void ChangeCategory(int category);  // commands 20..35
+  // Runs the command with that id (14-16, 20-35, the editing commands,
+  // 400, 401); false when the view has no such command.
+  bool ExecuteCommand(int id);
+  // Whether the view handles the command and whether it is enabled now;
+  // the check mark and the fourth flag are always 0.
+  void GetCommandState(int command, int& handled, int& enabled, int& check, int& fourth);
+
+  // The host's search: BeginSearch, then FindNext until nothing is found.
+  void BeginSearch(const std::string& text, int matchCase, int unused);
+  void FindNext(std::string& firstLine, std::string& secondLine, int& position, int& found);
+  void GoToRecord(int position, int refresh);
+  // A HotSync may start only while no editing dialog is open; `message`
+  // says why not.
+  void CanHotSync(int& allowed, std::string& message);
+
+  // Counts every change of the memos or categories; a host compares it with
+  // its value at the last save to know whether there is anything unsaved
+  // (the modified flag itself stays set after a save).
+  int ChangeCount() const { return changeCount; }
+
   // What the view holds, for the host and the commands that work on it.
   CMemoDatabase& Database() { return database; }
   CListCtrlEx& MemoList() { return memoList; }
@@ -92,7 +124,10 @@ class CMainDlg : public CResizeDialog {
   CCategoryTable* Categories() const { return categories; }
   const CUiPrefsFile& Prefs() const { return prefs; }
   bool IsModified() const { return modified != 0; }
-  void SetModified() { modified = 1; }
+  void SetModified() {
+    modified = 1;
+    ++changeCount;
+  }
   int LastLoadResult() const { return lastLoadResult; }
   // The memo position of a list row; -1 for a bad row.
   int PositionOfRow(int row) const;
@@ -155,4 +190,5 @@ class CMainDlg : public CResizeDialog {
   // that nothing is saved until a file has really been opened.
   int lastLoadResult = RDB_CANNOT_OPEN;
   bool created = false;
+  int changeCount = 0;
 };

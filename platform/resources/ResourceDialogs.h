@@ -49,6 +49,8 @@ inline constexpr std::uint32_t DLG_STYLE_LIST_NOHEADER = 0x4000;       // report
 // A child dialog: a visible window without caption inside its parent, created
 // with Create rather than run modally.
 inline constexpr std::uint32_t DLG_TEMPLATE_CHILD = 0x0001;
+// A modal dialog with a sizing border: the user may resize it.
+inline constexpr std::uint32_t DLG_TEMPLATE_RESIZABLE = 0x0002;
 
 // Id of a control that the dialog's code never addresses.
 inline constexpr std::int32_t DLG_ID_STATIC = -1;

@@ -40,7 +40,7 @@ void CDialogWindow::Build() {
   m_units = BaseUnitsOf(font());
   if (m_template->caption != nullptr) SetCaption(m_template->caption);
   QSize size = MapDialogRect(m_units, 0, 0, m_template->width, m_template->height).size();
-  if (IsChild()) {
+  if (IsChild() || (m_template->style & DLG_TEMPLATE_RESIZABLE) != 0) {
     resize(size);
   } else {
     setFixedSize(size);
@@ -132,9 +132,12 @@ void CDialogWindow::Build() {
         widget = combo;
         break;
       }
-      case DLG_ITEM_LISTBOX:
-        widget = new QListWidget(this);
+      case DLG_ITEM_LISTBOX: {
+        auto* list = new QListWidget(this);
+        list->setProperty(CComboBox::SORTED_PROPERTY, (item.style & DLG_STYLE_SORT) != 0);
+        widget = list;
         break;
+      }
       case DLG_ITEM_LISTVIEW: {
         auto* list = new CListView(this, item.style);
         int id = item.id;

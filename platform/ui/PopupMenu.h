@@ -7,6 +7,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/resources/Resources.h"
 
 class CDialogWindow;
 class QMenu;
@@ -25,11 +28,15 @@ class CPopupMenu {
   // Appends an item; false for a command id of 0.
   bool AppendItem(int commandId, const std::string& ansiText);
   void AppendSeparator();
-  // Greys and disables (false) or enables the item; false when no item has
-  // that command.
+  // Appends a sub-menu with that text and returns it (owned by this menu).
+  CPopupMenu& AppendPopup(const std::string& ansiText);
+  // Greys and disables (false) or enables the item, in this menu or its
+  // sub-menus; false when no item has that command.
   bool EnableItem(int commandId, bool enabled);
   bool IsItemEnabled(int commandId) const;
   int GetItemCount() const;
+  // The commands of every item, sub-menus' items included, in menu order.
+  std::vector<int> Commands() const;
   // The command of the index-th item (separators count), 0 for a separator
   // or a bad index.
   int GetItemId(int index) const;
@@ -49,6 +56,12 @@ class CPopupMenu {
   using Picker = std::function<int(const CPopupMenu&)>;
   static void SetPicker(Picker picker);
 
+  // Fills this menu with popup `popupIndex` (counted from 0) of menu
+  // resource `menuId`; false (and nothing added) when there is no such menu
+  // or popup.
+  bool LoadPopup(ResourceInstance instance, std::uint32_t menuId, int popupIndex);
+
  private:
   std::unique_ptr<QMenu> m_menu;
+  std::vector<std::unique_ptr<CPopupMenu>> m_popups;
 };

@@ -9,3 +9,8 @@
 QString AnsiToQString(const std::string& ansi);
 // Characters without an ANSI form come out as '?'.
 std::string QStringToAnsi(const QString& text);
+// The ANSI form of the text when every character has one (true); otherwise
+// false, `ansi` empty and `unstorable` holding each character that has none,
+// once, in the order they first appear.  For text a user typed or pasted,
+// which must never lose characters silently.
+bool QStringToAnsiExact(const QString& text, std::string& ansi, QString& unstorable);

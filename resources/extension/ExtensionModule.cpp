@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/resources/ResourceAccelerators.h"
 #include "platform/resources/ResourceDialogs.h"
+#include "platform/resources/ResourceMenus.h"
 #include "platform/text/CodePage.h"
 
 namespace {
@@ -24,7 +26,25 @@ struct Text {
 };
 
 const Text kStrings[] = {
+    {IDS_NEW_CATEGORY, "新規カテゴリー"},
+    {IDS_SELECT_TO_DELETE, "削除する前にカテゴリーを選択してください。"},
+    {IDS_SELECT_TO_RENAME, "名前を変更する前にカテゴリーを選択してください。"},
+    {IDS_ENTER_CATEGORY_NAME, "カテゴリー名を入力してください。"},
+    {IDS_RENAME_CATEGORY, "カテゴリー名の変更"},
     {IDS_QUILLET, "Quillet"},
+    {IDS_TOO_MANY_CATEGORIES, "カテゴリーは最大 15 種類まで設定できます。"},
+    {IDS_CATEGORY_EXISTS, "カテゴリ「%s」は既に存在します。"},
+    {IDS_DUPLICATE_CATEGORY, "カテゴリの重複"},
+    {IDS_MERGE_CATEGORIES,
+     "カテゴリ「%s」が既に存在するため、「%s」の全てのレコードが「%s」に追加されます。よろしいですか？"},
+    {IDS_ENTER_MEMO, "メモを入力してください。"},
+    {IDS_CHANGE_CATEGORY, "カテゴリの変更"},
+    {IDS_DELETE_MEMOS, "選択したメモを削除しますか？"},
+    {IDS_DELETE_MEMOS_CAPTION, "メモの削除"},
+    {IDS_UNSTORABLE_CHARACTERS,
+     "次の文字はメモに保存できません。取り除くか、別の文字に置き換えてください：\n%s"},
+    {IDS_EDITING_NO_HOTSYNC,
+     "データ編集中は HotSync 機能を実行できません。ダイアログを閉じて、HotSync ボタンをもう一度押してください。"},
     {IDS_SHOW_COLUMNS, "列の表示..."},
     {IDS_HIDE_COLUMN, "この列を非表示"},
 };
@@ -72,6 +92,45 @@ const DialogItem kPasswordItems[] = {
     {2, DLG_ITEM_PUSHBUTTON, "キャンセル", 163, 124, 50, 14, TAB},
 };
 
+// The category editor: the categories in a list, the actions beside it.
+const DialogItem kEditCategoriesItems[] = {
+    {IDC_CATEGORY_LIST, DLG_ITEM_LISTBOX, "", 7, 7, 116, 106,
+     DLG_STYLE_SORT | DLG_STYLE_VSCROLL | DLG_STYLE_BORDER | TAB},
+    {1, DLG_ITEM_DEFPUSHBUTTON, "OK", 130, 7, 62, 14, GROUP | TAB},
+    {IDC_CATEGORY_NEW, DLG_ITEM_PUSHBUTTON, "新規(&N)...", 130, 29, 62, 14, TAB},
+    {IDC_CATEGORY_DELETE, DLG_ITEM_PUSHBUTTON, "削除(&D)...", 130, 47, 62, 14, TAB},
+    {IDC_CATEGORY_RENAME, DLG_ITEM_PUSHBUTTON, "名前の変更(&E)...", 130, 65, 62, 14, TAB},
+};
+
+const DialogItem kCategoryNameItems[] = {
+    {DLG_ID_STATIC, DLG_ITEM_LABEL, "新規カテゴリー名(&E)：", 7, 9, 120, 8, 0},
+    {IDC_CATEGORY_NAME, DLG_ITEM_EDIT, "", 7, 20, 176, 12, TAB},
+    {1, DLG_ITEM_DEFPUSHBUTTON, "OK", 77, 41, 50, 14, GROUP | TAB},
+    {2, DLG_ITEM_PUSHBUTTON, "キャンセル", 133, 41, 50, 14, TAB},
+};
+
+const DialogItem kDeleteCategoryItems[] = {
+    {IDC_MOVE_TO_UNFILED, DLG_ITEM_AUTORADIOBUTTON, "データを [未分類] に移動(&M)", 12, 10, 160, 10,
+     GROUP | TAB},
+    {IDC_DELETE_MEMOS, DLG_ITEM_AUTORADIOBUTTON, "すべてのデータを削除(&D)", 12, 25, 160, 10, 0},
+    {1, DLG_ITEM_DEFPUSHBUTTON, "OK", 67, 46, 50, 14, GROUP | TAB},
+    {2, DLG_ITEM_PUSHBUTTON, "キャンセル", 123, 46, 50, 14, TAB},
+};
+
+// The memo editor: the memo in a frame, the buttons on the right, the
+// category below them.
+const DialogItem kEditMemoItems[] = {
+    {IDC_MEMO_FRAME, DLG_ITEM_GROUPBOX, "", 7, 4, 182, 152, 0},
+    {IDC_MEMO_EDIT, DLG_ITEM_EDIT, "", 12, 12, 172, 139,
+     DLG_STYLE_MULTILINE | DLG_STYLE_VSCROLL | DLG_STYLE_BORDER | TAB},
+    {1, DLG_ITEM_DEFPUSHBUTTON, "OK", 196, 7, 60, 14, GROUP | TAB},
+    {2, DLG_ITEM_PUSHBUTTON, "キャンセル", 196, 25, 60, 14, TAB},
+    {IDC_MEMO_NEW, DLG_ITEM_PUSHBUTTON, "新規(&N)", 196, 43, 60, 14, DLG_STYLE_DISABLED | TAB},
+    {DLG_ID_STATIC, DLG_ITEM_LABEL, "カテゴリ(&C)：", 196, 118, 60, 8, 0},
+    {IDC_MEMO_CATEGORY, DLG_ITEM_COMBOBOX, "", 196, 129, 60, 100,
+     DLG_STYLE_SORT | DLG_STYLE_VSCROLL | TAB},
+};
+
 struct Dialog {
   std::uint32_t id;
   const char* caption;
@@ -85,7 +144,44 @@ const Dialog kDialogs[] = {
     {IDD_MAIN_VIEW, "", 264, 209, kMainViewItems, std::size(kMainViewItems), DLG_TEMPLATE_CHILD},
     {IDD_SHOW_COLUMNS, "列の表示", 207, 126, kShowColumnsItems, std::size(kShowColumnsItems), 0},
     {IDD_PASSWORD, "パスワード入力", 220, 145, kPasswordItems, std::size(kPasswordItems), 0},
+    {IDD_EDIT_CATEGORIES, "カテゴリの編集", 199, 120, kEditCategoriesItems,
+     std::size(kEditCategoriesItems), 0},
+    {IDD_CATEGORY_NAME, "", 190, 62, kCategoryNameItems, std::size(kCategoryNameItems), 0},
+    {IDD_DELETE_CATEGORY, "カテゴリの削除", 180, 67, kDeleteCategoryItems,
+     std::size(kDeleteCategoryItems), 0},
+    {IDD_EDIT_MEMO, "メモの編集", 263, 160, kEditMemoItems, std::size(kEditMemoItems),
+     DLG_TEMPLATE_RESIZABLE},
 };
+
+// The view's context menus: with rows under the pointer, and without.  The
+// menu resource has room for two more popups that the view never shows.
+const MenuItem kViewMenuItems[] = {
+    {0, "リスト項目あり", MENU_POPUP},
+    {ID_EDIT_CUT, "切り取り(&T)", 0},
+    {ID_EDIT_COPY, "コピー(&C)", 0},
+    {ID_EDIT_PASTE, "貼り付け(&P)", 0},
+    {ID_DELETE_MEMOS, "削除(&D)", 0},
+    {0, nullptr, MENU_SEPARATOR},
+    {ID_EDIT_SELECT_ALL, "すべて選択(&A)", 0},
+    {0, nullptr, MENU_SEPARATOR},
+    {ID_NEW_MEMO, "新規メモ(&N)...", 0},
+    {ID_EDIT_MEMO, "メモの編集(&I)...", 0},
+    {0, nullptr, MENU_END},
+    {0, "リスト項目なし", MENU_POPUP},
+    {ID_EDIT_SELECT_ALL, "すべて選択(&A)", 0},
+    {ID_NEW_MEMO, "新規メモ(&N)...", 0},
+    {ID_EDIT_PASTE, "貼り付け(&P)", 0},
+    {0, nullptr, MENU_END},
+};
+
+// The memo editor's shortcuts: each sends its editing command to the memo.
+const Accelerator kEditAccelerators[] = {
+    {ACCEL_CONTROL, 'C', ID_EDIT_COPY},       {ACCEL_CONTROL, 'X', ID_EDIT_CUT},
+    {ACCEL_CONTROL, 'V', ID_EDIT_PASTE},      {ACCEL_CONTROL, 'Z', ID_EDIT_UNDO},
+    {ACCEL_CONTROL, 'A', ID_EDIT_SELECT_ALL},
+};
+const AcceleratorTable kEditAcceleratorTable = {kEditAccelerators, std::size(kEditAccelerators)};
+const ResourceAccelerators kAccelerators[] = {{IDR_EDIT_ACCELERATORS, &kEditAcceleratorTable}};
 
 // The converted texts and templates; they live as long as the process, as
 // the resource tables require.
@@ -93,6 +189,8 @@ struct Converted {
   std::deque<std::string> texts;
   std::deque<std::vector<DialogItem>> items;
   std::deque<DialogTemplate> templates;
+  std::deque<std::vector<MenuItem>> menuItems;
+  std::deque<MenuTemplate> menus;
 
   const char* Ansi(const char* utf8) {
     texts.push_back(AnsiText(utf8));
@@ -116,7 +214,16 @@ ResourceInstance Register() {
                                    converted.items.back().size(), dialog.style});
     dialogs.push_back({dialog.id, &converted.templates.back()});
   }
+  std::vector<MenuItem> menuItems(std::begin(kViewMenuItems), std::end(kViewMenuItems));
+  for (MenuItem& item : menuItems) {
+    if (item.text != nullptr) item.text = converted.Ansi(item.text);
+  }
+  converted.menuItems.push_back(std::move(menuItems));
+  converted.menus.push_back({converted.menuItems.back().data(), converted.menuItems.back().size()});
+  const ResourceMenu menus[] = {{IDR_VIEW_MENUS, &converted.menus.back()}};
   if (ResourceAddStrings(module, strings.data(), strings.size()) < 0 ||
+      ResourceAddMenus(module, menus, std::size(menus)) < 0 ||
+      ResourceAddAccelerators(module, kAccelerators, std::size(kAccelerators)) < 0 ||
       ResourceAddDialogs(module, dialogs.data(), dialogs.size()) < 0 ||
       !AddExtensionImages(module)) {
     return nullptr;
