@@ -13,6 +13,7 @@ int AddCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
 int EditCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int DeleteCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int CategoriesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int CategoryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int DemoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int PasswordCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

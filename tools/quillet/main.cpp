@@ -20,6 +20,10 @@ int main(int argc, char** argv) {
                EditCommand);
   commands.Add("delete", "FILE POSITION...: mark memos deleted", DeleteCommand);
   commands.Add("categories", "FILE [--json]: list the categories", CategoriesCommand);
+  commands.Add("category",
+               "FILE list [--json] | add NAME | rename NAME NEWNAME [--merge] | delete NAME "
+               "[--delete-memos]: add, rename and delete categories",
+               CategoryCommand);
   commands.Add("export", "FILE [--format text|json]: write out every memo", ExportCommand);
   commands.Add("password", "set FILE [--hint TEXT] | clear FILE: re-encrypt the memos under a new password, or none",
                PasswordCommand);
