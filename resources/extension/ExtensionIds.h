@@ -69,6 +69,7 @@ inline constexpr int IDC_MEMO_EDIT = 205;
 inline constexpr int IDC_MEMO_FRAME = 211;
 inline constexpr int IDC_MEMO_NEW = 202;
 inline constexpr int IDC_MEMO_CATEGORY = 201;
+inline constexpr int IDC_MEMO_CATEGORY_LABEL = 206;  // "カテゴリ(&C)："
 
 // Menus and accelerators.
 inline constexpr std::uint32_t IDR_VIEW_MENUS = 216;       // the view's context menus

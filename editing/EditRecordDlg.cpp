@@ -1,0 +1,321 @@
+// The memo editor: opening, the category combo box, OK and Cancel, the byte
+// limit of the memo and the remembered window rectangle.
+
+#include "editing/EditRecordDlg.h"
+
+#include <algorithm>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QIcon>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+#include "editing/CategoryCombo.h"
+#include "editing/EditCategoryDlg.h"
+#include "editing/OpenEditorCount.h"
+#include "platform/ui/Accelerators.h"
+#include "platform/ui/ComboBox.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/resources/ResourceBitmaps.h"
+#include "platform/ui/UiText.h"
+#include "resources/extension/ExtensionModule.h"
+#include "store/MemoDatabase.h"
+#include "store/RecordView.h"
+
+namespace {
+
+// Profile values (in the module's own key) of the window's rectangle.
+constexpr const char* KEY_TOP = "EditRecordDlgTop";
+constexpr const char* KEY_LEFT = "EditRecordDlgLeft";
+constexpr const char* KEY_BOTTOM = "EditRecordDlgBottom";
+constexpr const char* KEY_RIGHT = "EditRecordDlgRight";
+
+// How much of a remembered window must lie on a screen for the user to reach
+// it with the mouse; less than that and it is brought back onto the screen.
+constexpr int MIN_VISIBLE = 32;
+
+// Bytes of one character in the memo as the database holds it: a line end
+// is "\r\n"; a character without an ANSI form counts one, as the '?' the
+// display conversion gives it (OK refuses such text anyway).
+int AnsiBytes(const QString& character) {
+  if (character.size() == 1) {
+    const char16_t unit = character.front().unicode();
+    if (unit == u'\n' || unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator) return 2;
+    if (unit < 0x80) return 1;
+  }
+  return static_cast<int>(QStringToAnsi(character).size());
+}
+
+int MemoBytes(const QString& text) {
+  return static_cast<int>(QStringToAnsi(text).size()) + static_cast<int>(text.count(u'\n'));
+}
+
+// The memo's text with the "\r\n" line ends the database keeps in memory.
+std::string ToRecordLineEnds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+// The text as the edit shows it: every "\r\n" (and a lone "\r") becomes "\n".
+QString ToEditLineEnds(const std::string& ansi) {
+  QString text = AnsiToQString(ansi);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(u'\r', u'\n');
+  return text;
+}
+
+}  // namespace
+
+CEditRecordDlg::CEditRecordDlg(QWidget* parent)
+    : CResizeDialog(ResourceFindDialog(ExtensionResources(), IDD_EDIT_MEMO), parent) {}
+
+CEditRecordDlg::~CEditRecordDlg() = default;
+
+QPlainTextEdit* CEditRecordDlg::MemoEdit() const {
+  return qobject_cast<QPlainTextEdit*>(Control(IDC_MEMO_EDIT));
+}
+
+void CEditRecordDlg::OnInitDialog() {
+  m_open = std::make_unique<COpenEditor>();
+  m_closed = false;
+  InstallAccelerators(*this, ExtensionResources(), IDR_EDIT_ACCELERATORS);
+  m_minWidth = width();
+  m_minHeight = height();
+
+  AddControl(IDC_MEMO_EDIT, RD_SIZE_X | RD_SIZE_Y);
+  AddControl(IDC_MEMO_FRAME, RD_SIZE_X | RD_SIZE_Y);
+  AddControl(IDOK, RD_MOVE_X);
+  AddControl(IDCANCEL, RD_MOVE_X);
+  AddControl(IDC_MEMO_NEW, RD_MOVE_X);
+  AddControl(IDC_MEMO_CATEGORY_LABEL, RD_MOVE_X | RD_MOVE_Y);
+  AddControl(IDC_MEMO_CATEGORY, RD_MOVE_X | RD_MOVE_Y);
+
+  RestoreRect();
+
+  if (const char* const* icon = ResourceFindBitmap(ExtensionResources(), IDI_MEMO_EDITOR)) {
+    setWindowIcon(QIcon(QPixmap::fromImage(QImage(icon))));
+  }
+
+  record = nullptr;
+  if (database != nullptr) {
+    if (recordKey == -1) {
+      auto added = std::make_unique<CMemoRecord>();
+      CMemoRecord* memo = added.get();
+      if (database->AddRecord(std::move(added)) == 0) record = memo;
+    } else {
+      CRecordView view(*database);
+      view.BuildByPosition();
+      CRecord* found = nullptr;
+      if (view.Find(recordKey, found, true) == 0) {
+        record = dynamic_cast<CMemoRecord*>(found);
+        if (record != nullptr) category = record->category;
+      }
+    }
+  }
+  if (record == nullptr) {
+    // Nothing to edit: no database, a position that holds no live memo, or
+    // no memory for a new one.
+    recordKey = -1;
+    EndDialog(IDCANCEL);
+    return;
+  }
+
+  if (category == -1) category = 0;
+  FillCategories();
+
+  QPlainTextEdit* edit = MemoEdit();
+  if (edit != nullptr) {
+    // Tab moves on to the next control, as in the dialog's other fields.
+    edit->setTabChangesFocus(true);
+    edit->setPlainText(ToEditLineEnds(record->text));
+    QTextCursor cursor = edit->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    edit->setTextCursor(cursor);
+    // The caret goes after the last character, but the text shows from its
+    // first line, also once the window appears.
+    edit->verticalScrollBar()->setValue(0);
+    QTimer::singleShot(0, edit, [edit] { edit->verticalScrollBar()->setValue(0); });
+    connect(edit->document(), &QTextDocument::contentsChange, this,
+            &CEditRecordDlg::LimitInsertion);
+    edit->setFocus();
+  }
+  setMinimumSize(m_minWidth, m_minHeight);
+  m_initialised = true;
+}
+
+void CEditRecordDlg::FillCategories() {
+  CComboBox combo(Control(IDC_MEMO_CATEGORY));
+  FillCategoryCombo(combo, database != nullptr ? database->GetCategories() : nullptr, category,
+                    false);
+}
+
+void CEditRecordDlg::OnSelChange(int id) {
+  if (id != IDC_MEMO_CATEGORY) {
+    CResizeDialog::OnSelChange(id);
+    return;
+  }
+  CComboBox combo(Control(IDC_MEMO_CATEGORY));
+  const int selected = combo.GetCurSel();
+  if (selected == CComboBox::CB_ERR) return;
+  const auto value = static_cast<int>(combo.GetItemData(selected));
+  if (value == CATEGORY_EDIT_ENTRY) {
+    EditCategories();
+  } else {
+    category = value;
+  }
+}
+
+void CEditRecordDlg::EditCategories() {
+  CEditCategoryDlg dialog(this);
+  dialog.selectedCategory = category;
+  dialog.database = database;
+  dialog.categoryTable = database->GetCategories();
+  dialog.DoModal();
+  // The proposed category may have been deleted meanwhile: then Unfiled.
+  category = dialog.selectedCategory == -1 ? 0 : dialog.selectedCategory;
+  FillCategories();
+}
+
+void CEditRecordDlg::OnCommand(int id) {
+  QPlainTextEdit* edit = MemoEdit();
+  switch (id) {
+    case IDOK:
+      OnOk();
+      return;
+    case IDCANCEL:
+      if (recordKey == -1 && record != nullptr) record->attributes |= CRecord::ATTR_DELETED;
+      EndDialog(IDCANCEL);
+      return;
+    case ID_EDIT_COPY:
+      if (edit != nullptr) edit->copy();
+      return;
+    case ID_EDIT_CUT:
+      if (edit != nullptr) edit->cut();
+      return;
+    case ID_EDIT_PASTE:
+      if (edit != nullptr) edit->paste();
+      return;
+    case ID_EDIT_UNDO:
+      if (edit != nullptr) edit->undo();
+      return;
+    case ID_EDIT_SELECT_ALL:
+      if (edit != nullptr) edit->selectAll();
+      return;
+    default:
+      CResizeDialog::OnCommand(id);
+  }
+}
+
+void CEditRecordDlg::OnOk() {
+  QPlainTextEdit* edit = MemoEdit();
+  const QString text = edit != nullptr ? edit->toPlainText() : QString();
+  if (text.isEmpty()) {
+    ResourceMessageBox(this, ExtensionResources(), IDS_ENTER_MEMO, IDS_QUILLET,
+                       MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  std::string ansi;
+  QString unstorable;
+  if (!QStringToAnsiExact(text, ansi, unstorable)) {
+    ResourceMessageBoxFormat(this, ExtensionResources(), IDS_UNSTORABLE_CHARACTERS,
+                             {QStringToAnsi(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  record->text = ToRecordLineEnds(ansi);
+  record->category = category;
+  record->attributes |= CRecord::ATTR_MODIFIED;
+  recordKey = record->position;
+  EndDialog(IDOK);
+}
+
+void CEditRecordDlg::done(int result) {
+  if (!m_closed) {
+    m_closed = true;
+    // Only a window the user saw has a place worth remembering.
+    if (isVisible()) SaveRect();
+    m_open.reset();
+  }
+  CResizeDialog::done(result);
+}
+
+void CEditRecordDlg::RestoreRect() {
+  const CAppProfile profile = ExtensionProfile();
+  const int top = profile.GetProfileInt("", KEY_TOP, -1);
+  const int left = profile.GetProfileInt("", KEY_LEFT, -1);
+  const int bottom = profile.GetProfileInt("", KEY_BOTTOM, -1);
+  const int right = profile.GetProfileInt("", KEY_RIGHT, -1);
+  if (top == -1 || left == -1 || bottom == -1 || right == -1) return;
+  QRect rect(QPoint(left, top), QSize(right - left, bottom - top));
+  if (rect.width() <= 0 || rect.height() <= 0) return;
+
+  bool reachable = false;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect shared = rect.intersected(screen->availableGeometry());
+    if (shared.width() >= MIN_VISIBLE && shared.height() >= MIN_VISIBLE) reachable = true;
+  }
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (!reachable && primary != nullptr) {
+    // Left behind on a screen that is gone (or moved off every screen): keep
+    // its size as far as it fits and bring it onto the primary screen.
+    const QRect area = primary->availableGeometry();
+    rect.setSize(rect.size().boundedTo(area.size()));
+    rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() + 1 - rect.width()));
+    rect.moveTop(std::clamp(rect.top(), area.top(), area.bottom() + 1 - rect.height()));
+  }
+  setGeometry(rect);
+}
+
+void CEditRecordDlg::SaveRect() {
+  const CAppProfile profile = ExtensionProfile();
+  const QRect rect = geometry();
+  profile.WriteProfileInt("", KEY_TOP, rect.top());
+  profile.WriteProfileInt("", KEY_LEFT, rect.left());
+  profile.WriteProfileInt("", KEY_BOTTOM, rect.top() + rect.height());
+  profile.WriteProfileInt("", KEY_RIGHT, rect.left() + rect.width());
+}
+
+void CEditRecordDlg::LimitInsertion(int position, int, int added) {
+  QPlainTextEdit* edit = MemoEdit();
+  if (m_limiting || !m_initialised || added <= 0 || edit == nullptr) return;
+  QTextDocument* document = edit->document();
+  int excess = MemoBytes(document->toPlainText()) - MAX_MEMO_BYTES;
+  if (excess <= 0) return;
+
+  // The inserted characters, dropped from the last one back until the memo
+  // fits again; a character outside the basic plane goes as a whole.
+  const int end = std::min(position + added, document->characterCount() - 1);
+  QTextCursor cursor(document);
+  cursor.setPosition(position);
+  cursor.setPosition(end, QTextCursor::KeepAnchor);
+  const QString inserted = cursor.selectedText();
+  int keep = static_cast<int>(inserted.size());
+  while (keep > 0 && excess > 0) {
+    int width = 1;
+    if (keep >= 2 && inserted[keep - 1].isLowSurrogate() && inserted[keep - 2].isHighSurrogate()) {
+      width = 2;
+    }
+    excess -= AnsiBytes(inserted.mid(keep - width, width));
+    keep -= width;
+  }
+
+  m_limiting = true;
+  cursor.setPosition(position + keep);
+  cursor.setPosition(end, QTextCursor::KeepAnchor);
+  // Part of the same step for undo: undoing the paste removes what was kept.
+  cursor.joinPreviousEditBlock();
+  cursor.removeSelectedText();
+  cursor.endEditBlock();
+  edit->setTextCursor(cursor);
+  m_limiting = false;
+}
