@@ -81,6 +81,52 @@ const char* const kSmallImages[] = {
     "..kkkkkkkkkkkg..",
     "...ggggggggggg.."};
 
+// The memo editor's window icon: a memo and a pen.
+const char* const kMemoEditorIcon[] = {
+    "32 32 10 1",
+    "  c None",
+    "b c #3A5BA8",
+    "d c #1E2B4F",
+    "f c #E2CF72",
+    "g c #808080",
+    "k c #000000",
+    "n c #404040",
+    "p c #FFF6B8",
+    "w c #FFFFFF",
+    "y c #D8B040",
+    "                                ",
+    "                                ",
+    "    kkkkkkkkkkkkkkkk            ",
+    "    kppppppppppppppkk           ",
+    "    kppppppppppppppkfk          ",
+    "    kppppppppppppppkffk         ",
+    "    kppppppppppppppkfffk        ",
+    "    kppppppppppppppkffffk       ",
+    "    kppppppppppppppkkkkkkk  kk  ",
+    "    kppppppppppppppppppppkgkkkk ",
+    "    kppppppppppppppppppppkkwdkkk",
+    "    kppbbbbbbbbbbbbbbbbppkwdddkk",
+    "    kpppppppppppppppppppkwddddk ",
+    "    kppppppppppppppppppkwddddk  ",
+    "    kpppppppppppppppppkwddddk   ",
+    "    kppbbbbbbbbbbbbbbkwddddk    ",
+    "    kpppppppppppppppkwddddk     ",
+    "    kppppppppppppppkyddddkg     ",
+    "    kpppppppppppppkyyyddkkg     ",
+    "    kppbbbbbbbbbbkwdyyykpkg     ",
+    "    kpppppppppppkwdddykppkg     ",
+    "    kppppppppppknndddkpppkg     ",
+    "    kppppppppppnnnndkppppkg     ",
+    "    kppbbbbbbbbynnnkbbbppkg     ",
+    "    kpppppppppkyynkppppppkg     ",
+    "    kppppppppkykpppppppppkg     ",
+    "    kppppppppkkppppppppppkg     ",
+    "    kppbbbbbnbbbbbbbbbbppkg     ",
+    "    kppppppppppppppppppppkg     ",
+    "    kkkkkkkkkkkkkkkkkkkkkkg     ",
+    "     gggggggggggggggggggggg     ",
+    "                                "};
+
 // Over a side-by-side splitter bar.
 const char* const kSplitSideCursor[] = {
     "32 32 3 1",
@@ -162,6 +208,7 @@ const char* const kLinkCursor[] = {
 const ResourceBitmap kBitmaps[] = {
     {IDB_LARGE_IMAGES, kLargeImages},
     {IDB_SMALL_IMAGES, kSmallImages},
+    {IDI_MEMO_EDITOR, kMemoEditorIcon},
 };
 
 const ResourceCursor kCursors[] = {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the extension's images and writes ExtensionImages.cpp beside this
 script: the memo list's 32- and 16-pixel memo icons (magenta FF00FF is the
-background, made transparent by the image lists), the cursor over the
+background, made transparent by the image lists), the memo editor's window
+icon (a memo and a pen, on a transparent background), the cursor over the
 side-by-side splitter (a bar with arrows to the left and right) and the
 cursor over the maker link (a pointing hand).  The cursors' background is
 transparent ("None").
@@ -27,10 +28,12 @@ PALETTE = {
     'o': 'F0A020',  # pencil
     'e': 'E88A9A',  # eraser
     'n': '404040',  # lead
+    'd': '1E2B4F',  # pen barrel
+    'y': 'D8B040',  # pen nib and clip
 }
 
 
-def note(size):
+def note(size, with_pencil=True):
     """A sheet of note paper with a folded corner, written lines and, large, a pencil."""
     s = size / 32.0
     img = blank(size, size, '.')
@@ -63,7 +66,7 @@ def note(size):
             img[y][x] = 'b'
         y += step
         n += 1
-    if size >= 32:
+    if size >= 32 and with_pencil:
         pencil(img, 13, 28, 17)
     return img
 
@@ -89,6 +92,40 @@ def pencil(img, tipX, tipY, length):
                 c = 'g'
             else:
                 c = 'o'
+            img[y][x] = c
+
+
+def editor_icon():
+    """The memo editor's window icon: a memo with a pen across it, on a
+    transparent background."""
+    img = note(32, with_pencil=False)
+    pen(img, 12, 27, 18)
+    return [[' ' if c == '.' else c for c in row] for row in img]
+
+
+def pen(img, tipX, tipY, length):
+    """A fountain pen lying from its nib at (tipX, tipY) up to the right."""
+    across0 = tipX + tipY
+    for y in range(len(img)):
+        for x in range(len(img[0])):
+            along = (x - tipX) - (y - tipY)  # 0 at the nib, 2 per pixel along
+            across = x + y - across0
+            if along < 0 or along > 2 * length or abs(across) > 3:
+                continue
+            if along < 8:  # the nib
+                if abs(across) * 4 > along + 1:
+                    continue
+                c = 'n' if along < 2 else ('k' if abs(across) * 4 >= along - 2 else 'y')
+            elif abs(across) == 3:
+                c = 'k'
+            elif along < 12:  # the grip
+                c = 'n'
+            elif along > 2 * length - 3:
+                c = 'k'
+            elif 16 <= along <= 18:  # the cap's ring
+                c = 'y'
+            else:
+                c = 'w' if across == -2 else 'd'
             img[y][x] = c
 
 
@@ -184,6 +221,8 @@ def main():
         xpm('kLargeImages', note(32)),
         '// The memo list\'s small image 0: a memo.',
         xpm('kSmallImages', note(16)),
+        '// The memo editor\'s window icon: a memo and a pen.',
+        xpm('kMemoEditorIcon', editor_icon()),
         '// Over a side-by-side splitter bar.',
         xpm('kSplitSideCursor', split_cursor()),
         '// Over the maker link.',
@@ -191,6 +230,7 @@ def main():
         'const ResourceBitmap kBitmaps[] = {',
         '    {IDB_LARGE_IMAGES, kLargeImages},',
         '    {IDB_SMALL_IMAGES, kSmallImages},',
+        '    {IDI_MEMO_EDITOR, kMemoEditorIcon},',
         '};',
         '',
         'const ResourceCursor kCursors[] = {',
