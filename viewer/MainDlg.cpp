@@ -3,14 +3,28 @@
 
 #include "viewer/MainDlg.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QPaintEvent>
+#include <QListView>
 #include <QPlainTextEdit>
+#include <QTableView>
 
+#include <algorithm>
+
+#include "editing/CategoryCombo.h"
+#include "editing/EditCategoryDlg.h"
+#include "editing/EditRecordDlg.h"
+#include "editing/OpenEditorCount.h"
 #include "platform/files/FileLock.h"
+#include "platform/text/Mbcs.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/PaintDC.h"
+#include "platform/ui/PopupMenu.h"
 #include "platform/ui/UiText.h"
 #include "resources/extension/ExtensionModule.h"
 #include "store/CategoryTable.h"
@@ -22,8 +36,15 @@
 namespace {
 
 // Item values of the category filter besides the category indexes.
-constexpr int FILTER_ALL = -1;
-constexpr int FILTER_EDIT_CATEGORIES = -2;
+constexpr int FILTER_ALL = CATEGORY_ALL;
+constexpr int FILTER_EDIT_CATEGORIES = CATEGORY_EDIT_ENTRY;
+
+// The longest memo a paste makes; a longer text becomes several memos.
+constexpr std::size_t MAX_MEMO_BYTES = 0x7FFF;
+
+// Popups of the view's menu resource.
+constexpr int POPUP_WITH_ROWS = 0;
+constexpr int POPUP_WITHOUT_ROWS = 1;
 
 // Ids of the memo list's columns.
 constexpr int COLUMN_TEXT = 0;
@@ -95,6 +116,9 @@ void CMainDlg::OnInitDialog() {
   memoList.SubclassDlgItem(IDC_MEMO_LIST, this);
   if (CListView* list = memoList.List()) {
     list->SetExtendedStyle(list->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
+    // The context menu of the rows, in every view.
+    list->ReportView()->viewport()->installEventFilter(this);
+    list->IconView()->viewport()->installEventFilter(this);
   }
   memoList.SetViewMode(LVS_REPORT);
   memoList.InsertColumn(COLUMN_TEXT, AnsiText("内容"), LVCFMT_LEFT, 150);
@@ -211,23 +235,6 @@ bool CMainDlg::PreTranslateHostMessage(const WindowMsg& message) {
   }
 }
 
-void CMainDlg::FillCategoryCombo(CComboBox& combo, CCategoryTable* table, int selectedValue,
-                                 bool withAll) {
-  combo.ResetContent();
-  if (table == nullptr) return;
-  CCategory category;
-  for (int rc = table->First(category); rc == CCategoryTable::CAT_OK; rc = table->Next(category)) {
-    if (category.index == 0) continue;
-    combo.SetItemData(combo.AddString(category.name), category.index);
-  }
-  if (withAll) combo.SetItemData(combo.InsertString(0, AnsiText("すべて")), FILTER_ALL);
-  combo.SetItemData(combo.InsertString(-1, AnsiText("未分類")), 0);
-  combo.SetItemData(combo.InsertString(-1, AnsiText("カテゴリの編集...")), FILTER_EDIT_CATEGORIES);
-  int index = combo.FindItemData(selectedValue);
-  if (index == CComboBox::CB_ERR) index = combo.FindItemData(0);
-  combo.SetCurSel(index);
-}
-
 void CMainDlg::RefreshList(int position) {
   const int selected = categoryCombo.GetCurSel();
   const int filter =
@@ -336,31 +343,67 @@ void CMainDlg::OnCommand(int id) {
     case IDCANCEL:
       // Enter and Escape: the view never ends itself.
       return;
-    case ID_SHOW_COLUMNS: {
-      CShowColumnsDlg dialog(&memoList, this);
-      if (dialog.DoModal() == IDOK) RefreshList(prefs.currentPosition);
+    case IDC_NEW_MEMO:
+      NewMemo();
       return;
-    }
-    case ID_HIDE_COLUMN:
-      memoList.HideColumn(memoList.ClickedColumnId());
+    case IDC_EDIT_MEMO:
+      EditMemo();
       return;
     default:
+      ExecuteCommand(id);
       return;
   }
 }
 
-void CMainDlg::EditCategories() {
-  // The category dialog comes with the editing commands; until then the
-  // filter goes back to the categories in force.
-  const int index = categoryCombo.FindItemData(prefs.categoryFilter);
-  categoryCombo.SetCurSel(index != CComboBox::CB_ERR ? index : categoryCombo.FindItemData(0));
+bool CMainDlg::ExecuteCommand(int id) {
+  if (id >= ID_CATEGORY_FIRST && id <= ID_CATEGORY_LAST) {
+    ChangeCategory(id - ID_CATEGORY_FIRST);
+    return true;
+  }
+  switch (id) {
+    case ID_DELETE_MEMOS:
+      DeleteMemos();
+      return true;
+    case ID_NEW_MEMO:
+      NewMemo();
+      return true;
+    case ID_EDIT_MEMO:
+      EditMemo();
+      return true;
+    case ID_EDIT_COPY:
+      Copy();
+      return true;
+    case ID_EDIT_CUT:
+      Cut();
+      return true;
+    case ID_EDIT_PASTE:
+      Paste();
+      return true;
+    case ID_EDIT_SELECT_ALL:
+      SelectAll();
+      return true;
+    case ID_EDIT_UNDO:
+      Undo();
+      return true;
+    case ID_SHOW_COLUMNS:
+      ShowColumns();
+      return true;
+    case ID_HIDE_COLUMN:
+      memoList.HideColumn(memoList.ClickedColumnId());
+      return true;
+    default:
+      return false;
+  }
 }
 
 void CMainDlg::OnSelChange(int id) {
   if (id != IDC_CATEGORY_COMBO) return;
   const int selected = categoryCombo.GetCurSel();
   if (selected == CComboBox::CB_ERR) return;
-  if (categoryCombo.GetItemData(selected) == FILTER_EDIT_CATEGORIES) EditCategories();
+  if (categoryCombo.GetItemData(selected) == FILTER_EDIT_CATEGORIES) {
+    EditCategoriesCommand();
+    return;
+  }
   RefreshList(prefs.currentPosition);
 }
 
@@ -368,8 +411,18 @@ bool CMainDlg::OnNotify(int id, const ListNotify& notify) {
   if (id != IDC_MEMO_LIST) return CResizeDialog::OnNotify(id, notify);
   switch (notify.code) {
     case NM_CLICK:
+      ShowRow(SelectedRow());
+      if (notify.row >= 0 && IsCategoryColumn(notify.subItem)) {
+        ShowCategoryMenu(notify.screenPoint);
+      }
+      return false;
     case NM_DBLCLK:
       ShowRow(SelectedRow());
+      if (SelectedRow() < 0) {
+        NewMemo();
+      } else {
+        EditMemo();
+      }
       return false;
     case NM_RCLICK:
       if (notify.fromHeader) {
@@ -446,4 +499,403 @@ void CMainDlg::paintEvent(QPaintEvent* event) {
   dc.Draw3dRect(frame, dc.GetSysColor(COLOR_BTNSHADOW), dc.GetSysColor(COLOR_BTNHIGHLIGHT));
   frame.adjust(1, 1, -1, -1);
   dc.Draw3dRect(frame, BLACK, BLACK);
+}
+
+// --- Commands ---
+
+void CMainDlg::RunMemoEditor(int position) {
+  if (!CanChange()) return;
+  CEditRecordDlg dialog(this);
+  dialog.recordKey = position;
+  dialog.category = prefs.categoryFilter;
+  dialog.database = &database;
+  dialog.DoModal();
+  if (dialog.recordKey != -1) RefreshList(dialog.recordKey);
+  // A cancelled new memo stays in the database as a deleted record, and the
+  // category editor may have been used from the memo editor: either way the
+  // database changed.
+  SetModified();
+  // The categories may have changed in the memo editor.
+  FillCategoryCombo(categoryCombo, categories, prefs.categoryFilter, true);
+}
+
+void CMainDlg::NewMemo() { RunMemoEditor(-1); }
+
+void CMainDlg::EditMemo() {
+  const int position = prefs.currentPosition;
+  CMemoRecord* memo = position < 0 ? nullptr : database.MemoAt(position);
+  if (memo == nullptr || memo->IsDeleted()) return;
+  RunMemoEditor(position);
+}
+
+void CMainDlg::EditCategoriesCommand() {
+  if (!CanChange()) return;
+  CEditCategoryDlg dialog(this);
+  dialog.selectedCategory = prefs.categoryFilter;
+  dialog.database = &database;
+  dialog.categoryTable = categories;
+  dialog.DoModal();
+  if (dialog.changed != 0) SetModified();
+  prefs.categoryFilter = dialog.selectedCategory;
+  // The filter shows the categories as they are now, with the one in force
+  // selected (never "カテゴリの編集..."), and the rows their new names.
+  FillCategoryCombo(categoryCombo, categories, prefs.categoryFilter, true);
+  RefreshList(prefs.currentPosition);
+}
+
+void CMainDlg::ShowColumns() {
+  CShowColumnsDlg dialog(&memoList, this);
+  if (dialog.DoModal() == IDOK) RefreshList(prefs.currentPosition);
+}
+
+std::vector<std::int32_t> CMainDlg::RemoveSelectedRows() {
+  std::vector<std::int32_t> removed;
+  CListView* list = memoList.List();
+  if (list == nullptr) return removed;
+  int row = list->GetNextItem(-1, LVNI_SELECTED);
+  while (row >= 0) {
+    const int position = PositionOfRow(row);
+    if (CRecord* memo = database.RecordAt(position)) {
+      memo->attributes |= CRecord::ATTR_DELETED;
+      SetModified();
+      removed.push_back(position);
+    }
+    list->DeleteItem(row);
+    row = list->GetNextItem(row - 1, LVNI_SELECTED);
+  }
+  return removed;
+}
+
+void CMainDlg::DropDeletedCurrent() {
+  CMemoRecord* memo = prefs.currentPosition < 0 ? nullptr : database.MemoAt(prefs.currentPosition);
+  if (memo == nullptr || memo->IsDeleted()) {
+    ShowPreview(-1);
+  } else {
+    ShowPreview(prefs.currentPosition);
+  }
+}
+
+void CMainDlg::DeleteMemos() {
+  CListView* list = memoList.List();
+  if (!CanChange() || list == nullptr || list->GetSelectedCount() == 0) return;
+  if (ResourceMessageBox(this, ExtensionResources(), IDS_DELETE_MEMOS, IDS_DELETE_MEMOS_CAPTION,
+                         MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+    return;
+  }
+  undoList = RemoveSelectedRows();
+  DropDeletedCurrent();
+}
+
+void CMainDlg::Cut() {
+  if (!CanChange()) return;
+  Copy();
+  if (PreviewHasFocus()) return;
+  RemoveSelectedRows();
+  DropDeletedCurrent();
+}
+
+void CMainDlg::Undo() {
+  if (!CanChange() || undoList.empty()) return;
+  for (std::int32_t position : undoList) {
+    if (CRecord* memo = database.RecordAt(position)) {
+      memo->attributes &= ~CRecord::ATTR_DELETED;
+      SetModified();
+    }
+  }
+  RefreshList(prefs.currentPosition);
+  CListView* list = memoList.List();
+  if (list != nullptr) {
+    list->setFocus();
+    // Exactly the restored memos are selected.
+    int lastRestored = -1;
+    for (int row = 0; row < list->GetItemCount(); ++row) {
+      const bool restored = std::find(undoList.begin(), undoList.end(), PositionOfRow(row)) != undoList.end();
+      list->SetItemState(row, restored ? LVIS_SELECTED : 0u, LVIS_SELECTED);
+      if (restored) lastRestored = row;
+    }
+    undoList.clear();
+    if (lastRestored >= 0) {
+      list->SetSelectionMark(lastRestored);
+      ShowRow(lastRestored);
+    }
+  }
+  undoList.clear();
+}
+
+bool CMainDlg::PreviewHasFocus() const {
+  return preview != nullptr && QApplication::focusWidget() == preview;
+}
+
+void CMainDlg::Copy() {
+  if (PreviewHasFocus()) {
+    preview->copy();
+    return;
+  }
+  std::string text;
+  CListView* list = memoList.List();
+  bool first = true;
+  for (int row = list == nullptr ? -1 : list->GetNextItem(-1, LVNI_SELECTED); row >= 0;
+       row = list->GetNextItem(row, LVNI_SELECTED)) {
+    const CMemoRecord* memo = database.MemoAt(PositionOfRow(row));
+    if (memo == nullptr) continue;
+    if (!first) text += '\f';
+    text += memo->text;
+    first = false;
+  }
+  PutClipboardText(text);
+}
+
+void CMainDlg::Paste() {
+  if (!CanChange()) return;
+  std::string text;
+  QString unstorable;
+  switch (GetClipboardText(text, unstorable)) {
+    case ClipboardText::NONE:
+      return;
+    case ClipboardText::UNSTORABLE:
+      // Nothing is pasted rather than a text with characters lost.
+      ResourceMessageBoxFormat(this, ExtensionResources(), IDS_UNSTORABLE_CHARACTERS,
+                               {QStringToAnsi(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
+      return;
+    case ClipboardText::TEXT:
+      break;
+  }
+  const int category = prefs.categoryFilter == FILTER_ALL ? 0 : prefs.categoryFilter;
+  CListView* list = memoList.List();
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\f', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view piece(text.data() + start, end - start);
+    // A long piece becomes several memos, each cut where no double-byte
+    // character is split.
+    while (!piece.empty()) {
+      std::size_t length = MbsTruncate(piece, MAX_MEMO_BYTES);
+      if (length == 0) length = std::min(piece.size(), MAX_MEMO_BYTES);
+      auto memo = std::make_unique<CMemoRecord>();
+      memo->text.assign(piece.substr(0, length));
+      memo->category = category;
+      memo->attributes = CRecord::ATTR_MODIFIED;
+      CMemoRecord& added = *memo;
+      if (database.AddRecord(std::move(memo)) != 0) break;
+      if (list != nullptr) AddListRow(added);
+      SetModified();
+      piece.remove_prefix(length);
+    }
+    start = end + 1;
+  }
+  listView.BuildByText();
+}
+
+void CMainDlg::SelectAll() {
+  if (PreviewHasFocus()) {
+    preview->selectAll();
+    return;
+  }
+  CListView* list = memoList.List();
+  if (list == nullptr) return;
+  list->setFocus();
+  for (int row = 0; row < list->GetItemCount(); ++row) {
+    list->SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+  }
+}
+
+void CMainDlg::ChangeCategory(int category) {
+  if (!CanChange() || category < 0 || category > ID_CATEGORY_LAST - ID_CATEGORY_FIRST) return;
+  CListView* list = memoList.List();
+  if (list == nullptr) return;
+  std::string name;
+  CCategory entry;
+  if (categories != nullptr && categories->FindByIndex(category, entry) == CCategoryTable::CAT_OK) {
+    name = entry.name;
+  }
+  const int filter = prefs.categoryFilter;
+  int row = list->GetNextItem(-1, LVNI_SELECTED);
+  while (row >= 0) {
+    if (CRecord* memo = database.RecordAt(PositionOfRow(row))) {
+      memo->category = category;
+      memo->attributes |= CRecord::ATTR_MODIFIED;
+      SetModified();
+    }
+    if (filter == FILTER_ALL || filter == category) {
+      memoList.SetColumnText(row, COLUMN_CATEGORY, name);
+      row = list->GetNextItem(row, LVNI_SELECTED);
+    } else {
+      // The memo no longer belongs to the filter.
+      list->DeleteItem(row);
+      row = list->GetNextItem(row - 1, LVNI_SELECTED);
+    }
+  }
+  DropDeletedCurrent();
+}
+
+void CMainDlg::GetCommandState(int command, int& handled, int& enabled, int& check, int& fourth) {
+  handled = 1;
+  enabled = 0;
+  check = 0;
+  fourth = 0;
+  if (PreviewHasFocus()) {
+    switch (command) {
+      case ID_EDIT_COPY:
+        enabled = preview->textCursor().hasSelection() ? 1 : 0;
+        return;
+      case ID_EDIT_SELECT_ALL:
+        enabled = 1;
+        return;
+      case ID_DELETE_MEMOS:
+      case ID_EDIT_CUT:
+      case ID_EDIT_PASTE:
+      case ID_EDIT_UNDO:
+        return;
+      default:
+        handled = 0;
+        return;
+    }
+  }
+  CListView* list = memoList.List();
+  const bool hasRows = list != nullptr && list->GetItemCount() > 0;
+  switch (command) {
+    case ID_DELETE_MEMOS:
+    case ID_EDIT_MEMO:
+    case ID_EDIT_COPY:
+    case ID_EDIT_CUT:
+      enabled = hasRows && prefs.currentPosition != -1 ? 1 : 0;
+      return;
+    case ID_EDIT_PASTE:
+      enabled = ClipboardHasText() ? 1 : 0;
+      return;
+    case ID_EDIT_SELECT_ALL:
+      enabled = hasRows ? 1 : 0;
+      return;
+    case ID_EDIT_UNDO:
+      enabled = undoList.empty() ? 0 : 1;
+      return;
+    default:
+      handled = 0;
+      return;
+  }
+}
+
+// --- Menus ---
+
+bool CMainDlg::IsCategoryColumn(int subItem) const {
+  // Column id 0 is always shown, so the category column, when shown, is at
+  // position 1.
+  for (const ColumnInfo& column : memoList.Columns()) {
+    if (column.id == COLUMN_CATEGORY) return column.shown != 0 && subItem == 1;
+  }
+  return false;
+}
+
+void CMainDlg::AppendCategoryItems(CPopupMenu& menu) const {
+  for (int i = 0; i < categoryCombo.GetCount(); ++i) {
+    const std::intptr_t value = categoryCombo.GetItemData(i);
+    if (value == FILTER_ALL || value == FILTER_EDIT_CATEGORIES) continue;
+    menu.AppendItem(ID_CATEGORY_FIRST + static_cast<int>(value), categoryCombo.GetLBText(i));
+  }
+}
+
+void CMainDlg::UpdateMenuStates(CPopupMenu& menu) {
+  for (int command : menu.Commands()) {
+    int handled = 0, enabled = 0, check = 0, fourth = 0;
+    GetCommandState(command, handled, enabled, check, fourth);
+    if (handled != 0) menu.EnableItem(command, enabled != 0);
+  }
+}
+
+void CMainDlg::ShowCategoryMenu(const QPoint& screenPoint) {
+  CPopupMenu menu;
+  AppendCategoryItems(menu);
+  if (menu.GetItemCount() == 0) return;
+  menu.Track(TPM_RIGHTBUTTON, screenPoint.x(), screenPoint.y(), this);
+}
+
+void CMainDlg::ShowContextMenu(const QPoint& viewportPoint, const QPoint& screenPoint) {
+  CListView* list = memoList.List();
+  if (list == nullptr) return;
+  const bool onRow = list->HitTest(viewportPoint) >= 0;
+  CPopupMenu menu;
+  if (!menu.LoadPopup(ExtensionResources(), IDR_VIEW_MENUS, onRow ? POPUP_WITH_ROWS : POPUP_WITHOUT_ROWS)) {
+    return;
+  }
+  if (onRow) {
+    char caption[256] = {};
+    LoadStringA(ExtensionResources(), IDS_CHANGE_CATEGORY, caption, sizeof caption);
+    AppendCategoryItems(menu.AppendPopup(caption));
+  }
+  UpdateMenuStates(menu);
+  menu.Track(TPM_RIGHTBUTTON, screenPoint.x(), screenPoint.y(), this);
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ContextMenu) {
+    CListView* list = memoList.List();
+    if (list != nullptr && watched == list->CurrentView()->viewport()) {
+      auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+      ShowContextMenu(menuEvent->pos(), menuEvent->globalPos());
+      return true;
+    }
+  }
+  return CResizeDialog::eventFilter(watched, event);
+}
+
+// --- The host's search and HotSync query ---
+
+void CMainDlg::BeginSearch(const std::string& text, int matchCaseFlag, int /*unused*/) {
+  matchCase = matchCaseFlag == 1 ? 1 : 0;
+  searchText = matchCase != 0 ? text : MbsToLower(text);
+  searchView.BuildByPosition();
+  searchDone = searchView.First(searchRecord, true) != 0 ? 1 : 0;
+}
+
+void CMainDlg::FindNext(std::string& firstLine, std::string& secondLine, int& position, int& found) {
+  found = 0;
+  while (searchDone == 0 && searchRecord != nullptr) {
+    const auto& memo = static_cast<const CMemoRecord&>(*searchRecord);
+    const std::string haystack = matchCase != 0 ? memo.text : MbsToLower(memo.text);
+    const bool hit = MbsFind(haystack, searchText, false) != std::string::npos;
+    if (hit) {
+      const std::size_t firstEnd = memo.text.find('\r');
+      firstLine = memo.text.substr(0, firstEnd);
+      secondLine.clear();
+      const std::size_t lineFeed = memo.text.find('\n');
+      if (lineFeed != std::string::npos) {
+        const std::size_t end = memo.text.find('\r', lineFeed + 1);
+        secondLine = memo.text.substr(lineFeed + 1, end == std::string::npos ? std::string::npos
+                                                                              : end - lineFeed - 1);
+      }
+      position = memo.position;
+      found = 1;
+    }
+    if (searchView.Next(searchRecord, true) != 0) {
+      searchRecord = nullptr;
+      searchDone = 1;
+    }
+    if (hit) return;
+  }
+}
+
+void CMainDlg::GoToRecord(int position, int refresh) {
+  CMemoRecord* memo = position < 0 ? nullptr : database.MemoAt(position);
+  if (memo == nullptr || memo->IsDeleted()) return;
+  if (prefs.categoryFilter != FILTER_ALL && prefs.categoryFilter != memo->category) {
+    const int index = categoryCombo.FindItemData(memo->category);
+    if (index != CComboBox::CB_ERR) categoryCombo.SetCurSel(index);
+  }
+  if (refresh != 0) {
+    RefreshList(position);
+  } else {
+    prefs.currentPosition = position;
+  }
+}
+
+void CMainDlg::CanHotSync(int& allowed, std::string& message) {
+  if (COpenEditorCount::Value() == 0) {
+    allowed = 1;
+    return;
+  }
+  allowed = 0;
+  char text[512] = {};
+  LoadStringA(ExtensionResources(), IDS_EDITING_NO_HOTSYNC, text, sizeof text);
+  message = text;
 }

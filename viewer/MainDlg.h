@@ -32,6 +32,7 @@
 class CCategoryTable;
 class CMemoRecord;
 class CRecord;
+class CPopupMenu;
 class CTabLinkCtrl;
 class QPlainTextEdit;
 
@@ -66,13 +67,6 @@ class CMainDlg : public CResizeDialog {
   // True when the view took the message: Alt+L, Alt+R and Alt+C pick the
   // list's view tab.
   bool PreTranslateHostMessage(const WindowMsg& message);
-
-  // Fills a category combo box: the categories in name order (item value =
-  // category index), "すべて" first (value -1) when withAll, then "未分類"
-  // (0) and "カテゴリの編集..." (-2) at the end; selects the entry whose value
-  // is selectedValue, else "未分類".  Without a table the combo stays empty.
-  static void FillCategoryCombo(CComboBox& combo, CCategoryTable* table, int selectedValue,
-                                bool withAll);
 
   // Refills the list with the memos of the chosen category in text order and
   // makes the memo at `position` current when it is among them.
@@ -151,8 +145,9 @@ class CMainDlg : public CResizeDialog {
   // in place of a person.
   virtual bool PromptPassword(const std::string& user, const std::string& hint,
                               CSecretString& password);
-  // The category dialog, opened from "カテゴリの編集..." in the filter.
-  virtual void EditCategories();
+  // The view's context menu over the list (the rows' menu or the empty
+  // list's one).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // The row whose memo the list's selection shows: the selection mark when
@@ -160,6 +155,26 @@ class CMainDlg : public CResizeDialog {
   int SelectedRow() const;
   void ShowRow(int row);
   void OnListKeyDown(int key);
+  // The memo editor on `position` (-1: a new memo).
+  void RunMemoEditor(int position);
+  // True when the load succeeded: commands that change memos do nothing
+  // otherwise, since nothing could ever be saved.
+  bool CanChange() const { return lastLoadResult == RDB_OK; }
+  // Whether sub-item `subItem` of a row is the category column.
+  bool IsCategoryColumn(int subItem) const;
+  // The categories of the filter (without "すべて" and
+  // "カテゴリの編集...") as change-category commands.
+  void AppendCategoryItems(CPopupMenu& menu) const;
+  void ShowCategoryMenu(const QPoint& screenPoint);
+  void ShowContextMenu(const QPoint& viewportPoint, const QPoint& screenPoint);
+  // Greys the menu's items that the view handles and that are disabled now.
+  void UpdateMenuStates(CPopupMenu& menu);
+  bool PreviewHasFocus() const;
+  // Marks the memos of the selected rows deleted and removes their rows;
+  // the positions in row order.
+  std::vector<std::int32_t> RemoveSelectedRows();
+  // After memos left the list: a current memo that is gone leaves the preview.
+  void DropDeletedCurrent();
   void OnTabChange(int tab);
   void DestroyView();
 
