@@ -1,0 +1,114 @@
+// quillet category: the files it writes, checked byte by byte against files
+// built independently, and the refusals that must leave the file untouched.
+
+#include <gtest/gtest.h>
+
+#include "tools/Fixtures.h"
+#include "tools/ToolRunner.h"
+
+namespace tooltest {
+namespace {
+
+class QuilletCategory : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string file = dir.File("record.dat");
+};
+
+TEST_F(QuilletCategory, RefusalsExitTwoAndLeaveTheFileAlone) {
+  // A full table: Unfiled and 15 others.
+  FileSpec full = MemoFixture();
+  for (int i = 3; i < 16; ++i) {
+    full.names[static_cast<std::size_t>(i)] = "c" + std::to_string(i);
+    full.ids[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+  }
+  const struct {
+    const FileSpec spec;
+    std::vector<std::string> words;
+    std::string message;
+  } cases[] = {
+      {MemoFixture(), {"add", "Work"}, "category \"Work\" already exists"},
+      {MemoFixture(), {"add", "sixteen bytes!!!"}, "at most 15 bytes"},
+      {MemoFixture(), {"add", "仕事仕事仕事仕事"}, "at most 15 bytes"},  // 8 characters, 16 bytes
+      {MemoFixture(), {"add", ""}, "empty"},
+      {MemoFixture(), {"add", "a😀b"}, "cannot store: 😀"},
+      {MemoFixture(), {"rename", "Unfiled", "Other"}, "Unfiled can be neither"},
+      {MemoFixture(), {"delete", "Unfiled"}, "Unfiled can be neither"},
+      {MemoFixture(), {"delete", "work"}, "no category named \"work\""},
+      {MemoFixture(), {"rename", "Work", "仕事"}, "--merge"},
+      {full, {"add", "more"}, "at most 15 categories"},
+  };
+  for (const auto& c : cases) {
+    const std::string bytes = c.spec.Bytes();
+    WriteBytes(file, bytes);
+    std::vector<std::string> args = {"category", file};
+    args.insert(args.end(), c.words.begin(), c.words.end());
+    const RunResult r = RunQuillet(args);
+    EXPECT_EQ(r.status, 2) << c.words[0] << " " << c.words[1] << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(file), bytes) << c.words[0] << " " << c.words[1];
+  }
+}
+
+TEST_F(QuilletCategory, AddAndRenameMarkTheCategoryRenamed) {
+  WriteBytes(file, MemoFixture(true).Bytes());
+  RunResult r = RunQuillet({"category", file, "add", "work", "--password-stdin"}, std::string(PASSWORD) + "\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = RunQuillet({"category", file, "rename", "仕事", "仕事", "--password-stdin"}, std::string(PASSWORD) + "\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  FileSpec expected = Rewritten(MemoFixture(true));
+  expected.names[3] = "work";  // case differs from "Work": a category of its own
+  expected.ids[3] = 128;
+  expected.renamed = 0x0002 | 0x0004 | 0x0008;
+  EXPECT_EQ(ReadBytes(file), expected.Bytes());
+
+  // list is the listing of quillet categories.
+  const std::string password = std::string(PASSWORD) + "\n";
+  const RunResult listed = RunQuillet({"category", file, "list", "--json", "--password-stdin"}, password);
+  const RunResult categories = RunQuillet({"categories", file, "--json", "--password-stdin"}, password);
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(listed.out, categories.out);
+}
+
+TEST_F(QuilletCategory, RenameWithMergeMovesTheLiveMemos) {
+  FileSpec spec = MemoFixture();
+  spec.records[1].category = 1;  // a deleted memo of Work stays where it is
+  WriteBytes(file, spec.Bytes());
+  const RunResult r = RunQuillet({"category", file, "rename", "Work", "仕事", "--merge"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  FileSpec expected = Rewritten(spec);
+  expected.names[1].clear();
+  expected.ids[1] = 0;
+  expected.renamed = 0;  // the renamed mark went with Work; 仕事 keeps its own
+  expected.records[0].category = 2;
+  expected.records[0].attributes = F_MODIFIED;
+  EXPECT_EQ(ReadBytes(file), expected.Bytes());
+}
+
+TEST_F(QuilletCategory, DeleteMovesTheMemosToUnfiledOrDeletesThem) {
+  for (const bool deleteMemos : {false, true}) {
+    FileSpec spec = MemoFixture();
+    WriteBytes(file, spec.Bytes());
+    std::vector<std::string> args = {"category", file, "delete", "Work"};
+    if (deleteMemos) args.push_back("--delete-memos");
+    const RunResult r = RunQuillet(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    FileSpec expected = Rewritten(spec);
+    expected.names[1].clear();
+    expected.ids[1] = 0;
+    expected.renamed = 0;
+    if (deleteMemos) {
+      expected.records[0].attributes = F_DELETED;
+    } else {
+      expected.records[0].category = 0;
+      expected.records[0].attributes = F_MODIFIED;
+    }
+    EXPECT_EQ(ReadBytes(file), expected.Bytes()) << "deleteMemos " << deleteMemos;
+  }
+}
+
+}  // namespace
+}  // namespace tooltest
