@@ -23,7 +23,7 @@ TEST_F(QuilletCategory, RefusalsExitTwoAndLeaveTheFileAlone) {
     full.ids[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
   }
   const struct {
-    const FileSpec spec;
+    const FileSpec original;
     std::vector<std::string> words;
     std::string message;
   } cases[] = {
@@ -39,7 +39,7 @@ TEST_F(QuilletCategory, RefusalsExitTwoAndLeaveTheFileAlone) {
       {full, {"add", "more"}, "at most 15 categories"},
   };
   for (const auto& c : cases) {
-    const std::string bytes = c.spec.Bytes();
+    const std::string bytes = c.original.Bytes();
     WriteBytes(file, bytes);
     std::vector<std::string> args = {"category", file};
     args.insert(args.end(), c.words.begin(), c.words.end());
@@ -72,13 +72,13 @@ TEST_F(QuilletCategory, AddAndRenameMarkTheCategoryRenamed) {
 }
 
 TEST_F(QuilletCategory, RenameWithMergeMovesTheLiveMemos) {
-  FileSpec spec = MemoFixture();
-  spec.records[1].category = 1;  // a deleted memo of Work stays where it is
-  WriteBytes(file, spec.Bytes());
+  FileSpec original = MemoFixture();
+  original.records[1].category = 1;  // a deleted memo of Work stays where it is
+  WriteBytes(file, original.Bytes());
   const RunResult r = RunQuillet({"category", file, "rename", "Work", "仕事", "--merge"});
   ASSERT_EQ(r.status, 0) << r.err;
 
-  FileSpec expected = Rewritten(spec);
+  FileSpec expected = Rewritten(original);
   expected.names[1].clear();
   expected.ids[1] = 0;
   expected.renamed = 0;  // the renamed mark went with Work; 仕事 keeps its own
@@ -89,14 +89,14 @@ TEST_F(QuilletCategory, RenameWithMergeMovesTheLiveMemos) {
 
 TEST_F(QuilletCategory, DeleteMovesTheMemosToUnfiledOrDeletesThem) {
   for (const bool deleteMemos : {false, true}) {
-    FileSpec spec = MemoFixture();
-    WriteBytes(file, spec.Bytes());
+    FileSpec original = MemoFixture();
+    WriteBytes(file, original.Bytes());
     std::vector<std::string> args = {"category", file, "delete", "Work"};
     if (deleteMemos) args.push_back("--delete-memos");
     const RunResult r = RunQuillet(args);
     ASSERT_EQ(r.status, 0) << r.err;
 
-    FileSpec expected = Rewritten(spec);
+    FileSpec expected = Rewritten(original);
     expected.names[1].clear();
     expected.ids[1] = 0;
     expected.renamed = 0;
