@@ -71,28 +71,24 @@ TEST_F(QuilletCategory, AddAndRenameMarkTheCategoryRenamed) {
   EXPECT_EQ(listed.out, categories.out);
 }
 
-TEST_F(QuilletCategory, RenameWithMergeMovesTheLiveMemos) {
-  FileSpec original = MemoFixture();
-  original.records[1].category = 1;  // a deleted memo of Work stays where it is
-  WriteBytes(file, original.Bytes());
-  const RunResult r = RunQuillet({"category", file, "rename", "Work", "仕事", "--merge"});
-  ASSERT_EQ(r.status, 0) << r.err;
-
-  FileSpec expected = Rewritten(original);
-  expected.names[1].clear();
-  expected.ids[1] = 0;
-  expected.renamed = 0;  // the renamed mark went with Work; 仕事 keeps its own
-  expected.records[0].category = 2;
-  expected.records[0].attributes = F_MODIFIED;
-  EXPECT_EQ(ReadBytes(file), expected.Bytes());
-}
-
-TEST_F(QuilletCategory, DeleteMovesTheMemosToUnfiledOrDeletesThem) {
-  for (const bool deleteMemos : {false, true}) {
+// Work loses its category slot (and its renamed mark) each way; only where its
+// live memo goes differs.  Its deleted memo stays as it is.
+TEST_F(QuilletCategory, MergeAndDeleteMoveOnlyTheLiveMemos) {
+  const struct {
+    std::vector<std::string> words;
+    std::uint32_t category;
+    std::uint16_t attributes;
+  } cases[] = {
+      {{"rename", "Work", "仕事", "--merge"}, 2, F_MODIFIED},
+      {{"delete", "Work"}, 0, F_MODIFIED},
+      {{"delete", "Work", "--delete-memos"}, 1, F_DELETED},
+  };
+  for (const auto& c : cases) {
     FileSpec original = MemoFixture();
+    original.records[1].category = 1;
     WriteBytes(file, original.Bytes());
-    std::vector<std::string> args = {"category", file, "delete", "Work"};
-    if (deleteMemos) args.push_back("--delete-memos");
+    std::vector<std::string> args = {"category", file};
+    args.insert(args.end(), c.words.begin(), c.words.end());
     const RunResult r = RunQuillet(args);
     ASSERT_EQ(r.status, 0) << r.err;
 
@@ -100,13 +96,9 @@ TEST_F(QuilletCategory, DeleteMovesTheMemosToUnfiledOrDeletesThem) {
     expected.names[1].clear();
     expected.ids[1] = 0;
     expected.renamed = 0;
-    if (deleteMemos) {
-      expected.records[0].attributes = F_DELETED;
-    } else {
-      expected.records[0].category = 0;
-      expected.records[0].attributes = F_MODIFIED;
-    }
-    EXPECT_EQ(ReadBytes(file), expected.Bytes()) << "deleteMemos " << deleteMemos;
+    expected.records[0].category = c.category;
+    expected.records[0].attributes = c.attributes;
+    EXPECT_EQ(ReadBytes(file), expected.Bytes()) << c.words.back();
   }
 }
 
