@@ -1,22 +1,71 @@
 // quillet-viewer's host side: which user and file it opens, the status text
-// of the selection, why a file did not open, and what closing the window
-// stores.
+// of the selection, why a file did not open, what closing the window stores,
+// the Edit menu's states and the find bar.
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "hosts/hotsync/HotSyncSettings.h"
+#include "hosts/viewer/FindBar.h"
 #include "hosts/viewer/ViewerTarget.h"
 #include "hosts/viewer/ViewerWindow.h"
 #include "platform/registry/AppProfile.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/MessageBox.h"
+#include "resources/extension/ExtensionIds.h"
 #include "resources/extension/ExtensionModule.h"
 #include "store/MemoFileBuilder.h"
 #include "store/StoreTestDir.h"
 #include "viewer/MainDlg.h"
 
 namespace {
+
+// Writes a memo file holding the memos (ANSI texts) in this order.
+std::filesystem::path WriteMemoFile(const memotest::CTempDir& dir, const std::vector<std::string>& texts) {
+  memotest::File file;
+  file.appInfo = memotest::Block(memotest::MemoAppInfo(memotest::DefaultCategories(), std::nullopt, ""));
+  for (const std::string& text : texts) {
+    memotest::Record record;
+    record.body = memotest::PlainBody(text);
+    file.records.push_back(record);
+  }
+  const memotest::Bytes bytes = file.Build();
+  const std::filesystem::path path = dir / "record.dat";
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Answers the delete question with OK while alive.
+struct ConfirmDeletes {
+  ConfirmDeletes() {
+    SetMessageBoxHook([](const std::string&, const std::string&, unsigned) { return IDOK; });
+  }
+  ~ConfirmDeletes() { SetMessageBoxHook({}); }
+};
+
+QMenu* MenuOf(CViewerWindow& window, const QString& title) {
+  for (QAction* action : window.menuBar()->actions()) {
+    if (action->text() == title) return action->menu();
+  }
+  return nullptr;
+}
 
 TEST(ViewerHost, ChoosesTheOnlyHotSyncUserAndRefusesWhenItIsNotClear) {
   memotest::CTempDir dir;
@@ -74,4 +123,143 @@ TEST(ViewerHost, StatusBarShowsTheSelectionOrWhyTheFileDidNotOpen) {
   EXPECT_EQ(ExtensionProfile().GetProfileString("", "Heading"), "(3) 0 150 1 100 2 100 (0) ");
 }
 
+TEST(ViewerHost, EditMenuFollowsTheViewAndItsKeysRunOnlyEnabledCommands) {
+  memotest::CTempDir dir;
+  setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
+  const auto path = WriteMemoFile(dir, {"a", "b"});
+  ConfirmDeletes confirm;
+  CViewerWindow window;
+  ASSERT_EQ(window.Open("Ann", path.string()), 0);
+  QMenu* edit = MenuOf(window, QStringLiteral("&Edit"));
+  ASSERT_NE(edit, nullptr);
+  window.View()->MemoList().List()->setFocus();
+
+  emit edit->aboutToShow();
+  EXPECT_FALSE(window.Action(ID_EDIT_UNDO)->isEnabled());
+  EXPECT_TRUE(window.Action(ID_DELETE_MEMOS)->isEnabled());
+  EXPECT_TRUE(window.Action(ID_EDIT_SELECT_ALL)->isEnabled());
+  emit edit->aboutToHide();
+
+  window.Action(ID_EDIT_SELECT_ALL)->trigger();
+  window.Action(ID_DELETE_MEMOS)->trigger();
+  EXPECT_EQ(window.View()->MemoList().List()->GetItemCount(), 0);
+  EXPECT_TRUE(window.HasUnsavedChanges());
+
+  emit edit->aboutToShow();
+  EXPECT_TRUE(window.Action(ID_EDIT_UNDO)->isEnabled());
+  EXPECT_FALSE(window.Action(ID_DELETE_MEMOS)->isEnabled());
+  EXPECT_FALSE(window.Action(ID_EDIT_SELECT_ALL)->isEnabled());
+  emit edit->aboutToHide();
+  // Closed, the menu leaves its actions to the keys; a disabled command's
+  // key does nothing.
+  int asked = 0;
+  SetMessageBoxHook([&](const std::string&, const std::string&, unsigned) { ++asked; return IDOK; });
+  window.Action(ID_DELETE_MEMOS)->trigger();
+  EXPECT_EQ(asked, 0);
+  window.Action(ID_EDIT_UNDO)->trigger();
+  EXPECT_EQ(window.View()->MemoList().List()->GetItemCount(), 2);
+  window.Action(ID_EDIT_UNDO)->trigger();  // nothing left to undo
+  EXPECT_EQ(window.View()->MemoList().List()->GetItemCount(), 2);
+
+  // Nothing runs on a file that did not open.
+  EXPECT_NE(window.Open("Ann", (dir / "none.dat").string()), 0);
+  emit edit->aboutToShow();
+  for (int command : {ID_EDIT_UNDO, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL}) {
+    EXPECT_FALSE(window.Action(command)->isEnabled()) << command;
+  }
+  EXPECT_FALSE(window.HasUnsavedChanges());
+  emit edit->aboutToHide();
+}
+
+TEST(ViewerHost, ClosingWithChangesAsksAndDiscardLeavesTheFileWhileSaveWritesIt) {
+  memotest::CTempDir dir;
+  setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
+  const auto path = WriteMemoFile(dir, {"a", "b"});
+  const std::string original = ReadAll(path);
+  ConfirmDeletes confirm;
+
+  // Presses `button` in the question when it shows; counts the questions.
+  int questions = 0;
+  auto answerWith = [&](QMessageBox::StandardButton button) {
+    QTimer::singleShot(0, [&questions, button] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      ++questions;
+      box->button(button)->click();
+    });
+  };
+
+  for (QMessageBox::StandardButton last : {QMessageBox::Discard, QMessageBox::Save}) {
+    questions = 0;
+    CViewerWindow window;
+    window.show();
+    ASSERT_EQ(window.Open("Ann", path.string()), 0);
+    answerWith(QMessageBox::Cancel);
+    EXPECT_TRUE(window.close());  // nothing changed: no question
+    EXPECT_EQ(questions, 0);
+
+    CViewerWindow edited;
+    edited.show();
+    ASSERT_EQ(edited.Open("Ann", path.string()), 0);
+    edited.View()->SelectAll();
+    edited.View()->DeleteMemos();
+    answerWith(QMessageBox::Cancel);
+    EXPECT_FALSE(edited.close());
+    EXPECT_EQ(questions, 1);
+    EXPECT_NE(edited.View(), nullptr);
+    answerWith(last);
+    EXPECT_TRUE(edited.close());
+    EXPECT_EQ(questions, 2);
+    EXPECT_EQ(edited.View(), nullptr);
+    if (last == QMessageBox::Discard) {
+      EXPECT_EQ(ReadAll(path), original);
+    } else {
+      EXPECT_NE(ReadAll(path), original);
+      CViewerWindow reopened;
+      ASSERT_EQ(reopened.Open("Ann", path.string()), 0);
+      EXPECT_EQ(reopened.View()->MemoList().List()->GetItemCount(), 0);
+    }
+  }
+}
+
+TEST(ViewerHost, FindBarFindsDoubleByteTextWithAndWithoutMatchCaseAndSelectsTheMemo) {
+  memotest::CTempDir dir;
+  setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
+  const auto path = WriteMemoFile(
+      dir, {AnsiText("Abc会議メモ"), AnsiText("会議の資料"), AnsiText("abc会議"), "plain"});
+  CViewerWindow window;
+  ASSERT_EQ(window.Open("Ann", path.string()), 0);
+  CFindBar* bar = window.FindBar();
+  CListView* list = window.View()->MemoList().List();
+  auto selected = [&] { return window.View()->PositionOfRow(list->GetNextItem(-1, LVNI_SELECTED)); };
+
+  struct Step {
+    QString text;
+    bool matchCase;
+    int outcome;
+    int position;  // the memo made current on a hit
+  };
+  const Step steps[] = {
+      {QStringLiteral("abc会議"), false, CFindBar::FIND_FOUND, 0},
+      {QStringLiteral("abc会議"), false, CFindBar::FIND_FOUND, 2},
+      {QStringLiteral("abc会議"), false, CFindBar::FIND_NOT_FOUND, -1},
+      {QStringLiteral("abc会議"), false, CFindBar::FIND_FOUND, 0},  // begins again
+      {QStringLiteral("abc会議"), true, CFindBar::FIND_FOUND, 2},   // a new search
+      {QStringLiteral("ABC会議"), true, CFindBar::FIND_NOT_FOUND, -1},
+      {QStringLiteral("の資料"), false, CFindBar::FIND_FOUND, 1},
+      {QStringLiteral("会議😀"), false, CFindBar::FIND_UNSTORABLE, -1},
+  };
+  for (const Step& step : steps) {
+    bar->TextField()->setText(step.text);
+    bar->MatchCaseBox()->setChecked(step.matchCase);
+    EXPECT_EQ(bar->FindNext(), step.outcome) << step.text.toStdString();
+    if (step.outcome == CFindBar::FIND_FOUND) {
+      EXPECT_EQ(selected(), step.position) << step.text.toStdString();
+      EXPECT_EQ(window.View()->Prefs().currentPosition, step.position);
+    }
+  }
+  EXPECT_TRUE(bar->Note().contains(QStringLiteral("😀"))) << bar->Note().toStdString();
+}
+
 }  // namespace
+
