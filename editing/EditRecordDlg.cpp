@@ -5,7 +5,12 @@
 
 #include <algorithm>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QHideEvent>
 #include <QImage>
 #include <QIcon>
 #include <QPlainTextEdit>
@@ -53,7 +58,36 @@ int AnsiBytes(const QString& character) {
 }
 
 int MemoBytes(const QString& text) {
-  return static_cast<int>(QStringToAnsi(text).size()) + static_cast<int>(text.count(u'\n'));
+  return static_cast<int>(QStringToAnsi(text).size()) + static_cast<int>(text.count(u'\n')) +
+         static_cast<int>(text.count(QChar::ParagraphSeparator));
+}
+
+// The longest start of `text` that takes at most `room` bytes, ending on a
+// whole character.
+QString FitText(const QString& text, int room) {
+  int used = 0;
+  qsizetype end = 0;
+  while (end < text.size()) {
+    qsizetype width = 1;
+    if (end + 1 < text.size() && text[end].isHighSurrogate() && text[end + 1].isLowSurrogate()) {
+      width = 2;
+    }
+    used += AnsiBytes(text.mid(end, width));
+    if (used > room) break;
+    end += width;
+  }
+  return text.left(end);
+}
+
+// Each character as "U+XXXX": characters outside the code page cannot be
+// shown in a message whose text is in the code page.
+std::string CodePoints(const QString& characters) {
+  std::string out;
+  for (const uint point : characters.toUcs4()) {
+    if (!out.empty()) out += ' ';
+    out += QStringLiteral("U+%1").arg(point, 4, 16, QLatin1Char('0')).toUpper().toStdString();
+  }
+  return out;
 }
 
 // The memo's text with the "\r\n" line ends the database keeps in memory.
@@ -88,7 +122,6 @@ QPlainTextEdit* CEditRecordDlg::MemoEdit() const {
 
 void CEditRecordDlg::OnInitDialog() {
   m_open = std::make_unique<COpenEditor>();
-  m_closed = false;
   InstallAccelerators(*this, ExtensionResources(), IDR_EDIT_ACCELERATORS);
   m_minWidth = width();
   m_minHeight = height();
@@ -127,6 +160,7 @@ void CEditRecordDlg::OnInitDialog() {
     // Nothing to edit: no database, a position that holds no live memo, or
     // no memory for a new one.
     recordKey = -1;
+    m_open.reset();
     EndDialog(IDCANCEL);
     return;
   }
@@ -147,7 +181,15 @@ void CEditRecordDlg::OnInitDialog() {
     edit->verticalScrollBar()->setValue(0);
     QTimer::singleShot(0, edit, [edit] { edit->verticalScrollBar()->setValue(0); });
     connect(edit->document(), &QTextDocument::contentsChange, this,
-            &CEditRecordDlg::LimitInsertion);
+            &CEditRecordDlg::NoteInsertion);
+    // Every way text comes in is held to the byte limit: typing and pasting
+    // here, the context menu's paste through the same paste; text is not
+    // dropped onto the memo.
+    edit->installEventFilter(this);
+    edit->setAcceptDrops(false);
+    edit->viewport()->setAcceptDrops(false);
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(edit, &QWidget::customContextMenuRequested, this, &CEditRecordDlg::ShowContextMenu);
     edit->setFocus();
   }
   setMinimumSize(m_minWidth, m_minHeight);
@@ -204,7 +246,7 @@ void CEditRecordDlg::OnCommand(int id) {
       if (edit != nullptr) edit->cut();
       return;
     case ID_EDIT_PASTE:
-      if (edit != nullptr) edit->paste();
+      PasteWithinLimit();
       return;
     case ID_EDIT_UNDO:
       if (edit != nullptr) edit->undo();
@@ -218,6 +260,7 @@ void CEditRecordDlg::OnCommand(int id) {
 }
 
 void CEditRecordDlg::OnOk() {
+  LimitInsertion();  // an insertion not yet checked against the limit
   QPlainTextEdit* edit = MemoEdit();
   const QString text = edit != nullptr ? edit->toPlainText() : QString();
   if (text.isEmpty()) {
@@ -229,7 +272,7 @@ void CEditRecordDlg::OnOk() {
   QString unstorable;
   if (!QStringToAnsiExact(text, ansi, unstorable)) {
     ResourceMessageBoxFormat(this, ExtensionResources(), IDS_UNSTORABLE_CHARACTERS,
-                             {QStringToAnsi(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
+                             {CodePoints(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
     return;
   }
   record->text = ToRecordLineEnds(ansi);
@@ -239,14 +282,13 @@ void CEditRecordDlg::OnOk() {
   EndDialog(IDOK);
 }
 
-void CEditRecordDlg::done(int result) {
-  if (!m_closed) {
-    m_closed = true;
-    // Only a window the user saw has a place worth remembering.
-    if (isVisible()) SaveRect();
+void CEditRecordDlg::hideEvent(QHideEvent* event) {
+  // A minimised window hides too, but stays open.
+  if (!event->spontaneous() && m_open != nullptr) {
+    SaveRect();
     m_open.reset();
   }
-  CResizeDialog::done(result);
+  CResizeDialog::hideEvent(event);
 }
 
 void CEditRecordDlg::RestoreRect() {
@@ -285,16 +327,88 @@ void CEditRecordDlg::SaveRect() {
   profile.WriteProfileInt("", KEY_RIGHT, rect.left() + rect.width());
 }
 
-void CEditRecordDlg::LimitInsertion(int position, int, int added) {
+int CEditRecordDlg::Room() const {
   QPlainTextEdit* edit = MemoEdit();
-  if (m_limiting || !m_initialised || added <= 0 || edit == nullptr) return;
+  if (edit == nullptr) return 0;
+  return MAX_MEMO_BYTES - MemoBytes(edit->toPlainText()) +
+         MemoBytes(edit->textCursor().selectedText());
+}
+
+void CEditRecordDlg::PasteWithinLimit() {
+  QPlainTextEdit* edit = MemoEdit();
+  if (edit == nullptr || edit->isReadOnly()) return;
+  QString text = QGuiApplication::clipboard()->text();
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(u'\r', u'\n');
+  const QString fitting = FitText(text, std::max(0, Room()));
+  if (fitting.size() < text.size()) QApplication::beep();
+  if (!fitting.isEmpty()) edit->insertPlainText(fitting);
+}
+
+void CEditRecordDlg::ShowContextMenu(const QPoint& position) {
+  QPlainTextEdit* edit = MemoEdit();
+  if (edit == nullptr) return;
+  std::unique_ptr<QMenu> menu(edit->createStandardContextMenu(position));
+  for (QAction* action : menu->actions()) {
+    if (action->objectName() != QLatin1String("edit-paste")) continue;
+    action->disconnect(SIGNAL(triggered()));
+    action->disconnect(SIGNAL(triggered(bool)));
+    connect(action, &QAction::triggered, this, &CEditRecordDlg::PasteWithinLimit);
+  }
+  menu->exec(edit->viewport()->mapToGlobal(position));
+}
+
+bool CEditRecordDlg::eventFilter(QObject* watched, QEvent* event) {
+  QPlainTextEdit* edit = MemoEdit();
+  if (watched == edit && edit != nullptr && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Paste)) {
+      PasteWithinLimit();
+      return true;
+    }
+    // What the edit would insert for the key: a line end for Enter, the
+    // key's printable text otherwise (Ctrl combinations are commands).
+    QString inserted;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      inserted = QStringLiteral("\n");
+    } else if (!key->text().isEmpty() && key->text().front().isPrint() &&
+               (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != Qt::ControlModifier) {
+      inserted = key->text();
+    }
+    if (!inserted.isEmpty() && !edit->isReadOnly() && MemoBytes(inserted) > Room()) {
+      QApplication::beep();
+      return true;
+    }
+  }
+  return CResizeDialog::eventFilter(watched, event);
+}
+
+void CEditRecordDlg::NoteInsertion(int position, int, int added) {
+  if (m_limiting || !m_initialised || added <= 0) return;
+  // Checked once the edit is done with the change: an undo goes through
+  // states longer than the limit on its way back to one within it, and
+  // must not be cut in between.
+  m_insertPosition = position;
+  m_insertLength = added;
+  if (!m_limitPending) {
+    m_limitPending = true;
+    QTimer::singleShot(0, this, &CEditRecordDlg::LimitInsertion);
+  }
+}
+
+void CEditRecordDlg::LimitInsertion() {
+  QPlainTextEdit* edit = MemoEdit();
+  if (!m_limitPending || edit == nullptr) return;
+  m_limitPending = false;
   QTextDocument* document = edit->document();
   int excess = MemoBytes(document->toPlainText()) - MAX_MEMO_BYTES;
   if (excess <= 0) return;
 
   // The inserted characters, dropped from the last one back until the memo
   // fits again; a character outside the basic plane goes as a whole.
-  const int end = std::min(position + added, document->characterCount() - 1);
+  const int last = document->characterCount() - 1;
+  const int position = std::clamp(m_insertPosition, 0, last);
+  const int end = std::clamp(m_insertPosition + m_insertLength, position, last);
   QTextCursor cursor(document);
   cursor.setPosition(position);
   cursor.setPosition(end, QTextCursor::KeepAnchor);
@@ -312,7 +426,8 @@ void CEditRecordDlg::LimitInsertion(int position, int, int added) {
   m_limiting = true;
   cursor.setPosition(position + keep);
   cursor.setPosition(end, QTextCursor::KeepAnchor);
-  // Part of the same step for undo: undoing the paste removes what was kept.
+  // Part of the insertion's step for undo: undoing a paste removes what was
+  // kept of it.
   cursor.joinPreviousEditBlock();
   cursor.removeSelectedText();
   cursor.endEditBlock();

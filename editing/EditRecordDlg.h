@@ -49,7 +49,11 @@ class CEditRecordDlg : public CResizeDialog {
   void OnInitDialog() override;
   void OnCommand(int id) override;
   void OnSelChange(int id) override;
-  void done(int result) override;
+  // The window closes (whatever ended the dialog): its rectangle is
+  // remembered and the dialog no longer counts as open.
+  void hideEvent(QHideEvent* event) override;
+  // Typing into the memo edit that would pass the byte limit is refused.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QPlainTextEdit* MemoEdit() const;
@@ -58,14 +62,24 @@ class CEditRecordDlg : public CResizeDialog {
   void EditCategories();
   void RestoreRect();
   void SaveRect();
-  // Keeps the memo within MAX_MEMO_BYTES: an insertion that would pass it is
-  // cut at a character boundary (dropped entirely when nothing fits).
-  void LimitInsertion(int position, int removed, int added);
+  // Bytes that the memo can still take when the selection is replaced.
+  int Room() const;
+  // Pastes as much of the clipboard's text as the memo can take, never half
+  // a character.
+  void PasteWithinLimit();
+  void ShowContextMenu(const QPoint& position);
+  // A last guard for insertions that come by other ways (input methods):
+  // what passes MAX_MEMO_BYTES is cut at a character boundary (all of it
+  // when nothing fits).
+  void NoteInsertion(int position, int removed, int added);
+  void LimitInsertion();
 
   std::unique_ptr<COpenEditor> m_open;
   bool m_initialised = false;
   bool m_limiting = false;
-  bool m_closed = false;
+  bool m_limitPending = false;
+  int m_insertPosition = 0;
+  int m_insertLength = 0;
   int m_minWidth = 0;
   int m_minHeight = 0;
 };
