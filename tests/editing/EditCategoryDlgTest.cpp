@@ -1,0 +1,366 @@
+// The category dialogs driven as a user would: buttons pressed on the open
+// dialog, names typed into the prompt, message boxes answered through the
+// hook.  What the rules do to the table and records is tested with the rules;
+// here the dialogs must ask the right questions, show the right messages and
+// hand the right selection and changed flag back.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editing/DeleteCategoryDlg.h"
+#include "editing/EditCategoryDlg.h"
+#include "editing/InputCategoryNameDlg.h"
+#include "editing/OpenEditorCount.h"
+#include "platform/ui/ListBox.h"
+#include "platform/ui/MessageBox.h"
+#include "resources/extension/ExtensionModule.h"
+#include "store/Category.h"
+#include "store/CategoryTable.h"
+#include "store/MemoDatabase.h"
+#include "store/MemoRecord.h"
+
+namespace {
+
+struct Shown {
+  std::string text;
+  std::string caption;
+  unsigned type;
+};
+
+std::string Str(std::uint32_t id) { return ResourceFindString(ExtensionResources(), id); }
+
+// Acts on the modal dialogs as they come up: each step waits until the top
+// modal widget is of its kind, then acts on it.  A step is taken off the list
+// before it acts, so a step that opens another modal dialog lets the next
+// step run inside that dialog's loop.
+class Script {
+ public:
+  using Action = std::function<void(CDialogWindow*)>;
+
+  template <typename Dialog>
+  Script& On(Action action) {
+    steps.push_back({[](QWidget* w) { return qobject_cast<Dialog*>(w) != nullptr; }, action});
+    return *this;
+  }
+
+  void Start() {
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [this] { Tick(); });
+    timer.start();
+  }
+  bool Finished() const { return steps.empty() && !stuck; }
+
+ private:
+  void Tick() {
+    QWidget* top = QApplication::activeModalWidget();
+    if (top == nullptr || pending) return;
+    if (steps.empty() || ++waited > 400) {
+      // Something opened that the script did not expect, or a step never
+      // found its dialog: close it so that the test ends and fails.
+      stuck = true;
+      if (auto* dialog = qobject_cast<CDialogWindow*>(top)) dialog->EndDialog(IDCANCEL);
+      return;
+    }
+    if (!steps.front().ready(top)) return;
+    Action action = steps.front().action;
+    steps.pop_front();
+    waited = 0;
+    // Acts from a posted call, not from the timer's own handler: a timer does
+    // not fire again while its handler runs, and the action may open a
+    // dialog on which the next step has to act.
+    pending = true;
+    QPointer<CDialogWindow> dialog = static_cast<CDialogWindow*>(top);
+    QTimer::singleShot(0, [this, action, dialog] {
+      pending = false;
+      if (dialog != nullptr) action(dialog);
+    });
+  }
+
+  struct Step {
+    std::function<bool(QWidget*)> ready;
+    Action action;
+  };
+  std::deque<Step> steps;
+  QTimer timer;
+  int waited = 0;
+  bool stuck = false;
+  bool pending = false;
+};
+
+void Click(CDialogWindow* dialog, int id) {
+  auto* button = qobject_cast<QAbstractButton*>(dialog->Control(id));
+  ASSERT_NE(button, nullptr) << id;
+  button->click();
+}
+
+void Highlight(CDialogWindow* dialog, const std::string& utf8) {
+  CListBox list(dialog->Control(IDC_CATEGORY_LIST));
+  for (int i = 0; i < list.GetCount(); ++i) {
+    if (list.GetText(i) == AnsiText(utf8)) list.SetCurSel(i);
+  }
+}
+
+// Types text as one key press, as an input method commits a character.
+void TypeText(QWidget* widget, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+  QApplication::sendEvent(widget, &press);
+}
+
+Script::Action TypeName(const std::string& utf8, int button = IDOK) {
+  return [utf8, button](CDialogWindow* dialog) {
+    static_cast<CInputCategoryNameDlg*>(dialog)->NameEdit()->setText(QString::fromStdString(utf8));
+    Click(dialog, button);
+  };
+}
+
+class EditCategoryDlgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetMessageBoxHook([this](const std::string& text, const std::string& caption, unsigned type) {
+      shown.push_back({text, caption, type});
+      if (answers.empty()) return IDOK;
+      const int answer = answers.front();
+      answers.pop_front();
+      return answer;
+    });
+    Reset();
+  }
+  // Unfiled, 仕事 (1) and Home (2); memos in 仕事, Home and 仕事.
+  void Reset() {
+    shown.clear();
+    table = CCategoryTable();
+    database = std::make_unique<CMemoDatabase>();
+    dialog = std::make_unique<CEditCategoryDlg>();
+    for (const char* name : {"Unfiled", "仕事", "Home"}) AddCategory(name);
+    AddMemo(1);
+    AddMemo(2);
+    AddMemo(1);
+  }
+  void TearDown() override { SetMessageBoxHook({}); }
+
+  void AddCategory(const std::string& utf8) {
+    CCategory category(0, 0, AnsiText(utf8), 0);
+    ASSERT_EQ(table.Add(category), CCategoryTable::CAT_OK);
+  }
+  void AddMemo(int category) {
+    auto memo = std::make_unique<CMemoRecord>();
+    memo->category = category;
+    memo->text = "memo";
+    database->AddRecord(std::move(memo));
+  }
+
+  // Runs the category editor over the table with the script acting on it.
+  int Run(Script& script, int selected) {
+    dialog->selectedCategory = selected;
+    dialog->database = database.get();
+    dialog->categoryTable = &table;
+    script.Start();
+    const int result = dialog->DoModal();
+    EXPECT_TRUE(script.Finished());
+    return result;
+  }
+
+  std::vector<std::string> Listed() {
+    std::vector<std::string> names;
+    CCategory category;
+    for (int rc = table.First(category); rc == CCategoryTable::CAT_OK; rc = table.Next(category)) {
+      names.push_back(category.name);
+    }
+    return names;
+  }
+
+  std::unique_ptr<CMemoDatabase> database;
+  CCategoryTable table;
+  std::unique_ptr<CEditCategoryDlg> dialog;
+  std::vector<Shown> shown;
+  std::deque<int> answers;
+};
+
+TEST_F(EditCategoryDlgTest, FullTableRefusesNewWithoutPrompt) {
+  for (int i = 3; i <= 15; ++i) AddCategory("c" + std::to_string(i));
+  Script script;
+  script.On<CEditCategoryDlg>([](CDialogWindow* d) { Click(d, IDC_CATEGORY_NEW); })
+      .On<CEditCategoryDlg>([](CDialogWindow* d) { Click(d, IDOK); });
+  EXPECT_EQ(Run(script, 1), IDOK);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, Str(IDS_TOO_MANY_CATEGORIES));
+  EXPECT_EQ(shown[0].caption, Str(IDS_NEW_CATEGORY));
+  EXPECT_EQ(shown[0].type, MB_OK | MB_ICONEXCLAMATION);
+  EXPECT_EQ(table.Count(), 16);
+  EXPECT_EQ(dialog->changed, 0);
+}
+
+TEST_F(EditCategoryDlgTest, NewCategoryRefusesTakenNameThenSelectsTheAddedOne) {
+  Script script;
+  script.On<CEditCategoryDlg>([](CDialogWindow* d) { Click(d, IDC_CATEGORY_NEW); })
+      .On<CInputCategoryNameDlg>(TypeName("仕事"))
+      .On<CEditCategoryDlg>([](CDialogWindow* d) { Click(d, IDC_CATEGORY_NEW); })
+      .On<CInputCategoryNameDlg>(TypeName("旅行", IDCANCEL))
+      .On<CEditCategoryDlg>([](CDialogWindow* d) { Click(d, IDC_CATEGORY_NEW); })
+      .On<CInputCategoryNameDlg>(TypeName("旅行"))
+      .On<CEditCategoryDlg>([](CDialogWindow* d) {
+        // The new entry is listed in name order and highlighted.
+        CListBox list(d->Control(IDC_CATEGORY_LIST));
+        ASSERT_EQ(list.GetCount(), 3);
+        EXPECT_EQ(list.GetText(0), "Home");
+        EXPECT_EQ(list.GetItemData(list.GetCurSel()), 3);
+        Click(d, IDOK);
+      });
+  EXPECT_EQ(Run(script, 2), IDOK);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, AnsiText("カテゴリ「仕事」は既に存在します。"));
+  EXPECT_EQ(shown[0].caption, Str(IDS_DUPLICATE_CATEGORY));
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"Unfiled", AnsiText("仕事"), "Home",
+                                                AnsiText("旅行")}));
+  EXPECT_EQ(dialog->selectedCategory, 3);
+  EXPECT_EQ(dialog->changed, 1);
+}
+
+TEST_F(EditCategoryDlgTest, RenameOntoAnotherAsksBeforeMerging) {
+  answers = {IDCANCEL, IDOK};
+  Script script;
+  auto renameWork = [](CDialogWindow* d) {
+    Highlight(d, "仕事");
+    Click(d, IDC_CATEGORY_RENAME);
+  };
+  script.On<CEditCategoryDlg>(renameWork)
+      .On<CInputCategoryNameDlg>([](CDialogWindow* d) {
+        // The prompt starts from the current name, all of it selected.
+        QLineEdit* edit = static_cast<CInputCategoryNameDlg*>(d)->NameEdit();
+        EXPECT_EQ(edit->text(), QStringLiteral("仕事"));
+        EXPECT_EQ(edit->selectedText(), edit->text());
+        TypeName("Home")(d);
+      })
+      .On<CEditCategoryDlg>([renameWork](CDialogWindow* d) {
+        EXPECT_EQ(CListBox(d->Control(IDC_CATEGORY_LIST)).GetCount(), 2);
+        renameWork(d);
+      })
+      .On<CInputCategoryNameDlg>(TypeName("Home"))
+      .On<CEditCategoryDlg>([](CDialogWindow* d) { d->close(); });
+  EXPECT_EQ(Run(script, 1), IDCANCEL);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text,
+            AnsiText("カテゴリ「Home」が既に存在するため、「仕事」の全てのレコードが「Home」に"
+                     "追加されます。よろしいですか？"));
+  EXPECT_EQ(shown[0].caption, Str(IDS_QUILLET));
+  EXPECT_EQ(shown[0].type, MB_OKCANCEL | MB_ICONEXCLAMATION);
+  // Declined, then merged: the memos of 仕事 are in Home, which is selected
+  // even though the dialog was closed with Escape.
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"Unfiled", "Home"}));
+  EXPECT_EQ(database->MemoAt(0)->category, 2);
+  EXPECT_EQ(dialog->selectedCategory, 2);
+  EXPECT_EQ(dialog->changed, 1);
+}
+
+TEST_F(EditCategoryDlgTest, DeleteMovesOrDeletesTheMemosAsChosen) {
+  for (const int choice : {CDeleteCategoryDlg::MOVE_TO_UNFILED, CDeleteCategoryDlg::DELETE_MEMOS}) {
+    SCOPED_TRACE(choice);
+    Reset();
+    Script script;
+    script
+        .On<CEditCategoryDlg>([](CDialogWindow* d) {
+          Highlight(d, "仕事");
+          Click(d, IDC_CATEGORY_DELETE);
+        })
+        .On<CDeleteCategoryDlg>([](CDialogWindow* d) {
+          // Cancelled first: nothing happens.
+          EXPECT_TRUE(d->IsButtonChecked(IDC_MOVE_TO_UNFILED));
+          Click(d, IDCANCEL);
+        })
+        .On<CEditCategoryDlg>([](CDialogWindow* d) { Click(d, IDC_CATEGORY_DELETE); })
+        .On<CDeleteCategoryDlg>([choice](CDialogWindow* d) {
+          if (choice == CDeleteCategoryDlg::DELETE_MEMOS) Click(d, IDC_DELETE_MEMOS);
+          Click(d, IDOK);
+        })
+        .On<CEditCategoryDlg>([](CDialogWindow* d) {
+          EXPECT_EQ(CListBox(d->Control(IDC_CATEGORY_LIST)).GetCurSel(), CListBox::LB_ERR);
+          Click(d, IDOK);
+        });
+    EXPECT_EQ(Run(script, 1), IDCANCEL);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"Unfiled", "Home"}));
+    const CMemoRecord* memo = database->MemoAt(2);
+    if (choice == CDeleteCategoryDlg::DELETE_MEMOS) {
+      EXPECT_TRUE(memo->IsDeleted());
+    } else {
+      EXPECT_EQ(memo->category, 0);
+      EXPECT_FALSE(memo->IsDeleted());
+    }
+    EXPECT_EQ(dialog->selectedCategory, -1);
+    EXPECT_EQ(dialog->changed, 1);
+  }
+}
+
+// Without a highlighted entry Delete and Rename say so, and OK keeps the
+// caller's category (here Unfiled, which is never listed).  The editor counts
+// as an open editing dialog while it runs.
+TEST_F(EditCategoryDlgTest, WithoutHighlightedEntry) {
+  const int before = COpenEditorCount::Value();
+  int whileOpen = -1;
+  Script script;
+  script
+      .On<CEditCategoryDlg>([&whileOpen](CDialogWindow* d) {
+        whileOpen = COpenEditorCount::Value();
+        Click(d, IDC_CATEGORY_DELETE);
+        Click(d, IDC_CATEGORY_RENAME);
+        Click(d, IDOK);
+      });
+  EXPECT_EQ(Run(script, 0), IDCANCEL);
+  EXPECT_EQ(whileOpen, before + 1);
+  EXPECT_EQ(COpenEditorCount::Value(), before);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, Str(IDS_SELECT_TO_DELETE));
+  EXPECT_EQ(shown[1].text, Str(IDS_SELECT_TO_RENAME));
+  EXPECT_EQ(shown[1].caption, Str(IDS_QUILLET));
+  EXPECT_EQ(dialog->selectedCategory, 0);
+  EXPECT_EQ(dialog->changed, 0);
+}
+
+// The name edit holds at most 15 bytes of the code page and refuses a
+// character that would pass them whole; OK refuses an empty name and
+// characters the code page cannot store, keeping the prompt open.
+TEST_F(EditCategoryDlgTest, NamePromptLimitsBytesAndRefusesUnstorableText) {
+  CCategory category(1, 1, AnsiText("仕事"), 0);
+  CInputCategoryNameDlg prompt(&category, false, nullptr);
+  Script script;
+  script.On<CInputCategoryNameDlg>([](CDialogWindow* d) {
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("カテゴリー名の変更"));
+    QLineEdit* edit = static_cast<CInputCategoryNameDlg*>(d)->NameEdit();
+    edit->clear();
+    Click(d, IDOK);  // empty
+    QTest::keyClicks(edit, QStringLiteral("abcdefghijklmn"));
+    TypeText(edit, QStringLiteral("あ"));  // bytes 15 and 16: refused
+    EXPECT_EQ(edit->text(), QStringLiteral("abcdefghijklmn"));
+    QTest::keyClicks(edit, QStringLiteral("xy"));
+    EXPECT_EQ(edit->text(), QStringLiteral("abcdefghijklmnx"));
+    edit->setText(QStringLiteral("旅\U0001F600"));
+    Click(d, IDOK);  // unstorable
+    EXPECT_TRUE(d->isVisible());
+    edit->setText(QStringLiteral("旅行 "));
+    Click(d, IDOK);
+  });
+  script.Start();
+  EXPECT_EQ(prompt.DoModal(), IDOK);
+  EXPECT_TRUE(script.Finished());
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, Str(IDS_ENTER_CATEGORY_NAME));
+  EXPECT_EQ(shown[0].caption, Str(IDS_RENAME_CATEGORY));
+  EXPECT_NE(shown[1].text.find("U+1F600"), std::string::npos);
+  EXPECT_EQ(shown[1].text.find("U+65C5"), std::string::npos);
+  EXPECT_EQ(category.name, AnsiText("旅行 "));
+}
+
+}  // namespace
