@@ -14,17 +14,53 @@
 
 namespace {
 
-// Refuses any edit that would make the text longer than a category name may
-// be in the ANSI code page.  The whole edit is refused, so a double-byte
-// character never gets cut in two.  Characters without an ANSI form count as
-// one byte here; OK refuses them.
+std::size_t AnsiBytes(const QString& text) { return QStringToAnsi(text).size(); }
+
+// Keeps the text within the bytes a category name has room for in the ANSI
+// code page.  Of an edit that would pass them, only as many whole characters
+// of the inserted text are kept as fit (typing a character that does not fit
+// does nothing; a long paste is cut), so a double-byte character is never
+// cut in two.  Characters without an ANSI form count as one byte here; OK
+// refuses them.
 class CNameBytesValidator : public QValidator {
  public:
-  explicit CNameBytesValidator(QObject* parent) : QValidator(parent) {}
-
-  State validate(QString& input, int&) const override {
-    return QStringToAnsi(input).size() <= CCategoryRules::MAX_NAME_BYTES ? Acceptable : Invalid;
+  CNameBytesValidator(QLineEdit* edit) : QValidator(edit), m_last(edit->text()) {
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_last = text; });
   }
+
+  State validate(QString& input, int& pos) const override {
+    if (AnsiBytes(input) <= CCategoryRules::MAX_NAME_BYTES) return Acceptable;
+    // The inserted part: what lies between the prefix and the suffix that
+    // the new text shares with the text before the edit.
+    qsizetype prefix = 0;
+    while (prefix < input.size() && prefix < m_last.size() && input[prefix] == m_last[prefix]) {
+      ++prefix;
+    }
+    if (prefix > 0 && input[prefix - 1].isHighSurrogate()) --prefix;
+    qsizetype suffix = 0;
+    while (suffix < input.size() - prefix && suffix < m_last.size() - prefix &&
+           input[input.size() - 1 - suffix] == m_last[m_last.size() - 1 - suffix]) {
+      ++suffix;
+    }
+    if (suffix > 0 && input[input.size() - suffix].isLowSurrogate()) --suffix;
+    const QString head = input.left(prefix);
+    const QString tail = input.right(suffix);
+    const QString inserted = input.mid(prefix, input.size() - prefix - suffix);
+    QString kept;
+    for (const uint point : inserted.toUcs4()) {
+      const char32_t codePoint = point;
+      const QString next = kept + QString::fromUcs4(&codePoint, 1);
+      if (AnsiBytes(head + next + tail) > CCategoryRules::MAX_NAME_BYTES) break;
+      kept = next;
+    }
+    if (AnsiBytes(head + kept + tail) > CCategoryRules::MAX_NAME_BYTES) return Invalid;
+    input = head + kept + tail;
+    pos = static_cast<int>(head.size() + kept.size());
+    return Acceptable;
+  }
+
+ private:
+  QString m_last;
 };
 
 // Each character as "U+XXXX": characters outside the code page cannot be

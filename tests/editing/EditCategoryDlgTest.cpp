@@ -346,6 +346,11 @@ TEST_F(EditCategoryDlgTest, NamePromptLimitsBytesAndRefusesUnstorableText) {
     EXPECT_EQ(edit->text(), QStringLiteral("abcdefghijklmn"));
     QTest::keyClicks(edit, QStringLiteral("xy"));
     EXPECT_EQ(edit->text(), QStringLiteral("abcdefghijklmnx"));
+    // A paste keeps the whole characters that fit (14 bytes here, not 15).
+    edit->setText(QStringLiteral("ab"));
+    edit->setCursorPosition(1);
+    edit->insert(QStringLiteral("漢字かなカナ一二三"));
+    EXPECT_EQ(edit->text(), QStringLiteral("a漢字かなカナb"));
     edit->setText(QStringLiteral("旅\U0001F600"));
     Click(d, IDOK);  // unstorable
     EXPECT_TRUE(d->isVisible());
