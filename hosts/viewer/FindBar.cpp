@@ -2,6 +2,7 @@
 
 #include "hosts/viewer/FindBar.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -20,7 +21,7 @@ CFindBar::CFindBar(QWidget* parent) : QWidget(parent) {
   layout->addWidget(new QLabel(QStringLiteral("Find:"), this));
   m_text = new QLineEdit(this);
   m_text->setObjectName(QStringLiteral("findText"));
-  m_text->setMinimumWidth(180);
+  m_text->setMinimumWidth(120);
   layout->addWidget(m_text, 1);
   m_matchCase = new QCheckBox(QStringLiteral("Match case"), this);
   m_matchCase->setObjectName(QStringLiteral("findMatchCase"));
@@ -31,6 +32,9 @@ CFindBar::CFindBar(QWidget* parent) : QWidget(parent) {
   layout->addWidget(m_findNext);
   m_note = new QLabel(this);
   m_note->setObjectName(QStringLiteral("findNote"));
+  // A long note is cut at the window's edge rather than widening the window.
+  m_note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  m_note->setMinimumWidth(60);
   layout->addWidget(m_note, 1);
   auto* close = new QToolButton(this);
   close->setText(QStringLiteral("×"));
@@ -113,7 +117,12 @@ int CFindBar::FindNext() {
     return FIND_NOT_FOUND;
   }
   ++m_hits;
+  // Making the memo current moves the focus to the list; a search typed in
+  // the bar keeps it there so that Enter finds the next one.
+  QWidget* focus = QApplication::focusWidget();
+  const bool focusInBar = focus != nullptr && isAncestorOf(focus);
   m_view->GoToRecord(position, 1);
+  if (focusInBar) focus->setFocus(Qt::OtherFocusReason);
   SetNote(QStringLiteral("Found: %1").arg(AnsiToQString(firstLine)));
   return FIND_FOUND;
 }

@@ -149,9 +149,8 @@ bool CViewerWindow::CommandEnabled(int command) const {
   switch (command) {
     case CMD_QUIT:
     case CMD_FIND:
-      return true;
     case CMD_FIND_NEXT:
-      return m_findBar != nullptr && !m_findBar->TextField()->text().isEmpty();
+      return true;
     default:
       break;
   }
@@ -196,8 +195,13 @@ void CViewerWindow::RunCommand(int command) {
       m_findBar->Activate();
       return;
     case CMD_FIND_NEXT:
-      m_findBar->show();
-      m_findBar->FindNext();
+      // With nothing to look for yet, F3 opens the bar to type it.
+      if (m_findBar->TextField()->text().isEmpty()) {
+        m_findBar->Activate();
+      } else {
+        m_findBar->show();
+        m_findBar->FindNext();
+      }
       return;
     default:
       m_view->ExecuteCommand(command);
