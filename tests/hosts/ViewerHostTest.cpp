@@ -20,6 +20,7 @@
 #include "hosts/viewer/FindBar.h"
 #include "hosts/viewer/ViewerTarget.h"
 #include "hosts/viewer/ViewerWindow.h"
+#include "platform/files/FileLock.h"
 #include "platform/registry/AppProfile.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/MessageBox.h"
@@ -207,6 +208,29 @@ TEST(ViewerHost, ClosingWithChangesAsksAndDiscardLeavesTheFileWhileSaveWritesIt)
     EXPECT_FALSE(edited.close());
     EXPECT_EQ(questions, 1);
     EXPECT_NE(edited.View(), nullptr);
+    if (last == QMessageBox::Save) {
+      // While another program holds the memo file, Save fails: the window
+      // stays open with the changes after saying why.
+      setenv("QUILLET_LOCK_WAIT_MS", "0", 1);
+      CFileLock other;
+      ASSERT_EQ(other.Acquire(path.string(), 0), CFileLock::LOCK_OK);
+      QString warning;
+      answerWith(QMessageBox::Save);
+      QTimer::singleShot(0, [&warning] {
+        QTimer::singleShot(0, [&warning] {
+          if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            warning = box->text();
+            box->accept();
+          }
+        });
+      });
+      EXPECT_FALSE(edited.close());
+      EXPECT_NE(edited.View(), nullptr);
+      EXPECT_TRUE(warning.contains(QStringLiteral("another program"))) << warning.toStdString();
+      EXPECT_EQ(ReadAll(path), original);
+      unsetenv("QUILLET_LOCK_WAIT_MS");
+      questions = 1;
+    }
     answerWith(last);
     EXPECT_TRUE(edited.close());
     EXPECT_EQ(questions, 2);
