@@ -97,16 +97,7 @@ TEST(ViewerHost, StatusBarShowsTheSelectionOrWhyTheFileDidNotOpen) {
 
   memotest::CTempDir dir;
   setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
-  memotest::File file;
-  file.appInfo = memotest::Block(memotest::MemoAppInfo(memotest::DefaultCategories(), std::nullopt, ""));
-  for (const char* text : {"b", "a", "c"}) {
-    memotest::Record record;
-    record.body = memotest::PlainBody(text);
-    file.records.push_back(record);
-  }
-  const memotest::Bytes bytes = file.Build();
-  std::ofstream(dir / "record.dat", std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  WriteMemoFile(dir, {"b", "a", "c"});
 
   {
     CViewerWindow window;
@@ -175,75 +166,66 @@ TEST(ViewerHost, EditMenuFollowsTheViewAndItsKeysRunOnlyEnabledCommands) {
 TEST(ViewerHost, ClosingWithChangesAsksAndDiscardLeavesTheFileWhileSaveWritesIt) {
   memotest::CTempDir dir;
   setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
+  setenv("QUILLET_LOCK_WAIT_MS", "0", 1);
   const auto path = WriteMemoFile(dir, {"a", "b"});
   const std::string original = ReadAll(path);
   ConfirmDeletes confirm;
-
-  // Presses `button` in the question when it shows; counts the questions.
-  int questions = 0;
-  auto answerWith = [&](QMessageBox::StandardButton button) {
-    QTimer::singleShot(0, [&questions, button] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr) return;
-      ++questions;
-      box->button(button)->click();
+  // Presses `button` in the next message box; keeps the box's text.
+  QStringList boxes;
+  auto press = [&boxes](QMessageBox::StandardButton button) {
+    QTimer::singleShot(0, [&boxes, button] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes << box->text();
+        box->button(button)->click();
+      }
     });
   };
-
-  for (QMessageBox::StandardButton last : {QMessageBox::Discard, QMessageBox::Save}) {
-    questions = 0;
-    CViewerWindow window;
+  auto openAndDeleteAll = [&](CViewerWindow& window) {
     window.show();
     ASSERT_EQ(window.Open("Ann", path.string()), 0);
-    answerWith(QMessageBox::Cancel);
-    EXPECT_TRUE(window.close());  // nothing changed: no question
-    EXPECT_EQ(questions, 0);
+    window.View()->SelectAll();
+    window.View()->DeleteMemos();
+  };
 
-    CViewerWindow edited;
-    edited.show();
-    ASSERT_EQ(edited.Open("Ann", path.string()), 0);
-    edited.View()->SelectAll();
-    edited.View()->DeleteMemos();
-    answerWith(QMessageBox::Cancel);
-    EXPECT_FALSE(edited.close());
-    EXPECT_EQ(questions, 1);
-    EXPECT_NE(edited.View(), nullptr);
-    if (last == QMessageBox::Save) {
-      // While another program holds the memo file, Save fails: the window
+  {
+    CViewerWindow unchanged;
+    ASSERT_EQ(unchanged.Open("Ann", path.string()), 0);
+    EXPECT_TRUE(unchanged.close());
+    EXPECT_TRUE(boxes.isEmpty());
+  }
+  {
+    CViewerWindow discarded;
+    openAndDeleteAll(discarded);
+    press(QMessageBox::Cancel);
+    EXPECT_FALSE(discarded.close());
+    EXPECT_NE(discarded.View(), nullptr);
+    press(QMessageBox::Discard);
+    EXPECT_TRUE(discarded.close());
+    EXPECT_EQ(boxes.size(), 2);
+  }
+  EXPECT_EQ(ReadAll(path), original);
+  {
+    CViewerWindow saved;
+    openAndDeleteAll(saved);
+    {
+      // Another program holds the memo file: the save fails and the window
       // stays open with the changes after saying why.
-      setenv("QUILLET_LOCK_WAIT_MS", "0", 1);
       CFileLock other;
       ASSERT_EQ(other.Acquire(path.string(), 0), CFileLock::LOCK_OK);
-      QString warning;
-      answerWith(QMessageBox::Save);
-      QTimer::singleShot(0, [&warning] {
-        QTimer::singleShot(0, [&warning] {
-          if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            warning = box->text();
-            box->accept();
-          }
-        });
-      });
-      EXPECT_FALSE(edited.close());
-      EXPECT_NE(edited.View(), nullptr);
-      EXPECT_TRUE(warning.contains(QStringLiteral("another program"))) << warning.toStdString();
+      press(QMessageBox::Save);
+      QTimer::singleShot(0, [&] { press(QMessageBox::Ok); });
+      EXPECT_FALSE(saved.close());
+      ASSERT_EQ(boxes.size(), 4);
+      EXPECT_TRUE(boxes[3].contains(QStringLiteral("another program"))) << boxes[3].toStdString();
       EXPECT_EQ(ReadAll(path), original);
-      unsetenv("QUILLET_LOCK_WAIT_MS");
-      questions = 1;
     }
-    answerWith(last);
-    EXPECT_TRUE(edited.close());
-    EXPECT_EQ(questions, 2);
-    EXPECT_EQ(edited.View(), nullptr);
-    if (last == QMessageBox::Discard) {
-      EXPECT_EQ(ReadAll(path), original);
-    } else {
-      EXPECT_NE(ReadAll(path), original);
-      CViewerWindow reopened;
-      ASSERT_EQ(reopened.Open("Ann", path.string()), 0);
-      EXPECT_EQ(reopened.View()->MemoList().List()->GetItemCount(), 0);
-    }
+    press(QMessageBox::Save);
+    EXPECT_TRUE(saved.close());
   }
+  CViewerWindow reopened;
+  ASSERT_EQ(reopened.Open("Ann", path.string()), 0);
+  EXPECT_EQ(reopened.View()->MemoList().List()->GetItemCount(), 0);
+  unsetenv("QUILLET_LOCK_WAIT_MS");
 }
 
 TEST(ViewerHost, FindBarFindsDoubleByteTextWithAndWithoutMatchCaseAndSelectsTheMemo) {
