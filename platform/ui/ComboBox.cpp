@@ -5,15 +5,11 @@
 #include <QComboBox>
 #include <QVariant>
 
-#include "platform/text/Mbcs.h"
+#include "platform/ui/ListItems.h"
 #include "platform/ui/UiText.h"
 
-namespace {
-// The entry's text as ANSI bytes, kept beside the shown text so that sorting
-// and reading back never go through a lossy conversion.
-constexpr int ANSI_ROLE = Qt::UserRole + 1;
-constexpr int VALUE_ROLE = Qt::UserRole + 2;
-}  // namespace
+using listitems::ANSI_ROLE;
+using listitems::VALUE_ROLE;
 
 CComboBox::CComboBox(QWidget* control) : m_combo(qobject_cast<QComboBox*>(control)) {}
 
@@ -23,15 +19,10 @@ bool CComboBox::IsSorted() const {
 
 int CComboBox::AddString(const std::string& ansi) {
   if (m_combo == nullptr) return CB_ERR;
-  int index = m_combo->count();
-  if (IsSorted()) {
-    for (int i = 0; i < m_combo->count(); ++i) {
-      if (MbsCompareNoCase(GetLBText(i), ansi) > 0) {
-        index = i;
-        break;
-      }
-    }
-  }
+  const int count = m_combo->count();
+  const int index = IsSorted() ? listitems::SortedIndex(
+                                     count, [this](int i) { return GetLBText(i); }, ansi)
+                               : count;
   return InsertString(index, ansi);
 }
 
@@ -79,14 +70,8 @@ int CComboBox::SetCurSel(int index) {
 }
 
 int CComboBox::FindItemData(std::intptr_t value, int start) const {
-  int count = GetCount();
-  if (count == 0) return CB_ERR;
-  int from = (start < -1 || start >= count) ? 0 : start + 1;
-  for (int n = 0; n < count; ++n) {
-    int i = (from + n) % count;
-    if (GetItemData(i) == value) return i;
-  }
-  return CB_ERR;
+  return listitems::FindValue(
+      GetCount(), [this](int i) { return GetItemData(i); }, value, start);
 }
 
 bool CComboBox::SetItemData(int index, std::intptr_t value) {

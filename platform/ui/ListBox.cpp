@@ -5,16 +5,12 @@
 #include <QListWidget>
 #include <QVariant>
 
-#include "platform/text/Mbcs.h"
 #include "platform/ui/ComboBox.h"
+#include "platform/ui/ListItems.h"
 #include "platform/ui/UiText.h"
 
-namespace {
-// The entry's text as ANSI bytes, kept beside the shown text so that sorting
-// and reading back never go through a lossy conversion.
-constexpr int ANSI_ROLE = Qt::UserRole + 1;
-constexpr int VALUE_ROLE = Qt::UserRole + 2;
-}  // namespace
+using listitems::ANSI_ROLE;
+using listitems::VALUE_ROLE;
 
 CListBox::CListBox(QWidget* control) : m_list(qobject_cast<QListWidget*>(control)) {}
 
@@ -24,15 +20,10 @@ bool CListBox::IsSorted() const {
 
 int CListBox::AddString(const std::string& ansi) {
   if (m_list == nullptr) return LB_ERR;
-  int index = m_list->count();
-  if (IsSorted()) {
-    for (int i = 0; i < m_list->count(); ++i) {
-      if (MbsCompareNoCase(GetText(i), ansi) > 0) {
-        index = i;
-        break;
-      }
-    }
-  }
+  const int count = m_list->count();
+  const int index = IsSorted() ? listitems::SortedIndex(
+                                     count, [this](int i) { return GetText(i); }, ansi)
+                               : count;
   return InsertString(index, ansi);
 }
 
@@ -85,14 +76,8 @@ int CListBox::SetCurSel(int index) {
 }
 
 int CListBox::FindItemData(std::intptr_t value, int start) const {
-  const int count = GetCount();
-  if (count == 0) return LB_ERR;
-  const int from = (start < -1 || start >= count) ? 0 : start + 1;
-  for (int n = 0; n < count; ++n) {
-    const int i = (from + n) % count;
-    if (GetItemData(i) == value) return i;
-  }
-  return LB_ERR;
+  return listitems::FindValue(
+      GetCount(), [this](int i) { return GetItemData(i); }, value, start);
 }
 
 bool CListBox::SetItemData(int index, std::intptr_t value) {
