@@ -1,5 +1,6 @@
 // quillet-viewer: opens a user's desktop memo file in the memo viewer, in a
-// small window that hosts the viewer as the organizer will.
+// small window that hosts the viewer as the organizer will: its menus carry
+// the editing commands to the view and File > Save writes the file.
 
 #include <QApplication>
 
@@ -16,8 +17,9 @@
 
 int main(int argc, char** argv) {
   CArgParser parser("quillet-viewer",
-                    "Shows a user's Quillet memos in a window: the memos by category in text "
-                    "order with a preview, asking for the password when they are protected.");
+                    "Shows a user's Quillet memos in a window to read and edit them: the memos by "
+                    "category in text order with a preview, asking for the password when they "
+                    "are protected.");
   parser.AddOption("user", "NAME",
                    "the HotSync user whose memos to show (default: the only HotSync user)");
   parser.AddPositional("FILE",
@@ -27,8 +29,10 @@ int main(int argc, char** argv) {
   parser.SetNotes(
       "The window remembers its column layout, view tab and splitter in the registry file\n"
       "($QUILLET_CONFIG_HOME/registry.ini) and the category filter and current memo in\n"
-      "UiPrefs.DAT beside the memo file, when it is closed.  Exit status 0 when the window\n"
-      "was shown, 2 for a usage error or when no user or file can be chosen.");
+      "UiPrefs.DAT beside the memo file, when it is closed.  Changes to the memos stay in\n"
+      "memory until File > Save (Ctrl+S); closing with unsaved changes asks whether to save\n"
+      "them.  Exit status 0 when the window was shown, 2 for a usage error or when no user\n"
+      "or file can be chosen.");
   std::vector<std::string> args(argv + 1, argv + argc);
   // --help and usage errors need no display.
   const int status = parser.Run(args, std::cout, std::cerr);
