@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
