@@ -172,6 +172,8 @@ void CEditRecordDlg::OnInitDialog() {
   if (edit != nullptr) {
     // Tab moves on to the next control, as in the dialog's other fields.
     edit->setTabChangesFocus(true);
+    // Lines wrap at the edit's width: there is nothing to scroll sideways.
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edit->setPlainText(ToEditLineEnds(record->text));
     QTextCursor cursor = edit->textCursor();
     cursor.movePosition(QTextCursor::End);

@@ -12,14 +12,18 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "editing/DeleteCategoryDlg.h"
+#include "editing/EditCategoryDlg.h"
 #include "editing/EditRecordDlg.h"
 #include "editing/OpenEditorCount.h"
 #include "platform/registry/AppProfile.h"
 #include "platform/ui/ComboBox.h"
+#include "platform/ui/ListBox.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/UiText.h"
 #include "resources/extension/ExtensionModule.h"
@@ -226,6 +230,62 @@ TEST_F(EditRecordDlgTest, WindowRectangleIsRestoredOnlyWhenCompleteAndKeptOnTheS
   runAndMeasure(moved, minimum);
   EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(moved)) << moved.x();
   EXPECT_EQ(moved.size(), QSize(600, 500));
+}
+
+TEST_F(EditRecordDlgTest, DeletingTheProposedCategoryInTheCategoryEditorFallsBackToUnfiled) {
+  // Each step waits for its kind of dialog on top, is taken off the list,
+  // then acts.
+  struct Step {
+    std::function<bool(QWidget*)> ready;
+    std::function<void(CDialogWindow*)> act;
+  };
+  std::deque<Step> steps = {
+      {[](QWidget* w) { return qobject_cast<CEditCategoryDlg*>(w) != nullptr; },
+       [](CDialogWindow* d) {
+         CListBox list(d->Control(IDC_CATEGORY_LIST));
+         for (int i = 0; i < list.GetCount(); ++i) {
+           if (list.GetText(i) == "Business") list.SetCurSel(i);
+         }
+         qobject_cast<QAbstractButton*>(d->Control(IDC_CATEGORY_DELETE))->click();
+       }},
+      {[](QWidget* w) { return qobject_cast<CDeleteCategoryDlg*>(w) != nullptr; },
+       [](CDialogWindow* d) { qobject_cast<QAbstractButton*>(d->Control(IDOK))->click(); }},
+      {[](QWidget* w) { return qobject_cast<CEditCategoryDlg*>(w) != nullptr; },
+       [](CDialogWindow* d) { qobject_cast<QAbstractButton*>(d->Control(IDOK))->click(); }},
+  };
+  QTimer timer;
+  int ticks = 0;
+  QObject::connect(&timer, &QTimer::timeout, [&steps, &ticks] {
+    QWidget* top = QApplication::activeModalWidget();
+    if (!steps.empty() && ++ticks > 400) {
+      // A dialog that never came: close whatever is open so the test ends.
+      if (auto* dialog = qobject_cast<CDialogWindow*>(top)) dialog->EndDialog(IDCANCEL);
+      return;
+    }
+    if (steps.empty() || top == nullptr || !steps.front().ready(top)) return;
+    const Step step = steps.front();
+    steps.pop_front();
+    // Acts outside the timer's own call, which does not run again until it
+    // returns: the action may open a dialog of the next step.
+    QTimer::singleShot(0, top, [step, top] { step.act(static_cast<CDialogWindow*>(top)); });
+  });
+  timer.start(5);
+
+  CEditRecordDlg editor;
+  int shownAfter = -2;
+  Run(editor, 2, -1, [&](CEditRecordDlg& dialog) {
+    CComboBox combo(Combo(dialog));
+    const int entry = combo.FindItemData(-2);
+    combo.SetCurSel(entry);
+    emit Combo(dialog)->activated(entry);
+    shownAfter = SelectedCategory(dialog);
+    EXPECT_EQ(combo.FindItemData(1), CComboBox::CB_ERR);
+    Click(dialog, IDOK);
+  });
+  EXPECT_TRUE(steps.empty());
+  EXPECT_EQ(shownAfter, 0);
+  EXPECT_EQ(database.MemoAt(2)->category, 0);
+  EXPECT_EQ(editor.recordKey, 2);
 }
 
 }  // namespace
