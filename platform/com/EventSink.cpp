@@ -39,22 +39,6 @@ HRESULT CEventSink::Disconnect() {
   return hr;
 }
 
-HRESULT CEventSink::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT CEventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT CEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) {
-  for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  return DISP_E_UNKNOWNNAME;
-}
-
 HRESULT CEventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO*, UINT*) {
   if (!m_handler) return DISP_E_MEMBERNOTFOUND;

@@ -11,13 +11,13 @@
 
 #include <functional>
 
-#include "platform/com/ComObject.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/DispArgs.h"
+#include "platform/com/DispatchObject.h"
 #include "platform/com/IConnectionPointContainer.h"
 #include "platform/com/IDispatch.h"
 
-class CEventSink final : public CComObject<IDispatch> {
+class CEventSink final : public CDispatchObject<IDispatch> {
  public:
   // Called for every event: the dispatch id, the arguments, and where a
   // result goes (may be null).  Its result is Invoke's.
@@ -34,10 +34,6 @@ class CEventSink final : public CComObject<IDispatch> {
   DWORD Cookie() const { return m_cookie; }
   void ClearHandler() { m_handler = nullptr; }
 
-  HRESULT GetTypeInfoCount(UINT* count) override;
-  HRESULT GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  HRESULT GetIDsOfNames(REFIID reserved, LPOLESTR* names, UINT count, LCID locale,
-                        DISPID* ids) override;
   // DISP_E_MEMBERNOTFOUND without a handler.
   HRESULT Invoke(DISPID member, REFIID reserved, LCID locale, WORD flags, DISPPARAMS* params,
                  VARIANT* result, EXCEPINFO* exception, UINT* argError) override;

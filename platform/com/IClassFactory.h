@@ -20,8 +20,10 @@ struct IClassFactory : IUnknown {
 
 inline constexpr IID IID_IClassFactory = IClassFactory::Iid;
 
-// The export of an in-process server library.
+// The exports of an in-process server library.
 extern "C" {
 using DllGetClassObjectFunc = HRESULT (*)(REFCLSID clsid, REFIID iid, void** out);
 using DllCanUnloadNowFunc = HRESULT (*)();
+using DllRegisterServerFunc = HRESULT (*)();
+using DllUnregisterServerFunc = HRESULT (*)();
 }
