@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QTableView>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "editing/CategoryCombo.h"
@@ -165,6 +167,9 @@ int CMainDlg::LoadUserData(const std::string& newUserName, const std::string& ne
   prefs.Open(folder + UI_PREFS_FILE_NAME);
 
   modified = 0;
+  // What the file was when it was read: a save refuses to replace a file
+  // that another program (a HotSync) has replaced since.
+  loadedStamp = StampOf(dataPath);
   int result;
   for (;;) {
     categories = nullptr;
@@ -206,7 +211,23 @@ int CMainDlg::SaveIfModified() {
   // it is replaced only while no other writer is busy with it.
   CFileLock lock;
   if (lock.Acquire(dataPath) != CFileLock::LOCK_OK) return SAVE_FILE_BUSY;
-  return database.Save() == RDB_OK ? SAVE_OK : SAVE_FAILED;
+  if (!(StampOf(dataPath) == loadedStamp)) return SAVE_FILE_CHANGED;
+  if (database.Save() != RDB_OK) return SAVE_FAILED;
+  loadedStamp = StampOf(dataPath);
+  return SAVE_OK;
+}
+
+CMainDlg::FileStamp CMainDlg::StampOf(const std::string& path) {
+  FileStamp stamp;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return stamp;
+  stamp.valid = true;
+  stamp.device = static_cast<std::uint64_t>(info.st_dev);
+  stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::int64_t>(info.st_size);
+  stamp.seconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+  stamp.nanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+  return stamp;
 }
 
 void CMainDlg::SetActive(int active) {
@@ -685,6 +706,8 @@ void CMainDlg::Paste() {
     start = end + 1;
   }
   listView.BuildByText();
+  // The host's status shows the new row count.
+  ShowPreview(prefs.currentPosition);
 }
 
 void CMainDlg::SelectAll() {

@@ -57,9 +57,13 @@ class CMainDlg : public CResizeDialog {
   static constexpr int SAVE_OK = 0;         // written, or nothing to write
   static constexpr int SAVE_FILE_BUSY = 1;  // another program kept the memo file's lock
   static constexpr int SAVE_FAILED = 2;     // the file could not be written; it is as it was
+  // Another program replaced the memo file since it was read (a HotSync):
+  // it is not overwritten; the memos must be loaded again.
+  static constexpr int SAVE_FILE_CHANGED = 3;
 
   // Writes the UI preferences and, when something changed, the database,
-  // under the memo file's lock.  After a load that failed nothing is
+  // under the memo file's lock and only when the file is still the one that
+  // was read (or last written here).  After a load that failed nothing is
   // written: the database would be empty.
   int SaveIfModified();
   // 0 stores the split position, 1 restores it and refreshes the list.
@@ -206,4 +210,14 @@ class CMainDlg : public CResizeDialog {
   int lastLoadResult = RDB_CANNOT_OPEN;
   bool created = false;
   int changeCount = 0;
+
+  // Which file the memos were read from: device, inode, size and change time.
+  struct FileStamp {
+    bool valid = false;
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0, seconds = 0, nanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
+  static FileStamp StampOf(const std::string& path);
+  FileStamp loadedStamp;
 };

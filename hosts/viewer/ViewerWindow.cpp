@@ -230,11 +230,20 @@ int CViewerWindow::Save() {
   return result;
 }
 
+QString CViewerWindow::SaveFailureText(int result) {
+  switch (result) {
+    case CMainDlg::SAVE_FILE_BUSY:
+      return QStringLiteral("Not saved: another program (a HotSync?) is using the memo file.");
+    case CMainDlg::SAVE_FILE_CHANGED:
+      return QStringLiteral("Not saved: another program (a HotSync?) changed the memo file since "
+                            "it was opened; open it again to see those changes.");
+    default:
+      return QStringLiteral("Not saved: the memo file cannot be written.");
+  }
+}
+
 void CViewerWindow::ShowSaveOutcome(int result) {
-  statusBar()->showMessage(
-      result == CMainDlg::SAVE_FILE_BUSY
-          ? QStringLiteral("Not saved: another program (a HotSync?) is using the memo file.")
-          : QStringLiteral("Not saved: the memo file cannot be written."));
+  statusBar()->showMessage(SaveFailureText(result));
 }
 
 CViewerWindow::~CViewerWindow() {

@@ -77,6 +77,8 @@ class CViewerWindow : public QMainWindow {
   bool CommandEnabled(int command) const;
   void RunCommand(int command);
   void ShowSaveOutcome(int result);
+  // Why a save did not write the memo file, for the status bar.
+  static QString SaveFailureText(int result);
 
   Pane* m_pane = nullptr;
   CMainDlg* m_view = nullptr;

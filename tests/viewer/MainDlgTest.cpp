@@ -173,3 +173,26 @@ TEST_F(MainDlgTest, AltKeysPickTheViewAndTheLayoutIsStoredWhenTheViewGoes) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace viewertest;
+
+TEST_F(MainDlgTest, SaveNeverReplacesAFileAnotherProgramChangedSinceItWasRead) {
+  WriteFile(std::nullopt, file);
+  auto view = MakeView();
+  ASSERT_EQ(view->LoadUserData("Ann", file.string()), 0);
+  view->Database().MemoAt(0)->text = "changed here";
+  view->SetModified();
+  EXPECT_EQ(view->SaveIfModified(), CMainDlg::SAVE_OK);
+  EXPECT_EQ(view->SaveIfModified(), CMainDlg::SAVE_OK);  // our own save is no stranger
+
+  // A HotSync replaces the file: the view's copy is out of date now.
+  WriteFile(std::nullopt, dir / "Ann" / "new.dat");
+  std::filesystem::rename(dir / "Ann" / "new.dat", file);
+  const Bytes theirs = ReadAll(file);
+  EXPECT_EQ(view->SaveIfModified(), CMainDlg::SAVE_FILE_CHANGED);
+  EXPECT_EQ(ReadAll(file), theirs);
+}
+
+}  // namespace
