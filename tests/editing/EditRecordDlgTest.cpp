@@ -144,6 +144,8 @@ TEST_F(EditRecordDlgTest, EditRefusesEmptyAndUnstorableTextAndMarksAnUnchangedTe
   Run(editor, 2, -1, [&](CEditRecordDlg& dialog) {
     EXPECT_EQ(SelectedCategory(dialog), 1);  // the memo's own category
     EXPECT_EQ(Edit(dialog)->toPlainText(), QStringLiteral("gamma"));
+    EXPECT_TRUE(Edit(dialog)->textCursor().atEnd());
+    EXPECT_EQ(dialog.focusWidget(), Edit(dialog));
     Edit(dialog)->clear();
     Click(dialog, IDOK);
     Edit(dialog)->setPlainText(QStringLiteral("gamma 😀"));
