@@ -79,17 +79,6 @@ QString FitText(const QString& text, int room) {
   return text.left(end);
 }
 
-// Each character as "U+XXXX": characters outside the code page cannot be
-// shown in a message whose text is in the code page.
-std::string CodePoints(const QString& characters) {
-  std::string out;
-  for (const uint point : characters.toUcs4()) {
-    if (!out.empty()) out += ' ';
-    out += QStringLiteral("U+%1").arg(point, 4, 16, QLatin1Char('0')).toUpper().toStdString();
-  }
-  return out;
-}
-
 // The memo's text with the "\r\n" line ends the database keeps in memory.
 std::string ToRecordLineEnds(const std::string& text) {
   std::string out;
@@ -274,7 +263,7 @@ void CEditRecordDlg::OnOk() {
   QString unstorable;
   if (!QStringToAnsiExact(text, ansi, unstorable)) {
     ResourceMessageBoxFormat(this, ExtensionResources(), IDS_UNSTORABLE_CHARACTERS,
-                             {CodePoints(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
+                             {CharacterCodes(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
     return;
   }
   record->text = ToRecordLineEnds(ansi);

@@ -63,21 +63,9 @@ class CNameBytesValidator : public QValidator {
   QString m_last;
 };
 
-// Each character as "U+XXXX": characters outside the code page cannot be
-// shown in a message whose text is in the code page.
-std::string CodePoints(const QString& characters) {
-  std::string out;
-  for (const uint point : characters.toUcs4()) {
-    if (!out.empty()) out += ' ';
-    out += QStringLiteral("U+%1").arg(point, 4, 16, QLatin1Char('0')).toUpper().toStdString();
-  }
-  return out;
-}
-
 }  // namespace
 
-CInputCategoryNameDlg::CInputCategoryNameDlg(CCategory* category, bool newCategory,
-                                             QWidget* parent)
+CInputCategoryNameDlg::CInputCategoryNameDlg(CCategory* category, bool newCategory, QWidget* parent)
     : CDialogWindow(ResourceFindDialog(ExtensionResources(), IDD_CATEGORY_NAME), parent),
       newCategory(newCategory),
       category(category) {}
@@ -89,8 +77,8 @@ QLineEdit* CInputCategoryNameDlg::NameEdit() const {
 }
 
 void CInputCategoryNameDlg::OnInitDialog() {
-  const char* title =
-      ResourceFindString(ExtensionResources(), newCategory ? IDS_NEW_CATEGORY : IDS_RENAME_CATEGORY);
+  const char* title = ResourceFindString(ExtensionResources(),
+                                         newCategory ? IDS_NEW_CATEGORY : IDS_RENAME_CATEGORY);
   SetCaption(title != nullptr ? title : "");
   QLineEdit* edit = NameEdit();
   if (edit == nullptr) return;
@@ -122,7 +110,7 @@ void CInputCategoryNameDlg::OnOk() {
   QString unstorable;
   if (!QStringToAnsiExact(text, ansi, unstorable)) {
     ResourceMessageBoxFormat(this, ExtensionResources(), IDS_UNSTORABLE_CHARACTERS,
-                             {CodePoints(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONEXCLAMATION);
+                             {CharacterCodes(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONEXCLAMATION);
     if (edit != nullptr) edit->setFocus();
     return;
   }

@@ -676,7 +676,7 @@ void CMainDlg::Paste() {
     case ClipboardText::UNSTORABLE:
       // Nothing is pasted rather than a text with characters lost.
       ResourceMessageBoxFormat(this, ExtensionResources(), IDS_UNSTORABLE_CHARACTERS,
-                               {QStringToAnsi(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
+                               {CharacterCodes(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
       return;
     case ClipboardText::TEXT:
       break;

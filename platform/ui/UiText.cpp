@@ -49,3 +49,12 @@ bool QStringToAnsiExact(const QString& text, std::string& ansi, QString& unstora
   ansi = unstorable.isEmpty() ? std::move(each) : std::string();
   return unstorable.isEmpty();
 }
+
+std::string CharacterCodes(const QString& characters) {
+  std::string out;
+  for (const uint point : characters.toUcs4()) {
+    if (!out.empty()) out += ' ';
+    out += QStringLiteral("U+%1").arg(point, 4, 16, QLatin1Char('0')).toUpper().toStdString();
+  }
+  return out;
+}

@@ -14,3 +14,7 @@ std::string QStringToAnsi(const QString& text);
 // once, in the order they first appear.  For text a user typed or pasted,
 // which must never lose characters silently.
 bool QStringToAnsiExact(const QString& text, std::string& ansi, QString& unstorable);
+
+// Each character as "U+XXXX", separated by spaces: how a message whose text
+// is in the ANSI code page names characters that the code page cannot show.
+std::string CharacterCodes(const QString& characters);
