@@ -837,6 +837,9 @@ void CMainDlg::ShowContextMenu(const QPoint& viewportPoint, const QPoint& screen
   CListView* list = memoList.List();
   if (list == nullptr) return;
   const bool onRow = list->HitTest(viewportPoint) >= 0;
+  // The menu may come before the right button's release: the row it was
+  // opened on is the current memo first, as the release would make it.
+  if (onRow) ShowRow(SelectedRow());
   CPopupMenu menu;
   if (!menu.LoadPopup(ExtensionResources(), IDR_VIEW_MENUS, onRow ? POPUP_WITH_ROWS : POPUP_WITHOUT_ROWS)) {
     return;

@@ -2,7 +2,9 @@
 // copy and paste through the clipboard, change of category, the command
 // states, the host's search and the HotSync query.
 
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -10,6 +12,7 @@
 
 #include "editing/OpenEditorCount.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/PopupMenu.h"
 #include "platform/ui/UiText.h"
 #include "resources/extension/ExtensionIds.h"
 #include "viewer/MainDlgFixture.h"
@@ -151,6 +154,32 @@ TEST_F(MainDlgCommandsTest, CommandStatesFollowTheFocus) {
   EXPECT_EQ(Enabled(ID_EDIT_MEMO), -1);
   view->SelectAll();
   EXPECT_EQ(Enabled(ID_EDIT_COPY), 1);
+}
+
+TEST_F(MainDlgCommandsTest, ContextMenuOverARowActsOnThatRowAndOffersItsCategories) {
+  // The menu opens on the right button's press, before the release that
+  // makes the row current: the row must be current for its items anyway.
+  view->ShowPreview(-1);
+  Select({1});
+  std::vector<int> commands;
+  bool deleteEnabled = false;
+  CPopupMenu::SetPicker([&](const CPopupMenu& menu) {
+    commands = menu.Commands();
+    deleteEnabled = menu.IsItemEnabled(ID_DELETE_MEMOS);
+    return ID_CATEGORY_FIRST + 3;
+  });
+  QAbstractItemView* items = list->CurrentView();
+  const QPoint at = list->GetItemRect(1).center();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, items->viewport()->mapToGlobal(at));
+  QCoreApplication::sendEvent(items->viewport(), &event);
+  CPopupMenu::SetPicker({});
+  QCoreApplication::processEvents();  // the picked command arrives
+  EXPECT_TRUE(deleteEnabled);
+  // Cut, copy, paste, delete, select all, new, edit, then the categories
+  // in the filter's order: Business, Personal, 買い物, 未分類.
+  EXPECT_EQ(commands, (std::vector<int>{ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE_MEMOS,
+                                        ID_EDIT_SELECT_ALL, ID_NEW_MEMO, ID_EDIT_MEMO, 21, 22, 23, 20}));
+  EXPECT_EQ(view->Database().MemoAt(0)->category, 3);  // "bread and milk" moved to 買い物
 }
 
 TEST_F(MainDlgCommandsTest, SearchFindsWholeCharactersWithAndWithoutCase) {
