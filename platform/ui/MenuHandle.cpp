@@ -32,9 +32,10 @@ struct Registry {
   MenuHandle next = 0x10000;
 };
 
+// Never destroyed: menus that outlive static destruction still unregister.
 Registry& Menus() {
-  static Registry registry;
-  return registry;
+  static Registry* registry = new Registry;
+  return *registry;
 }
 
 MenuHandle Register(QWidget* widget) {
