@@ -24,6 +24,7 @@
 #include "editing/CategoryCombo.h"
 #include "editing/EditCategoryDlg.h"
 #include "editing/OpenEditorCount.h"
+#include "platform/text/LineEnds.h"
 #include "platform/ui/Accelerators.h"
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/MessageBox.h"
@@ -79,23 +80,9 @@ QString FitText(const QString& text, int room) {
   return text.left(end);
 }
 
-// The memo's text with the "\r\n" line ends the database keeps in memory.
-std::string ToRecordLineEnds(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
 // The text as the edit shows it: every "\r\n" (and a lone "\r") becomes "\n".
 QString ToEditLineEnds(const std::string& ansi) {
-  QString text = AnsiToQString(ansi);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(u'\r', u'\n');
-  return text;
+  return AnsiToQString(CrLfToLf(ansi)).replace(u'\r', u'\n');
 }
 
 }  // namespace
@@ -266,7 +253,8 @@ void CEditRecordDlg::OnOk() {
                              {CharacterCodes(unstorable)}, IDS_QUILLET, MB_OK | MB_ICONWARNING);
     return;
   }
-  record->text = ToRecordLineEnds(ansi);
+  // The database keeps "\r\n" line ends in memory.
+  record->text = LfToCrLf(ansi);
   record->category = category;
   record->attributes |= CRecord::ATTR_MODIFIED;
   recordKey = record->position;

@@ -22,6 +22,7 @@
 #include "editing/EditRecordDlg.h"
 #include "editing/OpenEditorCount.h"
 #include "platform/files/FileLock.h"
+#include "platform/text/LineEnds.h"
 #include "platform/text/Mbcs.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageBox.h"
@@ -62,6 +63,19 @@ constexpr int TAB_STRIP_HEIGHT = 26;
 constexpr COLORREF TAB_STRIP_COLOUR = 0x87B8DE;
 constexpr QRgb IMAGE_MASK = 0xFF00FF;
 constexpr COLORREF BLACK = 0;
+
+// A memo's first line (up to its first "\r", the whole text without one)
+// and second line (after the first "\n", up to the next "\r"; empty
+// without a "\n"), as its list row and the host's search show them.
+void SplitFirstLines(const std::string& text, std::string& first, std::string& second) {
+  first = text.substr(0, text.find('\r'));
+  second.clear();
+  const std::size_t lineFeed = text.find('\n');
+  if (lineFeed == std::string::npos) return;
+  const std::size_t start = lineFeed + 1;
+  const std::size_t end = text.find('\r', start);
+  second = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
 
 }  // namespace
 
@@ -287,16 +301,9 @@ void CMainDlg::RefreshList(int position) {
 }
 
 int CMainDlg::AddListRow(const CMemoRecord& memo) {
-  const std::string& text = memo.text;
-  const std::size_t firstEnd = text.find('\r');
-  const std::string firstLine = text.substr(0, firstEnd);
+  std::string firstLine;
   std::string secondLine;
-  const std::size_t lineFeed = text.find('\n');
-  if (lineFeed != std::string::npos) {
-    const std::size_t start = lineFeed + 1;
-    const std::size_t end = text.find('\r', start);
-    secondLine = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-  }
+  SplitFirstLines(memo.text, firstLine, secondLine);
   CListView* list = memoList.List();
   if (list == nullptr) return -1;
   const int row = list->InsertItem(list->GetItemCount(), firstLine, 0);
@@ -322,7 +329,7 @@ void CMainDlg::ShowPreview(int position) {
     if (QWidget* edit = Control(IDC_EDIT_MEMO)) edit->setEnabled(false);
   } else {
     if (preview != nullptr) {
-      preview->setPlainText(AnsiToQString(memo->text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+      preview->setPlainText(AnsiToQString(CrLfToLf(memo->text)));
     }
     if (QWidget* edit = Control(IDC_EDIT_MEMO)) edit->setEnabled(true);
     row = RowOfPosition(position);
@@ -881,15 +888,7 @@ void CMainDlg::FindNext(std::string& firstLine, std::string& secondLine, int& po
     const std::string haystack = matchCase != 0 ? memo.text : MbsToLower(memo.text);
     const bool hit = MbsFind(haystack, searchText, false) != std::string::npos;
     if (hit) {
-      const std::size_t firstEnd = memo.text.find('\r');
-      firstLine = memo.text.substr(0, firstEnd);
-      secondLine.clear();
-      const std::size_t lineFeed = memo.text.find('\n');
-      if (lineFeed != std::string::npos) {
-        const std::size_t end = memo.text.find('\r', lineFeed + 1);
-        secondLine = memo.text.substr(lineFeed + 1, end == std::string::npos ? std::string::npos
-                                                                              : end - lineFeed - 1);
-      }
+      SplitFirstLines(memo.text, firstLine, secondLine);
       position = memo.position;
       found = 1;
     }

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/resources/ResourceDialogs.h"
+#include "platform/text/LineEnds.h"
 #include "platform/ui/UiText.h"
 #include "resources/extension/ExtensionModule.h"
 #include "store/SecureWipe.h"
@@ -16,17 +17,6 @@ namespace {
 void Wipe(std::string& text) {
   if (!text.empty()) SecureWipe(text.data(), text.size());
   text.clear();
-}
-
-// The hint is kept with "\r\n" line ends; the field shows plain line breaks.
-std::string WithPlainLineEnds(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
-  }
-  return out;
 }
 
 }  // namespace
@@ -41,7 +31,8 @@ CPasswdDlg::~CPasswdDlg() {
 
 void CPasswdDlg::OnInitDialog() {
   SetItemText(IDC_PASSWORD_USER, userName);
-  SetItemText(IDC_PASSWORD_HINT, WithPlainLineEnds(hint));
+  // The hint is kept with "\r\n" line ends; the field shows plain line breaks.
+  SetItemText(IDC_PASSWORD_HINT, CrLfToLf(hint));
   if (auto* edit = qobject_cast<QLineEdit*>(Control(IDC_PASSWORD_EDIT))) {
     // The field takes a password of any length.
     edit->setMaxLength(std::numeric_limits<int>::max());
