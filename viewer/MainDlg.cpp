@@ -291,7 +291,7 @@ void CMainDlg::RefreshList(int position) {
   if (wantedRow < 0) {
     ShowPreview(-1);
   } else {
-    ShowPreview(position);
+    ShowPreviewAt(position, wantedRow);
     list->setFocus();
     list->SetSelectionMark(wantedRow);
     list->SetItemState(wantedRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -320,7 +320,9 @@ int CMainDlg::AddListRow(const CMemoRecord& memo) {
   return row;
 }
 
-void CMainDlg::ShowPreview(int position) {
+void CMainDlg::ShowPreview(int position) { ShowPreviewAt(position, -1); }
+
+void CMainDlg::ShowPreviewAt(int position, int knownRow) {
   int row = -1;
   CMemoRecord* memo = position < 0 ? nullptr : database.MemoAt(position);
   if (memo != nullptr && memo->IsDeleted()) memo = nullptr;
@@ -332,7 +334,7 @@ void CMainDlg::ShowPreview(int position) {
       preview->setPlainText(AnsiToQString(CrLfToLf(memo->text)));
     }
     if (QWidget* edit = Control(IDC_EDIT_MEMO)) edit->setEnabled(true);
-    row = RowOfPosition(position);
+    row = knownRow >= 0 ? knownRow : RowOfPosition(position);
   }
   prefs.currentPosition = position;
   CListView* list = memoList.List();
@@ -363,7 +365,10 @@ int CMainDlg::SelectedRow() const {
   return list->GetNextItem(-1, LVNI_SELECTED);
 }
 
-void CMainDlg::ShowRow(int row) { ShowPreview(row < 0 ? -1 : PositionOfRow(row)); }
+void CMainDlg::ShowRow(int row) {
+  const int position = row < 0 ? -1 : PositionOfRow(row);
+  ShowPreviewAt(position, position < 0 ? -1 : row);
+}
 
 void CMainDlg::OnCommand(int id) {
   switch (id) {
@@ -635,9 +640,12 @@ void CMainDlg::Undo() {
   if (list != nullptr) {
     list->setFocus();
     // Exactly the restored memos are selected.
+    std::vector<std::int32_t> restoredPositions = undoList;
+    std::sort(restoredPositions.begin(), restoredPositions.end());
     int lastRestored = -1;
     for (int row = 0; row < list->GetItemCount(); ++row) {
-      const bool restored = std::find(undoList.begin(), undoList.end(), PositionOfRow(row)) != undoList.end();
+      const bool restored =
+          std::binary_search(restoredPositions.begin(), restoredPositions.end(), PositionOfRow(row));
       list->SetItemState(row, restored ? LVIS_SELECTED : 0u, LVIS_SELECTED);
       if (restored) lastRestored = row;
     }

@@ -158,6 +158,9 @@ class CMainDlg : public CResizeDialog {
   // it is selected, else the first selected row; -1 when none is.
   int SelectedRow() const;
   void ShowRow(int row);
+  // ShowPreview when the row showing the memo is already known (-1: look
+  // it up).
+  void ShowPreviewAt(int position, int knownRow);
   void OnListKeyDown(int key);
   // The memo editor on `position` (-1: a new memo).
   void RunMemoEditor(int position);
