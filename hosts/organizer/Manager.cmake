@@ -1,0 +1,1 @@
+# The extension manager: see ExtensionList.h and ExtensionManager.h.
