@@ -32,10 +32,25 @@ struct Registry {
   MenuHandle next = 0x10000;
 };
 
-// Never destroyed: menus that outlive static destruction still unregister.
+// The organizer and an extension library each link this code, and a handle
+// made by one is used by the other, so there is one registry per
+// application: the first module that needs it hangs it on the application
+// object, the others find it there.  Never destroyed: menus that outlive the
+// application still unregister (from a registry of their own, which does
+// not know them).
+constexpr const char* kRegistryProperty = "quilletMenuRegistry";
+
 Registry& Menus() {
-  static Registry* registry = new Registry;
-  return *registry;
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) {
+    static Registry* withoutApplication = new Registry;
+    return *withoutApplication;
+  }
+  const QVariant held = app->property(kRegistryProperty);
+  if (held.isValid()) return *static_cast<Registry*>(held.value<void*>());
+  auto* created = new Registry;
+  app->setProperty(kRegistryProperty, QVariant::fromValue<void*>(created));
+  return *created;
 }
 
 MenuHandle Register(QWidget* widget) {
