@@ -1,8 +1,8 @@
 #pragma once
 // The organizer's HotSync window: runs `quillet-hotsync sync` for one user
 // and shows what it prints as it comes, with a busy bar until it ends.  The
-// window stays open after the run so the user can read the log; Close ends
-// it (and a run still going is stopped first).
+// window stays open after the run so the user can read the log; it cannot
+// be closed while the HotSync runs.
 //
 //   CHotSyncProgressDlg dlg(parent, "Taro");
 //   int status = dlg.Run();   // modal; the program's exit status
