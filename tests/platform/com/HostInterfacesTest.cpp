@@ -12,6 +12,8 @@
 #include "extension/HostInterfaces.h"
 #include "platform/com/IClassFactory.h"
 #include "platform/com/IConnectionPointContainer.h"
+#include "platform/com/IOleInPlaceObject.h"
+#include "platform/com/IOleObject.h"
 #include "platform/com/IServiceProvider.h"
 
 namespace {
@@ -63,6 +65,13 @@ TEST(HostInterfacesTest, MethodsSitInTheirSlots) {
       {"IHostExtensionEntry::SetSmallBitmap", SlotOf(&IHostExtensionEntry::SetSmallBitmap), 24},
       {"IHostExtensionEntry::SetFinal", SlotOf(&IHostExtensionEntry::SetFinal), 32},
       {"IHostExtensionEntry::Remove", SlotOf(&IHostExtensionEntry::Remove), 38},
+      {"IOleClientSite::RequestNewObjectLayout", SlotOf(&IOleClientSite::RequestNewObjectLayout), 8},
+      {"IOleObject::SetClientSite", SlotOf(&IOleObject::SetClientSite), 3},
+      {"IOleObject::DoVerb", SlotOf(&IOleObject::DoVerb), 11},
+      {"IOleObject::GetMiscStatus", SlotOf(&IOleObject::GetMiscStatus), 22},
+      {"IOleObject::SetColorScheme", SlotOf(&IOleObject::SetColorScheme), 23},
+      {"IOleInPlaceObject::SetObjectRects", SlotOf(&IOleInPlaceObject::SetObjectRects), 7},
+      {"IOleInPlaceObject::ReactivateAndUndo", SlotOf(&IOleInPlaceObject::ReactivateAndUndo), 8},
   };
   for (const auto& c : cases) EXPECT_EQ(c.slot, c.expected) << c.name;
 }
