@@ -1,0 +1,49 @@
+#include "hosts/organizer/ExtensionEntry.h"
+
+#include <utility>
+
+#include "platform/com/Bstr.h"
+
+CExtensionEntry::CExtensionEntry(std::string name, std::filesystem::path registryFile)
+    : m_name(std::move(name)), m_list(std::move(registryFile)) {}
+
+HRESULT CExtensionEntry::Change(const std::function<void(ExtensionRecord&)>& change) {
+  ExtensionRecord record;
+  if (!m_list.Find(m_name, record)) return E_UNEXPECTED;
+  change(record);
+  return m_list.Write(record);
+}
+
+HRESULT CExtensionEntry::SetText(BSTR text, std::string ExtensionRecord::*field) {
+  std::string utf8;
+  BstrToUtf8(text, utf8);  // a broken unit is kept as U+FFFD
+  return Change([&](ExtensionRecord& record) { record.*field = std::move(utf8); });
+}
+
+HRESULT CExtensionEntry::SetMenuCaption(BSTR caption) {
+  return SetText(caption, &ExtensionRecord::menuCaption);
+}
+
+HRESULT CExtensionEntry::SetDisplayName(BSTR name) {
+  return SetText(name, &ExtensionRecord::displayName);
+}
+
+HRESULT CExtensionEntry::SetDataFileName(BSTR fileName) {
+  return SetText(fileName, &ExtensionRecord::dataFileName);
+}
+
+HRESULT CExtensionEntry::SetCombinedName(BSTR name) {
+  return SetText(name, &ExtensionRecord::combinedName);
+}
+
+HRESULT CExtensionEntry::SetSmallBitmap(BSTR path) {
+  return SetText(path, &ExtensionRecord::smallBitmap);
+}
+
+HRESULT CExtensionEntry::SetFinal(LONG flag) {
+  return Change([&](ExtensionRecord& record) { record.finalFlag = flag; });
+}
+
+HRESULT CExtensionEntry::Remove() {
+  return m_list.Remove(m_name);
+}
