@@ -111,8 +111,10 @@ HRESULT CExtensionList::Write(const ExtensionRecord& record) {
     for (const auto& [name, value] : texts) {
       if (failed == CRegistry::REG_OK) failed = registry.SetString(key, name, *value);
     }
-    if (failed == CRegistry::REG_OK) failed = registry.SetDword(key, kCreator, static_cast<std::uint32_t>(record.creator));
-    if (failed == CRegistry::REG_OK) failed = registry.SetDword(key, kFinal, static_cast<std::uint32_t>(record.finalFlag));
+    const std::pair<const char*, LONG> numbers[] = {{kCreator, record.creator}, {kFinal, record.finalFlag}};
+    for (const auto& [name, value] : numbers) {
+      if (failed == CRegistry::REG_OK) failed = registry.SetDword(key, name, static_cast<std::uint32_t>(value));
+    }
     return failed == CRegistry::REG_OK;
   });
   if (failed == CRegistry::REG_ERR_ARGUMENT) return E_INVALIDARG;
