@@ -24,7 +24,7 @@ const std::string kManagerKey = "HKEY_CLASSES_ROOT\\CLSID\\{BE44897A-EB38-11D5-8
 class RegsvrTest : public ::testing::Test {
  protected:
   ProcessResult Regsvr(const std::vector<std::string>& args, std::map<std::string, std::string> env = {}) {
-    env["QUILLET_CONFIG_HOME"] = home.Path();
+    env["QUILLET_CONFIG_HOME"] = home.Folder();
     return testsupport::RunProcess(QUILLET_REGSVR_PROGRAM, args, env);
   }
   CRegistry Registry() {
@@ -51,7 +51,7 @@ TEST_F(RegsvrTest, ReportsOutcomesWithDistinctStatuses) {
        "DllRegisterServer in " + kFake + " failed with 0x80040201 (SELFREG_E_CLASS)."},
       {{kFake}, {{"QUILLET_FAKE_RESULT", "8badf00d"}}, 5, "", "failed with 0x8BADF00D.\n"},
       {{"-u", kFake}, {}, 4, "", "has no entry point DllUnregisterServer"},
-      {{home.Path() + "/missing.so"}, {}, 3, "", "cannot load " + home.Path() + "/missing.so: "},
+      {{home.Folder() + "/missing.so"}, {}, 3, "", "cannot load " + home.Folder() + "/missing.so: "},
       {{}, {}, 2, "", "missing argument LIBRARY"},
       {{"-x", kFake}, {}, 2, "", "unknown option"},
   };
@@ -69,7 +69,7 @@ TEST_F(RegsvrTest, ARelativePathIsTakenFromTheCurrentFolder) {
   ProcessResult result = testsupport::RunProcess(
       "/bin/sh", {"-c", "cd \"$1\" && exec \"$2\" \"$3\"", "sh", library.parent_path().string(),
                   QUILLET_REGSVR_PROGRAM, library.filename().string()},
-      {{"QUILLET_CONFIG_HOME", home.Path()}});
+      {{"QUILLET_CONFIG_HOME", home.Folder()}});
   EXPECT_EQ(result.status, 0) << result.err;
   std::string server;
   Registry().GetString("HKEY_CLASSES_ROOT\\CLSID\\{0F0F0F0F-1111-2222-3333-444455556666}\\InprocServer32", "",
