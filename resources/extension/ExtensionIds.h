@@ -4,6 +4,8 @@
 #include <cstdint>
 
 // Strings.
+inline constexpr std::uint32_t IDS_QUILLETEXT = 1;          // "QuilletExt Control", the control's type name
+inline constexpr std::uint32_t IDS_QUILLETEXT_PPG = 2;      // "QuilletExt Property Page", the page's caption
 inline constexpr std::uint32_t IDS_NEW_CATEGORY = 3;        // "新規カテゴリー" (title, caption)
 inline constexpr std::uint32_t IDS_SELECT_TO_DELETE = 4;    // delete without a selected category
 inline constexpr std::uint32_t IDS_SELECT_TO_RENAME = 5;    // rename without a selected category
@@ -27,6 +29,7 @@ inline constexpr std::uint32_t IDS_SHOW_COLUMNS = 400;  // header menu: "列の�
 inline constexpr std::uint32_t IDS_HIDE_COLUMN = 401;   // header menu: "この列を非表示"
 
 // Dialog templates.
+inline constexpr std::uint32_t IDD_PROPPAGE_QUILLETEXT = 200;  // the control's property page, a child
 inline constexpr std::uint32_t IDD_MAIN_VIEW = 201;     // the main view, a child dialog
 inline constexpr std::uint32_t IDD_SHOW_COLUMNS = 203;  // "列の表示"
 inline constexpr std::uint32_t IDD_PASSWORD = 210;      // "パスワード入力"

@@ -26,6 +26,8 @@ struct Text {
 };
 
 const Text kStrings[] = {
+    {IDS_QUILLETEXT, "QuilletExt Control"},
+    {IDS_QUILLETEXT_PPG, "QuilletExt Property Page"},
     {IDS_NEW_CATEGORY, "新規カテゴリー"},
     {IDS_SELECT_TO_DELETE, "削除する前にカテゴリーを選択してください。"},
     {IDS_SELECT_TO_RENAME, "名前を変更する前にカテゴリーを選択してください。"},
@@ -47,6 +49,13 @@ const Text kStrings[] = {
      "データ編集中は HotSync 機能を実行できません。ダイアログを閉じて、HotSync ボタンをもう一度押してください。"},
     {IDS_SHOW_COLUMNS, "列の表示..."},
     {IDS_HIDE_COLUMN, "この列を非表示"},
+};
+
+// The control's property page: a note, no settings.
+const DialogItem kPropPageItems[] = {
+    {DLG_ID_STATIC, DLG_ITEM_LABEL,
+     "TODO: このダイアログの QuilletExt Control のプロパティを処理するコントロールを配置します。", 7, 25,
+     236, 16, 0},
 };
 
 const DialogItem kMainViewItems[] = {
@@ -141,6 +150,8 @@ struct Dialog {
 };
 
 const Dialog kDialogs[] = {
+    {IDD_PROPPAGE_QUILLETEXT, "", 250, 62, kPropPageItems, std::size(kPropPageItems),
+     DLG_TEMPLATE_CHILD},
     {IDD_MAIN_VIEW, "", 264, 209, kMainViewItems, std::size(kMainViewItems), DLG_TEMPLATE_CHILD},
     {IDD_SHOW_COLUMNS, "列の表示", 207, 126, kShowColumnsItems, std::size(kShowColumnsItems), 0},
     {IDD_PASSWORD, "パスワード入力", 220, 145, kPasswordItems, std::size(kPasswordItems), 0},
