@@ -1,0 +1,106 @@
+// quillet-organizer: the desktop organizer.  It lists the HotSync users and
+// the registered extensions, opens an extension inside its window and drives
+// it through its menus, status bar, Save, Find, user switching and the
+// HotSync button.
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "hosts/organizer/ExtensionManager.h"
+#include "hosts/organizer/OrganizerWindow.h"
+#include "tools/common/ArgParser.h"
+
+namespace {
+
+// The window as it looks now, with the modal dialog it shows (a password
+// prompt) painted over it where it stands.
+QPixmap Screenshot(QWidget& window) {
+  QPixmap shot = window.grab();
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal != nullptr && modal != &window) {
+    QPainter painter(&shot);
+    const QPoint at = window.mapFromGlobal(modal->mapToGlobal(QPoint(0, 0)));
+    painter.drawPixmap(at, modal->grab());
+  }
+  return shot;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CArgParser parser("quillet-organizer",
+                    "The desktop organizer: shows the extensions registered with it (Quillet's memos) "
+                    "for the HotSync users of this desktop, with Save, Find and a HotSync button.");
+  parser.AddOption("user", "NAME", "the HotSync user to show first (default: the first HotSync user)");
+  parser.AddOption("extension", "NAME", "the extension to open (default: the first registered one)");
+  parser.AddOption("screenshot", "FILE.png",
+                   "save a picture of the window once it is shown and exit (with the offscreen "
+                   "platform no display is needed)");
+  parser.SetNotes(
+      "Extensions are registered with quillet-regsvr LIBRARY (and taken out with -u); the\n"
+      "organizer reads its list of extensions from the registry file\n"
+      "($QUILLET_CONFIG_HOME/registry.ini) and the HotSync users and their data under\n"
+      "$QUILLET_HOME.  Exit status 0 when the window was shown, 2 for a usage error.");
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const int status = parser.Run(args, std::cout, std::cerr);
+  if (status != CArgParser::CONTINUE) return status;
+
+  QApplication application(argc, argv);
+  // The extension manager serves the extensions' registration, also while
+  // the organizer is not running: its library sits beside the program.
+  const QString manager = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libQuilletHostManager.so"));
+  if (QFileInfo::exists(manager)) EnsureHostManagerRegistered(manager.toStdString());
+
+  COrganizerWindow window;
+  if (parser.Has("user") && !window.SelectUser(parser.Value("user"))) {
+    return parser.UsageError(std::cerr, "there is no HotSync user named " + parser.Value("user"));
+  }
+  std::string extension;
+  const std::vector<std::string> names = window.ExtensionNames();
+  if (parser.Has("extension")) {
+    for (const std::string& name : names) {
+      if (Lower(name) == Lower(parser.Value("extension"))) extension = name;
+    }
+    if (extension.empty()) {
+      return parser.UsageError(std::cerr, "no extension named " + parser.Value("extension") +
+                                              " is registered (register it with quillet-regsvr)");
+    }
+  } else if (!names.empty()) {
+    extension = names.front();
+  }
+  window.show();
+
+  const std::string screenshot = parser.Value("screenshot");
+  QTimer::singleShot(0, &window, [&] {
+    if (!screenshot.empty()) {
+      // Runs once the extension is shown, or inside the password prompt it
+      // may show while it loads.
+      QTimer::singleShot(0, &window, [&] {
+        const bool saved = Screenshot(window).save(QString::fromStdString(screenshot), "PNG");
+        if (!saved) std::cerr << "quillet-organizer: cannot write " << screenshot << "\n";
+        else std::cout << "screenshot: " << screenshot << "\n";
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+        QCoreApplication::exit(saved ? 0 : 1);
+      });
+    }
+    if (!extension.empty()) window.OpenExtension(extension);
+  });
+  return application.exec();
+}
