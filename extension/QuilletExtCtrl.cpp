@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPaintEvent>
+#include <QRegion>
 #include <QResizeEvent>
 #include <QWidget>
 
@@ -39,6 +40,10 @@ class CQuilletExtCtrl::Frame final : public QWidget {
   }
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
+    // The view draws its own face; the frame's shows only around it.
+    if (m_control != nullptr && m_control->view && m_control->view->isVisible()) {
+      painter.setClipRegion(QRegion(rect()) - m_control->view->geometry());
+    }
     const QRect bounds = rect().adjusted(0, 0, -1, -1);
     painter.fillRect(rect(), Qt::white);
     painter.setPen(Qt::black);
@@ -240,9 +245,11 @@ HRESULT CQuilletExtCtrl::InPlaceDeactivate() {
 HRESULT CQuilletExtCtrl::SetObjectRects(const RECT* position, const RECT*) {
   if (position == nullptr) return E_POINTER;
   if (!window) return E_UNEXPECTED;
-  // The frame's resize keeps the view its size.
   window->setGeometry(position->left, position->top, position->right - position->left,
                       position->bottom - position->top);
+  // The frame's resize event does the same once it is shown; a hidden frame
+  // gets it only later.
+  if (view) view->setGeometry(0, 0, window->width(), window->height());
   return S_OK;
 }
 
