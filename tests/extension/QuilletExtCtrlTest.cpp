@@ -3,6 +3,8 @@
 // command states, the HotSync query and a site without the organizer's
 // service.
 
+#include <dlfcn.h>
+
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
@@ -15,6 +17,7 @@
 #include "editing/OpenEditorCount.h"
 #include "extension/QuilletExtCtrl.h"
 #include "extension/FakeOrganizer.h"
+#include "platform/com/IClassFactory.h"
 #include "platform/registry/AppProfile.h"
 #include "platform/ui/ListView.h"
 #include "resources/extension/ExtensionModule.h"
@@ -286,6 +289,40 @@ TEST_F(QuilletExtCtrlTest, EventsWithoutAViewSucceedAndFindNothing) {
   EXPECT_EQ(FireSite(SITE_EVENT_USER_CHANGED, user), S_OK);
   EXPECT_EQ(FireSite(SITE_EVENT_SAVE, save.Utf8("").Utf8("")), S_OK);
   EXPECT_EQ(FireSite(SITE_EVENT_GO_TO_RECORD, go), S_OK);
+}
+
+// The control as the organizer gets it: from the built library, whose own
+// copies of the menu handles and the module count must meet the organizer's.
+TEST_F(QuilletExtCtrlTest, ControlFromTheLibraryWorksInTheOrganizersProcess) {
+  const std::string library = std::string(QUILLET_BINARY_DIR) + "/extension/libQuilletExt.so";
+  void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << ::dlerror();
+  auto getClassObject = reinterpret_cast<DllGetClassObjectFunc>(::dlsym(handle, "DllGetClassObject"));
+  auto canUnloadNow = reinterpret_cast<DllCanUnloadNowFunc>(::dlsym(handle, "DllCanUnloadNow"));
+  ASSERT_TRUE(getClassObject && canUnloadNow);
+  {
+    CComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject(CLSID_QuilletExtCtrl, IClassFactory::Iid, factory.OutVoid()), S_OK);
+    CComPtr<IOleObject> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IOleObject::Iid, object.OutVoid()), S_OK);
+    ASSERT_EQ(object->SetClientSite(clientSite.Get()), S_OK);
+    const RECT place{0, 0, 300, 200};
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite.Get(), 0, &parent, &place),
+              S_OK);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(site->MainWindow().ViewMenu().back(), AnsiText("列の表示..."));
+    EXPECT_EQ(site->MainWindow().statusBar->panes[1], "1 / 5");  // loaded, the first memo current
+    EXPECT_EQ(site->ready, std::vector<LONG>{1});
+    DWORD status = 0;
+    EXPECT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+    EXPECT_EQ(status, 0x20191u);
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    EXPECT_EQ(object->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
+    EXPECT_EQ(object->SetClientSite(nullptr), S_OK);
+    EXPECT_EQ(site->point.ConnectionCount(), 0u);
+  }
+  EXPECT_EQ(canUnloadNow(), S_OK);
+  ::dlclose(handle);
 }
 
 }  // namespace
