@@ -8,10 +8,8 @@ CExtensionEntry::CExtensionEntry(std::string name, std::filesystem::path registr
     : m_name(std::move(name)), m_list(std::move(registryFile)) {}
 
 HRESULT CExtensionEntry::Change(const std::function<void(ExtensionRecord&)>& change) {
-  ExtensionRecord record;
-  if (!m_list.Find(m_name, record)) return E_UNEXPECTED;
-  change(record);
-  return m_list.Write(record);
+  const HRESULT hr = m_list.Change(m_name, change);
+  return hr == S_FALSE ? E_UNEXPECTED : hr;
 }
 
 HRESULT CExtensionEntry::SetText(BSTR text, std::string ExtensionRecord::*field) {

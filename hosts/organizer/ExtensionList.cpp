@@ -95,30 +95,62 @@ bool CExtensionList::Find(const std::string& name, ExtensionRecord& out) const {
   return true;
 }
 
+namespace {
+
+// Writes the entry into a loaded registry; the first failing registry result.
+int StoreEntry(CRegistry& registry, const ExtensionRecord& record) {
+  const std::string key = EntryKey(record.name);
+  // Replacing drops values the new record does not have and takes the new
+  // spelling of the name.
+  if (registry.KeyExists(key)) registry.DeleteKey(key);
+  int failed = CRegistry::REG_OK;
+  const std::pair<const char*, const std::string*> texts[] = {
+      {kHelpPage, &record.helpPage},         {kLargeBitmap, &record.largeBitmap},
+      {kMenuCaption, &record.menuCaption},   {kDisplayName, &record.displayName},
+      {kCombinedName, &record.combinedName}, {kDataFileName, &record.dataFileName},
+      {kSmallBitmap, &record.smallBitmap},   {kControl, &record.controlClass}};
+  for (const auto& [name, value] : texts) {
+    if (failed == CRegistry::REG_OK) failed = registry.SetString(key, name, *value);
+  }
+  const std::pair<const char*, LONG> numbers[] = {{kCreator, record.creator}, {kFinal, record.finalFlag}};
+  for (const auto& [name, value] : numbers) {
+    if (failed == CRegistry::REG_OK) failed = registry.SetDword(key, name, static_cast<std::uint32_t>(value));
+  }
+  return failed;
+}
+
+HRESULT WriteResult(int updateResult, int storeResult) {
+  if (storeResult == CRegistry::REG_ERR_ARGUMENT) return E_INVALIDARG;
+  return (updateResult == CRegistry::REG_OK && storeResult == CRegistry::REG_OK) ? S_OK : REGDB_E_WRITEREGDB;
+}
+
+}  // namespace
+
 HRESULT CExtensionList::Write(const ExtensionRecord& record) {
   if (!ValidName(record.name)) return E_INVALIDARG;
   int failed = CRegistry::REG_OK;
-  int result = CRegistry(m_file).Update([&](CRegistry& registry) {
-    const std::string key = EntryKey(record.name);
-    // Replacing drops values the new record does not have and takes the new
-    // spelling of the name.
-    if (registry.KeyExists(key)) registry.DeleteKey(key);
-    const std::pair<const char*, const std::string*> texts[] = {
-        {kHelpPage, &record.helpPage},         {kLargeBitmap, &record.largeBitmap},
-        {kMenuCaption, &record.menuCaption},   {kDisplayName, &record.displayName},
-        {kCombinedName, &record.combinedName}, {kDataFileName, &record.dataFileName},
-        {kSmallBitmap, &record.smallBitmap},   {kControl, &record.controlClass}};
-    for (const auto& [name, value] : texts) {
-      if (failed == CRegistry::REG_OK) failed = registry.SetString(key, name, *value);
-    }
-    const std::pair<const char*, LONG> numbers[] = {{kCreator, record.creator}, {kFinal, record.finalFlag}};
-    for (const auto& [name, value] : numbers) {
-      if (failed == CRegistry::REG_OK) failed = registry.SetDword(key, name, static_cast<std::uint32_t>(value));
-    }
+  const int result = CRegistry(m_file).Update([&](CRegistry& registry) {
+    failed = StoreEntry(registry, record);
     return failed == CRegistry::REG_OK;
   });
-  if (failed == CRegistry::REG_ERR_ARGUMENT) return E_INVALIDARG;
-  return (result == CRegistry::REG_OK && failed == CRegistry::REG_OK) ? S_OK : REGDB_E_WRITEREGDB;
+  return WriteResult(result, failed);
+}
+
+HRESULT CExtensionList::Change(const std::string& name,
+                               const std::function<void(ExtensionRecord&)>& change) {
+  if (!ValidName(name)) return S_FALSE;
+  bool found = false;
+  int failed = CRegistry::REG_OK;
+  const int result = CRegistry(m_file).Update([&](CRegistry& registry) {
+    found = registry.KeyExists(EntryKey(name));
+    if (!found) return false;
+    ExtensionRecord record = ReadEntry(registry, StoredName(registry, name));
+    change(record);
+    failed = StoreEntry(registry, record);
+    return failed == CRegistry::REG_OK;
+  });
+  if (result == CRegistry::REG_OK && !found) return S_FALSE;
+  return WriteResult(result, failed);
 }
 
 HRESULT CExtensionList::Remove(const std::string& name) {

@@ -12,6 +12,7 @@
 // Every change is one read-change-write of the registry under its lock.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,16 @@ class CExtensionList {
   // False when there is no entry of that name (names compare without ASCII
   // case, as registry keys do).
   bool Find(const std::string& name, ExtensionRecord& out) const;
-  // Writes the entry, replacing one of the same name.  S_OK, or
-  // REGDB_E_WRITEREGDB when the registry cannot be written.
+  // Writes the entry, replacing one of the same name.  S_OK,
+  // E_INVALIDARG for a name that cannot be one key (empty, or holding a
+  // backslash, a line end or a zero), REGDB_E_WRITEREGDB when the registry
+  // cannot be written.
   HRESULT Write(const ExtensionRecord& record);
+  // Reads the entry, lets `change` alter it and writes it back, all under
+  // the registry's lock, so that changes made meanwhile by another program
+  // are not lost.  S_FALSE (nothing called) when there is no such entry,
+  // otherwise as Write.
+  HRESULT Change(const std::string& name, const std::function<void(ExtensionRecord&)>& change);
   // S_OK, S_FALSE when there was no such entry, REGDB_E_WRITEREGDB.
   HRESULT Remove(const std::string& name);
 
