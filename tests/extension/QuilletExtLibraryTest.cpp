@@ -54,16 +54,6 @@ TEST_F(QuilletExtLibraryTest, ServesItsThreeClassesAndUnloadsOnlyWhenNothingIsHe
   }
   EXPECT_EQ(canUnloadNow(), S_OK);
 
-  // The host link can be made without any window.
-  CComPtr<IClassFactory> factory;
-  ASSERT_EQ(getClassObject(CLSID_SinkObject, IClassFactory::Iid, factory.OutVoid()), S_OK);
-  CComPtr<IUnknown> sink;
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_ISinkObject, sink.OutVoid()), S_OK);
-  factory.Reset();
-  EXPECT_EQ(canUnloadNow(), S_FALSE);
-  sink.Reset();
-  EXPECT_EQ(canUnloadNow(), S_OK);
-
   void* out = reinterpret_cast<void*>(1);
   EXPECT_EQ(getClassObject(LIBID_QuilletExtLib, IClassFactory::Iid, &out), CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(out, nullptr);
