@@ -205,8 +205,8 @@ void COrganizerWindow::BuildMenus() {
   AddCommand(edit, CMD_FIND, QStringLiteral("検索(&F)..."), QKeySequence(Qt::CTRL | Qt::Key_F));
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+  // No separators of its own: the one an extension adds is the menu's only one.
   AddCommand(view, CMD_HOME, QStringLiteral("ホーム(&H)"), QKeySequence(Qt::ALT | Qt::Key_Home));
-  view->addSeparator();
   AddCommand(view, CMD_LARGE_ICONS, QStringLiteral("大きいアイコン(&G)"), QKeySequence());
   AddCommand(view, CMD_SMALL_ICONS, QStringLiteral("小さいアイコン(&M)"), QKeySequence());
   // The last item of the menu: an extension appends its own items behind it.

@@ -1,0 +1,254 @@
+// quillet-organizer's window driving the real extension: libQuilletExt.so
+// and the extension manager registered in a registry of the test's own, the
+// HotSync users Ann (five memos), Bob (protected memos) and Carol (none).
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+
+#include "hosts/hotsync/HotSyncSettings.h"
+#include "hosts/organizer/ExtensionManager.h"
+#include "hosts/organizer/FindPanel.h"
+#include "hosts/organizer/HostApplication.h"
+#include "hosts/organizer/HostSite.h"
+#include "hosts/organizer/OrganizerWindow.h"
+#include "store/MemoFileBuilder.h"
+#include "store/StoreTestDir.h"
+
+namespace {
+
+constexpr const char* PASSWORD = "sesame";
+
+void WriteMemos(const std::filesystem::path& path, const std::vector<std::string>& texts,
+                std::optional<std::string> password = std::nullopt) {
+  std::filesystem::create_directories(path.parent_path());
+  std::filesystem::remove(path.parent_path() / "UiPrefs.DAT");
+  memotest::File file;
+  file.appInfo = memotest::Block(memotest::MemoAppInfo(
+      memotest::DefaultCategories(), password ? std::optional<std::string_view>(*password) : std::nullopt, ""));
+  std::uint32_t id = 100;
+  for (const std::string& text : texts) {
+    memotest::Record record;
+    record.id = id++;
+    record.body = memotest::PlainBody(text);
+    if (password) record.body = memotest::EncryptBody(record.body, *password);
+    file.records.push_back(record);
+  }
+  const memotest::Bytes bytes = file.Build();
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+template <class W>
+W* Visible(QWidget* root) {
+  for (W* widget : root->findChildren<W*>()) {
+    if (widget->isVisible()) return widget;
+  }
+  return nullptr;
+}
+
+class OrganizerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_dir = new memotest::CTempDir;
+    setenv("QUILLET_CONFIG_HOME", (*s_dir / "config").c_str(), 1);
+    setenv("QUILLET_HOME", (*s_dir / "home").c_str(), 1);
+    ASSERT_EQ(RegisterHostManager(QUILLET_MANAGER_LIBRARY), S_OK);
+    void* library = dlopen(QUILLET_EXT_LIBRARY, RTLD_NOW);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto doRegister = reinterpret_cast<HRESULT (*)()>(dlsym(library, "DllRegisterServer"));
+    ASSERT_NE(doRegister, nullptr);
+    ASSERT_EQ(doRegister(), S_OK);
+    CHotSyncSettings settings;
+    ASSERT_TRUE(settings.RememberUser("Ann", 1));
+    ASSERT_TRUE(settings.RememberUser("Bob", 2));
+    ASSERT_TRUE(settings.RememberUser("Carol", 3));
+  }
+  static void TearDownTestSuite() { delete s_dir; }
+
+  static std::filesystem::path MemoFile(const std::string& user) {
+    return *s_dir / "home" / "HotSync" / user / "Quillet" / "record.dat";
+  }
+
+  void SetUp() override {
+    WriteMemos(MemoFile("Ann"), {"echo", "bravo\nsecond line", "delta", "alpha", "charlie"});
+    WriteMemos(MemoFile("Bob"), {"bob one", "bob two"}, std::string(PASSWORD));
+    WriteMemos(MemoFile("Carol"), {});
+    window = std::make_unique<COrganizerWindow>();
+    window->show();
+    ASSERT_TRUE(window->SelectUser("Ann"));
+    ASSERT_TRUE(window->OpenExtension("Quillet")) << window->StatusMessage().toStdString();
+    QCoreApplication::processEvents();
+  }
+  void TearDown() override { window.reset(); }
+
+  QTableView* List() const { return Visible<QTableView>(window->ExtensionPane("Quillet")); }
+  QPlainTextEdit* Preview() const { return Visible<QPlainTextEdit>(window->ExtensionPane("Quillet")); }
+  void ClickRow(int row) {
+    QTableView* list = List();
+    ASSERT_NE(list, nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(row, 0)).center());
+    QCoreApplication::processEvents();
+  }
+
+  static memotest::CTempDir* s_dir;
+  std::unique_ptr<COrganizerWindow> window;
+};
+
+memotest::CTempDir* OrganizerTest::s_dir = nullptr;
+
+TEST_F(OrganizerTest, StatusPaneFollowsTheSelectionAndFindListsEveryHit) {
+  ClickRow(2);
+  EXPECT_EQ(window->PaneText(1), QStringLiteral("3 / 5"));
+
+  EXPECT_EQ(window->Find(QStringLiteral("a"), false), 4);  // all but "echo"
+  const auto& hits = window->FindPanel()->Hits();
+  bool twoLines = false;
+  for (const auto& hit : hits) {
+    twoLines = twoLines || (hit.firstLine == QStringLiteral("bravo") && hit.secondLine == QStringLiteral("second line"));
+  }
+  EXPECT_TRUE(twoLines);
+  EXPECT_EQ(window->Find(QStringLiteral("zulu"), false), 0);
+  window->Find(QStringLiteral("alpha"), false);
+  window->FindPanel()->ChooseHit(0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->PaneText(1), QStringLiteral("1 / 5"));
+
+  ASSERT_TRUE(window->SelectUser("Carol"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->PaneText(1), QString());
+}
+
+TEST_F(OrganizerTest, ViewMenuCarriesTheExtensionItemOnceAfterHidingAndShowingIt) {
+  auto count = [&](const QString& text) {
+    int n = 0;
+    for (QAction* action : window->Menu(HOST_MENU_VIEW)->actions()) {
+      n += text.isEmpty() ? action->isSeparator() : action->text() == text;
+    }
+    return n;
+  };
+  EXPECT_EQ(count({}), 1);
+  EXPECT_EQ(count(QStringLiteral("列の表示...")), 1);
+  window->ShowHome();
+  EXPECT_EQ(count({}), 0);
+  EXPECT_EQ(count(QStringLiteral("列の表示...")), 0);
+  ASSERT_TRUE(window->OpenExtension("Quillet"));
+  EXPECT_EQ(count({}), 1);
+  EXPECT_EQ(count(QStringLiteral("列の表示...")), 1);
+  // The extension's item follows the host's last View command.
+  const QList<QAction*> actions = window->Menu(HOST_MENU_VIEW)->actions();
+  EXPECT_EQ(actions.indexOf(window->CommandAction(HOST_CMD_VIEW_19053)), actions.size() - 3);
+}
+
+TEST_F(OrganizerTest, CopyTakesThePreviewSelectionAndIsGreyedWithoutOne) {
+  ClickRow(1);  // "bravo"
+  QPlainTextEdit* preview = Preview();
+  ASSERT_NE(preview, nullptr);
+  preview->setFocus();
+  QTextCursor cursor = preview->textCursor();
+  cursor.setPosition(0);
+  cursor.setPosition(5, QTextCursor::KeepAnchor);
+  preview->setTextCursor(cursor);
+  QMenu* edit = window->Menu(HOST_MENU_EDIT);
+  QAction* copy = window->CommandAction(HOST_CMD_COPY);
+  window->UpdateMenu(edit);
+  EXPECT_TRUE(copy->isEnabled());
+  QApplication::clipboard()->clear();
+  window->RunCommand(COrganizerWindow::RunTimeId(HOST_CMD_COPY));
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("bravo"));
+
+  cursor.clearSelection();
+  preview->setTextCursor(cursor);
+  window->UpdateMenu(edit);
+  EXPECT_FALSE(copy->isEnabled());
+}
+
+TEST_F(OrganizerTest, HotSyncIsRefusedWhileTheMemoEditorIsOpen) {
+  ClickRow(0);
+  QString refusal;
+  int outcome = 0;
+  bool editorOpen = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* editor = QApplication::activeModalWidget();
+    editorOpen = editor != nullptr;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        refusal = box->text();
+        box->accept();
+      }
+    });
+    outcome = window->HotSync();
+    if (auto* dialog = qobject_cast<QDialog*>(editor)) dialog->reject();
+  });
+  QTableView* list = List();
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+  EXPECT_TRUE(editorOpen);
+  EXPECT_EQ(outcome, COrganizerWindow::HOTSYNC_REFUSED);
+  EXPECT_TRUE(refusal.startsWith(QStringLiteral("データ編集中は HotSync 機能を実行できません。"))) << refusal.toStdString();
+}
+
+TEST_F(OrganizerTest, SwitchingToAProtectedUserAsksForThePassword) {
+  QString asked;
+  QTimer::singleShot(0, [&] {
+    QWidget* prompt = QApplication::activeModalWidget();
+    if (prompt == nullptr) return;
+    asked = prompt->windowTitle();
+    for (QLineEdit* field : prompt->findChildren<QLineEdit*>()) {
+      if (field->echoMode() == QLineEdit::Password) field->setText(QString::fromLatin1(PASSWORD));
+    }
+    for (QPushButton* button : prompt->findChildren<QPushButton*>()) {
+      if (button->isDefault()) button->click();
+    }
+  });
+  ASSERT_TRUE(window->SelectUser("Bob"));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(asked.isEmpty());
+  ASSERT_NE(List(), nullptr);
+  EXPECT_EQ(List()->model()->rowCount(), 2);
+}
+
+TEST_F(OrganizerTest, SaveWritesTheMemoFileAndOnlyThen) {
+  const std::string before = ReadAll(MemoFile("Ann"));
+  ClickRow(0);
+  List()->setFocus();
+  window->RunCommand(COrganizerWindow::RunTimeId(HOST_CMD_CUT));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(List()->model()->rowCount(), 4);
+  EXPECT_EQ(ReadAll(MemoFile("Ann")), before);
+  window->RunCommand(COrganizerWindow::RunTimeId(HOST_CMD_SAVE));
+  EXPECT_NE(ReadAll(MemoFile("Ann")), before);
+}
+
+TEST_F(OrganizerTest, HostObjectsOutliveTheWindow) {
+  CHostApplication* application = window->ApplicationObject();
+  application->AddRef();
+  window.reset();
+  IDispatch* mainWindow = reinterpret_cast<IDispatch*>(0x1);
+  EXPECT_EQ(application->GetMainWindow(&mainWindow), E_FAIL);
+  EXPECT_EQ(mainWindow, nullptr);
+  application->Release();
+}
+
+}  // namespace
