@@ -22,6 +22,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -42,6 +43,7 @@
 #include "platform/com/Guid.h"
 #include "platform/com/IOleInPlaceObject.h"
 #include "platform/com/InvokeArgs.h"
+#include "platform/registry/Registry.h"
 #include "platform/ui/KeyMessage.h"
 #include "platform/ui/MenuHandle.h"
 
@@ -73,9 +75,11 @@ QString HResultText(HRESULT hr) {
   return QString::fromLatin1(text);
 }
 
-// A bitmap path as the extension registered it: Windows-style separators are
-// tried as '/' too.
-QString ExistingFile(const std::string& path) {
+// A bitmap the extension registered: the path as it stands, with '\\' read as
+// '/', else the file of that name beside the extension's control library (an
+// extension registered without its install folder names a folder of the
+// platform it was written for).
+QString BitmapFile(const ExtensionRecord& record, const std::string& path) {
   if (path.empty()) return {};
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec)) return Utf8ToQ(path);
@@ -84,7 +88,17 @@ QString ExistingFile(const std::string& path) {
     if (c == '\\') c = '/';
   }
   if (std::filesystem::is_regular_file(slashed, ec)) return Utf8ToQ(slashed);
-  return {};
+  if (record.controlClass.empty()) return {};
+  CRegistry registry;
+  std::string library;
+  if (registry.Load() != CRegistry::REG_OK ||
+      registry.GetString("HKEY_CLASSES_ROOT\\CLSID\\" + record.controlClass + "\\InprocServer32", "",
+                         library) != CRegistry::REG_OK) {
+    return {};
+  }
+  const std::filesystem::path beside =
+      std::filesystem::path(library).parent_path() / std::filesystem::path(slashed).filename();
+  return std::filesystem::is_regular_file(beside, ec) ? Utf8ToQ(beside.string()) : QString();
 }
 
 }  // namespace
@@ -562,7 +576,7 @@ void COrganizerWindow::FillSideList() {
     const QString name = Utf8ToQ(record.displayName.empty() ? record.name : record.displayName);
     auto* item = new QListWidgetItem(name, m_side);
     item->setData(kNameRole, Utf8ToQ(record.name));
-    const QString bitmap = ExistingFile(record.largeBitmap);
+    const QString bitmap = BitmapFile(record, record.largeBitmap);
     if (!bitmap.isEmpty()) item->setIcon(QIcon(QPixmap(bitmap)));
     if (record.controlClass.empty()) {
       item->setToolTip(QStringLiteral("This extension did not register a control: it cannot be opened."));
@@ -623,8 +637,10 @@ void COrganizerWindow::ShowPage(const std::string& name) {
     }
   }
   if (m_active.empty()) {
+    // The home page has no selection to report.
     m_find->hide();
     m_pages->setCurrentWidget(m_home);
+    for (int pane = 0; pane < kStatusPanes; ++pane) SetPaneText(pane, QString());
   }
   QSignalBlocker block(m_side);
   int row = kHomeRow;
@@ -669,8 +685,10 @@ bool COrganizerWindow::CreateControl(Hosted& hosted) {
   // view and merges its menus once.
   m_active = hosted.record.name;
   const RECT position{0, 0, pane->width(), pane->height()};
+  ++m_busy;
   hr = control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site), 0,
                        static_cast<HWND>(pane), &position);
+  EndBusy();
   if (FAILED(hr)) {
     Note(QStringLiteral("%1 could not show itself (%2).").arg(shown, HResultText(hr)));
     m_active.clear();
@@ -735,9 +753,24 @@ HRESULT COrganizerWindow::FireSite(Hosted& hosted, int dispid, CInvokeArgs& args
   if (hosted.site == nullptr) return S_OK;
   CHostSite* site = hosted.site;
   site->AddRef();  // a handler may close the control meanwhile
+  ++m_busy;
   const HRESULT hr = site->SiteEvents().Fire(dispid, args.Params());
+  EndBusy();
   site->Release();
   return hr;
+}
+
+void COrganizerWindow::EndBusy() {
+  if (--m_busy > 0 || !m_reloadPending) return;
+  m_reloadPending = false;
+  // Later, since the caller may be walking the list of extensions.
+  QTimer::singleShot(0, this, [this] {
+    if (m_busy > 0) {
+      m_reloadPending = true;
+    } else {
+      ReloadExtensions();
+    }
+  });
 }
 
 // ---------------------------------------------------------------- commands
@@ -851,7 +884,13 @@ void COrganizerWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Back in the window, the lists may have changed: an extension registered
   // or taken out meanwhile, a user added by a HotSync.
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) ReloadExtensions();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+    if (m_busy > 0) {
+      m_reloadPending = true;
+    } else {
+      ReloadExtensions();
+    }
+  }
 }
 
 bool COrganizerWindow::PreTranslateKey(QObject* watched, QEvent* event) {

@@ -169,6 +169,7 @@ class COrganizerWindow : public QMainWindow {
   bool HostCommandEnabled(int commandId) const;
   bool PreTranslateKey(QObject* watched, QEvent* event);
   void Note(const QString& text);
+  void EndBusy();
 
   CHostApplication* m_application = nullptr;
   CHostMainWindow* m_mainWindow = nullptr;
@@ -186,6 +187,11 @@ class COrganizerWindow : public QMainWindow {
   std::vector<std::unique_ptr<Hosted>> m_extensions;  // in the list's order
   std::string m_active;
   bool m_fillingUsers = false;
+  // While an extension is being called (its control created, an event
+  // fired), the lists are not re-read: a password prompt closing reactivates
+  // the window in the middle of the call.  The re-read follows it.
+  int m_busy = 0;
+  bool m_reloadPending = false;
   std::string m_lastUser;               // the user the controls were last given
   const QEvent* m_lastKey = nullptr;    // the key press the extension saw last
   quint64 m_lastKeyTime = 0;
