@@ -900,8 +900,9 @@ bool COrganizerWindow::PreTranslateKey(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   // A key the widget does not take goes on to its parent as the same event:
   // the extension sees it once.
-  if (event == m_lastKey && key->timestamp() == m_lastKeyTime) return false;
+  if (event == m_lastKey && key->key() == m_lastKeyCode && key->timestamp() == m_lastKeyTime) return false;
   m_lastKey = event;
+  m_lastKeyCode = key->key();
   m_lastKeyTime = key->timestamp();
   const bool inPane = active->pane->isAncestorOf(widget);
   if (!inPane && !(key->modifiers() & Qt::AltModifier)) return false;
@@ -924,6 +925,7 @@ bool COrganizerWindow::PreTranslateKey(QObject* watched, QEvent* event) {
 
 bool COrganizerWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && PreTranslateKey(watched, event)) return true;
+  if (event->type() == QEvent::KeyRelease) m_lastKey = nullptr;  // the press went all the way
   if (event->type() == QEvent::Resize) {
     for (auto& hosted : m_extensions) {
       if (hosted->pane == watched) SizeControl(*hosted);

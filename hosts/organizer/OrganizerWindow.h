@@ -194,6 +194,7 @@ class COrganizerWindow : public QMainWindow {
   bool m_reloadPending = false;
   std::string m_lastUser;               // the user the controls were last given
   const QEvent* m_lastKey = nullptr;    // the key press the extension saw last
+  int m_lastKeyCode = 0;
   quint64 m_lastKeyTime = 0;
   int m_nextCommandBase = kCommandBase;
 };

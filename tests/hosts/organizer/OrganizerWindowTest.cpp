@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -183,6 +184,17 @@ TEST_F(OrganizerTest, CopyTakesThePreviewSelectionAndIsGreyedWithoutOne) {
   preview->setTextCursor(cursor);
   window->UpdateMenu(edit);
   EXPECT_FALSE(copy->isEnabled());
+}
+
+TEST_F(OrganizerTest, AltKeysReachTheViewBeforeTheWindow) {
+  // Alt+R switches the view's list to large icons; Alt+L back to the list,
+  // pressed outside the extension's pane.
+  QTest::keyClick(List(), Qt::Key_R, Qt::AltModifier);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(List(), nullptr);
+  QTest::keyClick(static_cast<QWidget*>(window->UserCombo()), Qt::Key_L, Qt::AltModifier);
+  QCoreApplication::processEvents();
+  EXPECT_NE(List(), nullptr);
 }
 
 TEST_F(OrganizerTest, HotSyncIsRefusedWhileTheMemoEditorIsOpen) {
