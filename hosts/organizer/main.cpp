@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "hosts/hotsync/HotSyncSettings.h"
 #include "hosts/organizer/ExtensionManager.h"
 #include "hosts/organizer/OrganizerWindow.h"
 #include "tools/common/ArgParser.h"
@@ -69,7 +70,9 @@ int main(int argc, char** argv) {
   if (QFileInfo::exists(manager)) EnsureHostManagerRegistered(manager.toStdString());
 
   COrganizerWindow window;
-  if (parser.Has("user") && !window.SelectUser(parser.Value("user"))) {
+  // A user name is matched as the HotSync keeps it (without regard to case).
+  const std::string known = parser.Has("user") ? CHotSyncSettings().KnownUser(parser.Value("user")) : "";
+  if (parser.Has("user") && (known.empty() || !window.SelectUser(known))) {
     return parser.UsageError(std::cerr, "there is no HotSync user named " + parser.Value("user"));
   }
   std::string extension;

@@ -29,6 +29,9 @@
 #include "hosts/organizer/HostApplication.h"
 #include "hosts/organizer/HostSite.h"
 #include "hosts/organizer/OrganizerWindow.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/IServiceProvider.h"
 #include "store/MemoFileBuilder.h"
 #include "store/StoreTestDir.h"
 
@@ -251,6 +254,55 @@ TEST_F(OrganizerTest, SaveWritesTheMemoFileAndOnlyThen) {
   EXPECT_EQ(ReadAll(MemoFile("Ann")), before);
   window->RunCommand(COrganizerWindow::RunTimeId(HOST_CMD_SAVE));
   EXPECT_NE(ReadAll(MemoFile("Ann")), before);
+}
+
+TEST_F(OrganizerTest, HostObjectsAnswerByTheirSlots) {
+  CComPtr<IOleClientSite> clientSite;
+  ASSERT_EQ(window->Control("Quillet")->GetClientSite(clientSite.Out()), S_OK);
+  CComPtr<IServiceProvider> services;
+  ASSERT_EQ(clientSite.As(services), S_OK);
+  CComPtr<IHostSite> site;
+  EXPECT_EQ(services->QueryService(IID_IDispatch, IHostSite::Iid, site.OutVoid()), E_NOINTERFACE);
+  ASSERT_EQ(services->QueryService(kSiteService, IHostSite::Iid, site.OutVoid()), S_OK);
+
+  CBstr user;
+  CBstr path;
+  ASSERT_EQ(site->GetUserData(user.Out(), path.Out()), S_OK);
+  EXPECT_EQ(user.Utf8(), "Ann");
+  EXPECT_EQ(std::filesystem::path(path.Utf8()), MemoFile("Ann"));
+  LONG active = 0;
+  LONG base = 0;
+  EXPECT_EQ(site->IsActiveView(&active), S_OK);
+  EXPECT_EQ(active, 1);
+  window->ShowHome();
+  site->IsActiveView(&active);
+  EXPECT_EQ(active, 0);
+  site->GetCommandBase(&base);
+  EXPECT_EQ(base, COrganizerWindow::kCommandBase);
+
+  CComPtr<IDispatch> application;
+  CComPtr<IDispatch> mainWindowObject;
+  CComPtr<IHostMainWindow> mainWindow;
+  ASSERT_EQ(site->GetApplication(application.Out()), S_OK);
+  ASSERT_EQ(static_cast<IHostApplication*>(application.Get())->GetMainWindow(mainWindowObject.Out()), S_OK);
+  ASSERT_EQ(mainWindowObject.As(mainWindow), S_OK);
+  struct Item { LONG menu; LONG command; HRESULT hr; LONG position; };
+  for (const Item& item : {Item{HOST_MENU_VIEW, 0, S_OK, 2}, Item{HOST_MENU_VIEW, HOST_CMD_VIEW_19053, S_OK, 3},
+                           Item{HOST_MENU_TOOLS, HOST_CMD_SAVE, E_INVALIDARG, -1}, Item{18009, 0, E_INVALIDARG, -1}}) {
+    LONG position = 99;
+    EXPECT_EQ(mainWindow->FindMenuItem(item.menu, item.command, &position), item.hr) << item.menu << " " << item.command;
+    EXPECT_EQ(position, item.position) << item.menu << " " << item.command;
+  }
+  CComPtr<IDispatch> statusBar;
+  ASSERT_EQ(mainWindow->GetStatusBar(statusBar.Out()), S_OK);
+  auto* bar = static_cast<IHostStatusBar*>(statusBar.Get());
+  EXPECT_EQ(bar->SetPaneText(2, CBstr::FromUtf8("x").Get()), E_INVALIDARG);
+  EXPECT_EQ(bar->SetPaneText(0, CBstr::FromUtf8("メモ").Get()), S_OK);
+  EXPECT_EQ(window->PaneText(0), QStringLiteral("メモ"));
+  CComPtr<IConnectionPointContainer> events;
+  CComPtr<IConnectionPoint> point;
+  ASSERT_EQ(site.As(events), S_OK);
+  EXPECT_EQ(events->FindConnectionPoint(DIID_HostApplicationEvents, point.Out()), CONNECT_E_NOCONNECTION);
 }
 
 TEST_F(OrganizerTest, HostObjectsOutliveTheWindow) {
