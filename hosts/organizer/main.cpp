@@ -7,10 +7,13 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -19,7 +22,9 @@
 #include "hosts/hotsync/HotSyncSettings.h"
 #include "hosts/organizer/ExtensionManager.h"
 #include "hosts/organizer/OrganizerWindow.h"
+#include "platform/ui/UiText.h"
 #include "tools/common/ArgParser.h"
+#include "tools/common/PasswordSource.h"
 
 namespace {
 
@@ -34,6 +39,29 @@ QPixmap Screenshot(QWidget& window) {
     painter.drawPixmap(at, modal->grab());
   }
   return shot;
+}
+
+// The password field of the modal dialog now shown, if it has one.
+QLineEdit* PasswordField() {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal == nullptr) return nullptr;
+  for (QLineEdit* edit : modal->findChildren<QLineEdit*>()) {
+    if (edit->echoMode() == QLineEdit::Password && edit->isEnabled()) return edit;
+  }
+  return nullptr;
+}
+
+// Types the password into the prompt and confirms it as a person would
+// (Enter), so the prompt checks it as it checks a typed one.  The copies
+// made here are wiped; the prompt wipes its own when it closes.
+void AnswerPrompt(QLineEdit* field, const CSecretString& password) {
+  std::string bytes(password.view());
+  QString text = AnsiToQString(bytes);
+  std::fill(bytes.begin(), bytes.end(), '\0');
+  field->setText(text);
+  text.fill(QChar(0));
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(field, &press);
 }
 
 std::string Lower(std::string text) {
@@ -54,11 +82,14 @@ int main(int argc, char** argv) {
   parser.AddOption("screenshot", "FILE.png",
                    "save a picture of the window once it is shown and exit (with the offscreen "
                    "platform no display is needed)");
+  CPasswordSource::AddOptions(parser);
   parser.SetNotes(
       "Extensions are registered with quillet-regsvr LIBRARY (and taken out with -u); the\n"
       "organizer reads its list of extensions from the registry file\n"
       "($QUILLET_CONFIG_HOME/registry.ini) and the HotSync users and their data under\n"
-      "$QUILLET_HOME.  Exit status 0 when the window was shown, 2 for a usage error.");
+      "$QUILLET_HOME.  With --screenshot, --password-file or --password-stdin answers the\n"
+      "extension's password prompt (once) before the picture is taken.  Exit status 0 when\n"
+      "the window was shown, 1 when the screenshot failed, 2 for a usage error.");
   std::vector<std::string> args(argv + 1, argv + argc);
   const int status = parser.Run(args, std::cout, std::cerr);
   if (status != CArgParser::CONTINUE) return status;
@@ -91,19 +122,58 @@ int main(int argc, char** argv) {
   window.show();
 
   const std::string screenshot = parser.Value("screenshot");
-  QTimer::singleShot(0, &window, [&] {
-    if (!screenshot.empty()) {
-      // Runs once the extension is shown, or inside the password prompt it
-      // may show while it loads.
-      QTimer::singleShot(0, &window, [&] {
-        const bool saved = Screenshot(window).save(QString::fromStdString(screenshot), "PNG");
-        if (!saved) std::cerr << "quillet-organizer: cannot write " << screenshot << "\n";
-        else std::cout << "screenshot: " << screenshot << "\n";
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
-        QCoreApplication::exit(saved ? 0 : 1);
-      });
+  CSecretString password;
+  const bool answer = !screenshot.empty() && (parser.Has("password-file") || parser.Has("password-stdin"));
+  if (answer) {
+    CPasswordSource source;
+    std::string error;
+    if (!source.Configure(parser, error) ||
+        source.Get("Password: ", password, error) != CPasswordSource::PW_OK) {
+      std::cerr << "quillet-organizer: " << (error.empty() ? "no password" : error) << "\n";
+      return 2;
     }
+  }
+  // Saves the picture and ends the program; a prompt still open is
+  // cancelled first.
+  bool refused = false;
+  auto takeShot = [&] {
+    const bool saved = Screenshot(window).save(QString::fromStdString(screenshot), "PNG");
+    if (!saved) std::cerr << "quillet-organizer: cannot write " << screenshot << "\n";
+    else std::cout << "screenshot: " << screenshot << "\n";
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    QCoreApplication::exit(saved && !refused ? 0 : 1);
+  };
+  bool answered = false;
+  QTimer prompts;
+  if (answer) {
+    // The prompt runs its own event loop while the extension loads: this
+    // timer answers it once; a prompt that comes back (the password was
+    // wrong) is pictured as it stands and cancelled.
+    QObject::connect(&prompts, &QTimer::timeout, &window, [&] {
+      QLineEdit* field = PasswordField();
+      if (field == nullptr) return;
+      if (answered) {
+        std::cerr << "quillet-organizer: the password was not accepted\n";
+        refused = true;
+        prompts.stop();
+        takeShot();
+        return;
+      }
+      answered = true;
+      AnswerPrompt(field, password);
+      password.Clear();
+    });
+    prompts.start(50);
+  }
+  QTimer::singleShot(0, &window, [&] {
+    // Without a password the picture is taken as soon as the extension is
+    // shown, or inside the password prompt it may show while it loads.
+    if (!screenshot.empty() && !answer) QTimer::singleShot(0, &window, takeShot);
     if (!extension.empty()) window.OpenExtension(extension);
+    if (answer) QTimer::singleShot(0, &window, [&] {
+      prompts.stop();
+      takeShot();
+    });
   });
   return application.exec();
 }
