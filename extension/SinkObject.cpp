@@ -7,6 +7,7 @@
 #include "editing/OpenEditorCount.h"
 #include "platform/com/Bstr.h"
 #include "platform/ui/MenuHandle.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowMessage.h"
 #include "resources/extension/ExtensionIds.h"
 #include "resources/extension/ExtensionModule.h"
@@ -232,7 +233,7 @@ HRESULT CSinkObject::RunCommand(const CDispArgs& args) {
     target->EditCategoriesCommand();
   } else {
     switch (ActionOf(static_cast<int>(id))) {
-      case Action::Save: target->SaveIfModified(); break;
+      case Action::Save: SaveView(); break;
       case Action::Undo: target->Undo(); break;
       case Action::Cut: target->Cut(); break;
       case Action::Copy: target->Copy(); break;
@@ -291,11 +292,11 @@ HRESULT CSinkObject::OnSiteEvent(DISPID member, const CDispArgs& args) {
       std::string userName;
       std::string dataPath;
       if (FAILED(hr = args.GetAnsi(0, userName)) || FAILED(hr = args.GetAnsi(1, dataPath))) return hr;
-      if (view) view->LoadUserData(userName, dataPath);
+      if (view && MayReload()) view->LoadUserData(userName, dataPath);
       return S_OK;
     }
     case SITE_EVENT_SAVE:
-      if (view) view->SaveIfModified();
+      if (view) SaveView();
       return S_OK;
     case SITE_EVENT_COMMAND:
       return RunCommand(args);
@@ -379,4 +380,23 @@ HRESULT CSinkObject::OnApplicationEvent(DISPID member, const CDispArgs& args) {
   HRESULT hr = args.SetInt(1, allowed);
   if (FAILED(hr)) return hr;
   return args.SetAnsi(2, message);
+}
+
+void CSinkObject::SaveView() {
+  if (!view) return;
+  std::uint32_t text = 0;
+  switch (view->SaveIfModified()) {
+    case CMainDlg::SAVE_OK: return;
+    case CMainDlg::SAVE_FILE_BUSY: text = IDS_SAVE_FILE_BUSY; break;
+    case CMainDlg::SAVE_FILE_CHANGED: text = IDS_SAVE_FILE_CHANGED; break;
+    default: text = IDS_SAVE_FAILED; break;
+  }
+  ResourceMessageBox(view, ExtensionResources(), text, IDS_QUILLET, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool CSinkObject::MayReload() {
+  if (!view || !view->HasUnsavedChanges()) return true;
+  if (view->SaveIfModified() == CMainDlg::SAVE_OK) return true;
+  return ResourceMessageBox(view, ExtensionResources(), IDS_DISCARD_UNSAVED, IDS_QUILLET,
+                            MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

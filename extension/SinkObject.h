@@ -93,6 +93,13 @@ class CSinkObject final : public CDispatchObject<ISinkObject> {
   HRESULT ReadCommandId(LONG_PTR menuBar, LONG menu, LONG command, int& id);
   // Removes the separator and item an earlier merge appended behind 19053.
   HRESULT RemoveMergedItems(LONG_PTR menuBar, LONG viewPosition);
+  // Saves the view.  The organizer's save has no result, so a memo file
+  // that could not be written is reported to the user here.
+  void SaveView();
+  // Whether the view may load the user's file again: yes when nothing is
+  // unsaved or it can be saved now; otherwise the user decides whether the
+  // changes are dropped (no keeps them on screen and skips the load).
+  bool MayReload();
 
   CComPtr<CEventSink> siteEvents;
   CComPtr<CEventSink> applicationEvents;

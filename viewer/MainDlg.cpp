@@ -198,6 +198,7 @@ int CMainDlg::LoadUserData(const std::string& newUserName, const std::string& ne
     password = entered;
   }
   lastLoadResult = result;
+  savedChangeCount = changeCount;
   setEnabled(result == RDB_OK);
   FillCategoryCombo(categoryCombo, categories, prefs.categoryFilter, true);
   RefreshList(prefs.currentPosition);
@@ -228,6 +229,7 @@ int CMainDlg::SaveIfModified() {
   if (!(StampOf(dataPath) == loadedStamp)) return SAVE_FILE_CHANGED;
   if (database.Save() != RDB_OK) return SAVE_FAILED;
   loadedStamp = StampOf(dataPath);
+  savedChangeCount = changeCount;
   return SAVE_OK;
 }
 

@@ -113,6 +113,9 @@ class CMainDlg : public CResizeDialog {
   // its value at the last save to know whether there is anything unsaved
   // (the modified flag itself stays set after a save).
   int ChangeCount() const { return changeCount; }
+  // True when the memos or categories changed since they were loaded or
+  // last written to the memo file.
+  bool HasUnsavedChanges() const { return changeCount != savedChangeCount; }
 
   // What the view holds, for the host and the commands that work on it.
   CMemoDatabase& Database() { return database; }
@@ -213,6 +216,7 @@ class CMainDlg : public CResizeDialog {
   int lastLoadResult = RDB_CANNOT_OPEN;
   bool created = false;
   int changeCount = 0;
+  int savedChangeCount = 0;  // changeCount when the file was last read or written
 
   // Which file the memos were read from: device, inode, size and change time.
   struct FileStamp {

@@ -25,6 +25,13 @@ inline constexpr std::uint32_t IDS_DELETE_MEMOS_CAPTION = 16;  // "メモの削�
 inline constexpr std::uint32_t IDS_UNSTORABLE_CHARACTERS = 900;
 // The HotSync is refused while an editing dialog is open.
 inline constexpr std::uint32_t IDS_EDITING_NO_HOTSYNC = 901;
+// The organizer asked for a save and the memo file was not written: another
+// program holds it, changed it since it was read, or it cannot be written.
+inline constexpr std::uint32_t IDS_SAVE_FILE_BUSY = 902;
+inline constexpr std::uint32_t IDS_SAVE_FILE_CHANGED = 903;
+inline constexpr std::uint32_t IDS_SAVE_FAILED = 904;
+// Loading again would drop changes that could not be saved: asks first.
+inline constexpr std::uint32_t IDS_DISCARD_UNSAVED = 905;
 inline constexpr std::uint32_t IDS_SHOW_COLUMNS = 400;  // header menu: "列の表示..."
 inline constexpr std::uint32_t IDS_HIDE_COLUMN = 401;   // header menu: "この列を非表示"
 

@@ -20,6 +20,7 @@
 #include "platform/com/IClassFactory.h"
 #include "platform/registry/AppProfile.h"
 #include "platform/ui/ListView.h"
+#include "platform/ui/MessageBox.h"
 #include "resources/extension/ExtensionModule.h"
 #include "store/MemoFileBuilder.h"
 #include "store/StoreTestDir.h"
@@ -252,6 +253,41 @@ TEST_F(QuilletExtCtrlTest, HotSyncIsRefusedWhileAnEditorIsOpenEvenWithoutAView) 
       EXPECT_EQ(message, refusal);
     }
   }
+}
+
+// The organizer's save has no result: a memo file that could not be
+// written is reported, and a reload that would drop the unsaved changes asks
+// first ("no" keeps them).
+TEST_F(QuilletExtCtrlTest, FailedSaveIsReportedAndReloadAsksBeforeDroppingChanges) {
+  ASSERT_EQ(Create(), S_OK);
+  CMainDlg* view = control->View();
+  std::vector<std::string> shown;
+  int answer = IDNO;
+  SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+    shown.push_back(text);
+    return answer;
+  });
+  WriteMemos(file, 3);  // another program replaced the file
+  view->SetModified();
+  CInvokeArgs save;
+  save.Utf8("Ann").Utf8(file.string());
+  EXPECT_EQ(FireSite(SITE_EVENT_SAVE, save), S_OK);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], ResourceFindString(ExtensionResources(), IDS_SAVE_FILE_CHANGED));
+
+  CInvokeArgs user;
+  user.Utf8("Ann").Utf8(file.string());
+  EXPECT_EQ(FireSite(SITE_EVENT_USER_CHANGED, user), S_OK);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1], ResourceFindString(ExtensionResources(), IDS_DISCARD_UNSAVED));
+  EXPECT_EQ(view->MemoList().List()->GetItemCount(), 5);
+  EXPECT_TRUE(view->HasUnsavedChanges());
+
+  answer = IDYES;
+  EXPECT_EQ(FireSite(SITE_EVENT_USER_CHANGED, user), S_OK);
+  EXPECT_EQ(view->MemoList().List()->GetItemCount(), 3);
+  EXPECT_FALSE(view->HasUnsavedChanges());
+  SetMessageBoxHook(nullptr);
 }
 
 TEST_F(QuilletExtCtrlTest, PropertiesVerbShowsThePageModally) {
