@@ -2,7 +2,11 @@
 # The main job on the built-in demo: builds the project, makes a simulated handheld with memos in
 # several categories and protects them with a password, HotSyncs it with this
 # desktop (quillet-hotsync loads the Quillet conduit), edits a memo on each side,
-# HotSyncs again and shows the HotSync log and the memos of both sides.
+# HotSyncs again and shows the HotSync log and the memos of both sides.  It
+# ends in the organizer: the extension is registered with it and the
+# organizer opens on the demo user's memos (type the password "quillet").  On
+# a machine without a display the organizer runs on the offscreen platform
+# and saves a picture of its window instead (demo-out/organizer.png).
 #
 # Everything goes to demo-out/hotsync (the handheld, the HotSync folder, the
 # registry); the password file lives in a temporary folder that is removed at
@@ -14,6 +18,8 @@ build=${BUILD_DIR:-build}
 hotsync=$build/hosts/hotsync/quillet-hotsync
 handheld=$build/tools/quillet-handheld/quillet-handheld
 quillet=$build/tools/quillet/quillet
+regsvr=$build/tools/regsvr/quillet-regsvr
+organizer=$build/hosts/organizer/quillet-organizer
 
 demo=$PWD/demo-out/hotsync
 rm -rf "$demo"
@@ -76,3 +82,17 @@ run "$quillet" list "$desktop" --password-file "$password"
 run "$handheld" list --password-file "$password"
 
 printf '\nDemo files are in %s\n' "$demo"
+
+printf '\n== The organizer: its extension manager and QuilletExt are registered, then it opens\n'
+run "$regsvr" "$build/hosts/organizer/libQuilletHostManager.so"
+run "$regsvr" "$build/extension/libQuilletExt.so"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QUILLET_DEMO_SCREENSHOT:-}" ]; then
+  printf 'The memos are protected: type the password "quillet" into the prompt.\n'
+  run "$organizer" --user "$user"
+else
+  shot=$PWD/demo-out/organizer.png
+  printf 'No display: the organizer runs offscreen and answers the password prompt from the password file.\n'
+  QT_QPA_PLATFORM=offscreen run "$organizer" --user "$user" --screenshot "$shot" --password-file "$password" \
+    2> >(grep -v -e propagateSizeHints -e XDG_RUNTIME_DIR >&2)
+  printf 'A picture of the organizer showing the memos is in %s\n' "$shot"
+fi

@@ -784,7 +784,10 @@ void COrganizerWindow::Save() {
     args.Utf8(CurrentUser()).Utf8(DataPath(hosted->record.name));
     FireSite(*hosted, SITE_EVENT_SAVE, args);
   }
-  Note(any ? QStringLiteral("保存しました。") : QStringLiteral("保存するものはありません。"));
+  // The save event has no result: an extension that could not write its
+  // file says so itself, so the note claims no more than the request.
+  Note(any ? QStringLiteral("開いている拡張機能に保存を指示しました。")
+           : QStringLiteral("保存するものはありません。"));
 }
 
 int COrganizerWindow::HotSync() {
