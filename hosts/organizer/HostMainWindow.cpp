@@ -50,10 +50,5 @@ HRESULT CHostMainWindow::EnumConnectionPoints(IEnumConnectionPoints** out) {
 }
 
 HRESULT CHostMainWindow::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (iid != m_events.Interface()) return CONNECT_E_NOCONNECTION;
-  *out = &m_events;
-  m_events.AddRef();
-  return S_OK;
+  return m_events.Find(iid, out);
 }

@@ -83,3 +83,12 @@ HRESULT CConnectionPoint::Fire(DISPID member, DISPPARAMS* params, VARIANT* resul
   }
   return outcome;
 }
+
+HRESULT CConnectionPoint::Find(REFIID iid, IConnectionPoint** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (iid != m_iid) return CONNECT_E_NOCONNECTION;
+  AddRef();
+  *out = this;
+  return S_OK;
+}

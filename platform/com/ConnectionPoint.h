@@ -37,6 +37,10 @@ class CConnectionPoint final : public IConnectionPoint {
   HRESULT EnumConnections(IEnumConnections** out) override;  // E_NOTIMPL
 
   const IID& Interface() const { return m_iid; }
+  // The source's FindConnectionPoint for a source with this one point: this
+  // point (referenced) when `iid` is Interface(), else
+  // CONNECT_E_NOCONNECTION.
+  HRESULT Find(REFIID iid, IConnectionPoint** out);
   std::size_t ConnectionCount() const { return m_sinks.size(); }
   // Releases every receiver (the source going away).
   void DisconnectAll();

@@ -38,11 +38,7 @@ class CSource : public CDispatchObject<Interface, IConnectionPointContainer> {
   explicit CSource(REFIID events) : point(this, events) {}
   HRESULT EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
   HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
-    *out = nullptr;
-    if (iid != point.Interface()) return CONNECT_E_NOCONNECTION;
-    point.AddRef();
-    *out = &point;
-    return S_OK;
+    return point.Find(iid, out);
   }
   HRESULT Fire(DISPID member, CInvokeArgs& args) { return point.Fire(member, args.Params()); }
   CConnectionPoint point;

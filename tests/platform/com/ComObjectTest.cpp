@@ -26,12 +26,7 @@ class CSource final : public CComObject<IConnectionPointContainer, IServiceProvi
 
   HRESULT EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
   HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid != point.Interface()) return CONNECT_E_NOCONNECTION;
-    *out = &point;
-    point.AddRef();
-    return S_OK;
+    return point.Find(iid, out);
   }
   HRESULT QueryService(REFGUID, REFIID iid, void** out) override { return QueryInterface(iid, out); }
 
