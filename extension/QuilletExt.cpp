@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 
+#include <new>
 #include <string>
 
 #include "extension/ExtensionGuids.h"
@@ -27,7 +28,10 @@ std::string ModulePath() {
 
 template <class T>
 HRESULT ClassObject(REFIID iid, void** out) {
-  auto* factory = new CClassFactory<T>;
+  // Nothing may throw out of the library: a class object that cannot be
+  // made is reported as a result.
+  auto* factory = new (std::nothrow) CClassFactory<T>;
+  if (factory == nullptr) return E_OUTOFMEMORY;
   const HRESULT hr = factory->QueryInterface(iid, out);
   factory->Release();
   return hr;
