@@ -18,10 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "conduit/ResultCodes.h"
+#include "conduit/ConduitStrings.h"
 #include "conduit/SyncLog.h"
 #include "dbfiles/BackupDb.h"
 #include "dbfiles/DesktopDb.h"
+#include "dbfiles/ResultCodes.h"
 #include "handheld/Device.h"
 #include "handheld/MemoApp.h"
 #include "handheld/PdbFile.h"
@@ -168,7 +169,7 @@ void RunHotSync(benchmark::State& state, bool fast) {
     Prepared f = Fresh(prepared);
     SyncProperties properties = PropertiesFor(f, fast ? 0 : 1);
     state.ResumeTiming();
-    CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT);
+    CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT, std::make_unique<CSyncLog>(ConduitResources()));
     std::int32_t rc = engine.Synchronize();
     state.PauseTiming();
     if (rc != 0) state.SkipWithError("HotSync failed");

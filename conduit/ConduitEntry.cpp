@@ -13,10 +13,10 @@
 #include "conduit/ConduitDialogs.h"
 #include "conduit/ConduitModule.h"
 #include "conduit/ConduitStrings.h"
-#include "conduit/ResultCodes.h"
 #include "conduit/SyncLog.h"
 #include "dbfiles/CompanionFileName.h"
 #include "dbfiles/DesktopDb.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "platform/files/FileLock.h"
 #include "platform/files/FileSystem.h"
@@ -93,7 +93,9 @@ extern "C" std::int32_t OpenConduit(ConduitProgressFn progress, SyncProperties* 
     if (syncType >= SyncType::FAST && syncType <= SyncType::LAST && syncType != SyncType::DO_NOTHING) {
       if (const std::int32_t rc = LockDesktopFiles(*properties, lock); rc != DB_OK) return rc;
     }
-    auto engine = std::make_unique<CSyncEngine>(*properties, CSyncEngine::FEATURES_CONDUIT);
+    // A log that cannot be made leaves the HotSync unreported, not undone.
+    std::unique_ptr<ISyncLog> log(new (std::nothrow) CSyncLog(ConduitResources()));
+    auto engine = std::make_unique<CSyncEngine>(*properties, CSyncEngine::FEATURES_CONDUIT, std::move(log));
     return engine->Synchronize();
   } catch (const std::bad_alloc&) {
     // The synchronizer could not be created.

@@ -8,7 +8,7 @@
 
 #include "conduit/ConduitStrings.h"
 #include "conduit/MessageFormat.h"
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncRecord.h"
 #include "platform/hslog20/HsLog.h"
 #include "platform/text/Mbcs.h"

@@ -3,25 +3,17 @@
 // the HotSync log.  Each report is a message from the conduit's string table,
 // formatted and handed to the log library with an activity code that tells the
 // HotSync Manager what kind of entry it is.  One CSyncLog lives for one HotSync
-// and is shared by every manager of that HotSync.
-//
-// Operations that have a handheld and a desktop variant take a side:
-// SIDE_HANDHELD (1, the remote side) or SIDE_DESKTOP (0, the local side).
-// Every reporting operation returns the log library's result; callers ignore
-// it, logging never changes the result of a HotSync.
+// and is shared by every manager of that HotSync, which report through its
+// ISyncLog side (sides, results: see there).
 
 #include <cstddef>
 #include <cstdint>
 
+#include "dbfiles/ISyncLog.h"
 #include "platform/resources/Resources.h"
 
-class CSyncRecord;
-
-class CSyncLog {
+class CSyncLog : public ISyncLog {
  public:
-  static constexpr std::int32_t SIDE_DESKTOP = 0;
-  static constexpr std::int32_t SIDE_HANDHELD = 1;
-
   // Sizes of the text fields, NUL included.
   static constexpr std::size_t RECORD_DESCRIPTION_SIZE = 256;
   static constexpr std::size_t NUMBER_TEXT_SIZE = 16;
@@ -52,7 +44,7 @@ class CSyncLog {
   CSyncLog(const CSyncLog&) = delete;
   CSyncLog& operator=(const CSyncLog&) = delete;
 
-  virtual ~CSyncLog();
+  ~CSyncLog() override;
 
   // Fatal-error reports of the log framework that the conduit never uses:
   // they write nothing and return 0.
@@ -60,9 +52,9 @@ class CSyncLog {
   virtual std::int32_t ReportFatalErrorCode(std::int32_t error, const char* text);
 
   // Three entries with empty text: activity 19, 20, 19.
-  virtual std::int32_t LogSyncStart();
+  std::int32_t LogSyncStart() override;
   // The conduit name, activity 21 when `failed`, else 20.
-  virtual std::int32_t LogSyncEnd(bool failed);
+  std::int32_t LogSyncEnd(bool failed) override;
 
   // Unused fatal-error report (third form): writes nothing, returns 0.
   virtual std::int32_t ReportFatalErrorId(std::uint32_t messageId);
@@ -72,35 +64,35 @@ class CSyncLog {
   virtual std::int32_t LogHeader();
 
   // Record messages: "...: <record description>, Error <decimal error>".
-  virtual std::int32_t LogAddFailed(std::int32_t error, const CSyncRecord& record, std::int32_t side);
-  virtual std::int32_t LogReadFailed(std::int32_t error, const CSyncRecord& record, std::int32_t side);
+  std::int32_t LogAddFailed(std::int32_t error, const CSyncRecord& record, std::int32_t side) override;
+  std::int32_t LogReadFailed(std::int32_t error, const CSyncRecord& record, std::int32_t side) override;
   // `databaseDescription` as made by DescribeDatabase.
-  virtual std::int32_t LogCreateFailed(std::int32_t error, const char* databaseDescription,
-                                       std::int32_t side);
+  std::int32_t LogCreateFailed(std::int32_t error, const char* databaseDescription,
+                               std::int32_t side) override;
 
   // Error-code messages: the error in hexadecimal (NumberText).
-  virtual std::int32_t LogPurgeFailed(std::int32_t error, std::int32_t side);
-  virtual std::int32_t LogSaveFailed(std::int32_t error);
-  virtual std::int32_t LogCloseFailed(std::int32_t error, std::int32_t side);
-  virtual std::int32_t LogClearFlagsFailed(std::int32_t error, std::int32_t side);
+  std::int32_t LogPurgeFailed(std::int32_t error, std::int32_t side) override;
+  std::int32_t LogSaveFailed(std::int32_t error) override;
+  std::int32_t LogCloseFailed(std::int32_t error, std::int32_t side) override;
+  std::int32_t LogClearFlagsFailed(std::int32_t error, std::int32_t side) override;
 
   // Conflicts of one record.
-  virtual std::int32_t LogDuplicated(const CSyncRecord& record);
-  virtual std::int32_t LogModifiedDeleted(const CSyncRecord& record);
+  std::int32_t LogDuplicated(const CSyncRecord& record) override;
+  std::int32_t LogModifiedDeleted(const CSyncRecord& record) override;
 
   // Category messages; `side` SIDE_HANDHELD picks the "remote" text.
-  virtual std::int32_t LogCategoryDeleted(const char* name, std::int32_t side);
-  virtual std::int32_t LogCategoryMoveFailed(const char* name, std::int32_t side);
-  virtual std::int32_t LogCategoryLimit(const char* name, std::int32_t side);
+  std::int32_t LogCategoryDeleted(const char* name, std::int32_t side) override;
+  std::int32_t LogCategoryMoveFailed(const char* name, std::int32_t side) override;
+  std::int32_t LogCategoryLimit(const char* name, std::int32_t side) override;
 
   // Writes the database description into `out` (`outSize` bytes, cut to fit,
   // NUL-terminated): long form "DB Name %1s, Creator ID %2s, Type %3u, Flags
   // %4d, Version %5d" or short form "DB Name %1s, Creator ID %2s", with the
   // creator in hexadecimal.  Returns 0, DB_ERR_NULL_BUFFER for a null `out` or
   // `outSize` 0, or DB_ERR_TOO_LONG when the text was cut.
-  virtual std::int32_t DescribeDatabase(char* out, std::size_t outSize, const char* name,
-                                        std::uint32_t creator, std::uint32_t type,
-                                        std::int32_t flags, std::int32_t version);
+  std::int32_t DescribeDatabase(char* out, std::size_t outSize, const char* name,
+                                std::uint32_t creator, std::uint32_t type,
+                                std::int32_t flags, std::int32_t version) override;
 
   // Entries of a given text with a fixed activity that the conduit never
   // uses: they write nothing and return 0.
@@ -129,7 +121,7 @@ class CSyncLog {
   virtual std::int32_t LogFileInUse(const char* path);
   // The two sides' memo passwords differ: the header, then the message that
   // says what to do, activity 17.  Nothing was synchronized.
-  virtual std::int32_t LogPasswordMismatch();
+  std::int32_t LogPasswordMismatch() override;
 
   // Chooses the long (true) or short database description.  Starts long.
   void SetLongDescription(bool longForm) { longDescription_ = longForm ? 1 : 0; }

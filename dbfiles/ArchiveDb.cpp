@@ -1,10 +1,10 @@
 #include "dbfiles/ArchiveDb.h"
 
-#include "conduit/ResultCodes.h"
 #include "dbfiles/CompanionFileName.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 
-CArchiveDb::CArchiveDb(CSyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
+CArchiveDb::CArchiveDb(ISyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
                        const char* directory)
     : CDesktopDb(log, dbFlags, dbName, fileName, directory, SyncType::FAST) {
   SetPath(CompanionFileName(Path(), ARCHIVE_EXTENSION));

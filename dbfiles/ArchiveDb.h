@@ -14,7 +14,7 @@ class CArchiveDb : public CDesktopDb {
  public:
   // The path is the desktop path built from `directory` and `fileName` with
   // its extension replaced by ".ARC" (appended when it has none).
-  CArchiveDb(CSyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
+  CArchiveDb(ISyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
              const char* directory);
 
   // Before the first Store: reads an existing archive (loading it at once); a

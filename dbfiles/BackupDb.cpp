@@ -1,10 +1,10 @@
 #include "dbfiles/BackupDb.h"
 
-#include "conduit/ResultCodes.h"
 #include "dbfiles/CompanionFileName.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 
-CBackupDb::CBackupDb(CSyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
+CBackupDb::CBackupDb(ISyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
                      const char* directory, std::int32_t syncType)
     : CDesktopDb(log, dbFlags, dbName, fileName, directory, syncType), sourcePath_(Path()) {
   SetPath(CompanionFileName(sourcePath_, BACKUP_EXTENSION));

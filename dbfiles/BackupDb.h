@@ -14,7 +14,7 @@ class CBackupDb : public CDesktopDb {
   // Same arguments as the desktop manager.  The source path is the desktop
   // file's path; the backup's is that path with its extension replaced by
   // ".BAK" (appended when it has none).
-  CBackupDb(CSyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
+  CBackupDb(ISyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
             const char* directory, std::int32_t syncType);
 
   // Only a slow HotSync before the first Store reads the backup (a missing

@@ -6,8 +6,8 @@
 #include <new>
 #include <string_view>
 
-#include "conduit/ResultCodes.h"
 #include "dbfiles/FileLayout.h"
+#include "dbfiles/ResultCodes.h"
 #include "platform/text/Mbcs.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ class CMinTree {
 
 }  // namespace
 
-CDbManager::CDbManager(CSyncLog* log, std::int32_t dbFlags, std::int32_t syncType)
+CDbManager::CDbManager(ISyncLog* log, std::int32_t dbFlags, std::int32_t syncType)
     : log_(log), dbFlags_(dbFlags), syncType_(syncType) {}
 
 CDbManager::~CDbManager() = default;

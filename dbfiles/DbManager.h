@@ -29,7 +29,7 @@
 #include "dbfiles/IdSlotIndex.h"
 #include "dbfiles/SyncRecord.h"
 
-class CSyncLog;
+class ISyncLog;
 
 class CDbManager {
  public:
@@ -59,7 +59,7 @@ class CDbManager {
   // Number of category slots (category indexes 0 to 15).
   static constexpr std::int32_t CATEGORY_SLOTS = 16;
 
-  CDbManager(CSyncLog* log, std::int32_t dbFlags, std::int32_t syncType);
+  CDbManager(ISyncLog* log, std::int32_t dbFlags, std::int32_t syncType);
   CDbManager(const CDbManager&) = delete;
   CDbManager& operator=(const CDbManager&) = delete;
   virtual ~CDbManager();
@@ -155,7 +155,7 @@ class CDbManager {
   std::int32_t SyncType() const { return syncType_; }
   std::int32_t DbFlags() const { return dbFlags_; }
   void SetDbFlags(std::int32_t flags) { dbFlags_ = flags; }
-  CSyncLog* Log() const { return log_; }
+  ISyncLog* Log() const { return log_; }
   std::int32_t RecordCount() const { return recordCount_; }
   std::int32_t Capacity() const { return static_cast<std::int32_t>(slots_.size()); }
   std::int32_t HighWater() const { return highWater_; }
@@ -218,7 +218,7 @@ class CDbManager {
   std::int32_t SortByKey(std::int32_t (*key)(const CSyncRecord&));
   std::int32_t Walk(CSyncRecord& out);
 
-  CSyncLog* log_;
+  ISyncLog* log_;
   std::int32_t dbFlags_;
   std::int32_t syncType_;
   std::unique_ptr<CCategoryList> categories_;

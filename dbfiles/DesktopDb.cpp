@@ -10,11 +10,11 @@
 #include <new>
 #include <string_view>
 
-#include "conduit/ResultCodes.h"
-#include "conduit/SyncLog.h"
 #include "dbfiles/CompanionFileName.h"
 #include "dbfiles/FileBlock.h"
 #include "dbfiles/FileLayout.h"
+#include "dbfiles/ISyncLog.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileSystem.h"
@@ -64,7 +64,7 @@ class CDesktopDb::CReplacementWriter : public CAtomicFileWriter {
 
 CDesktopDb::CDesktopDb() : CDbManager(nullptr, DB_FLAGS_CONDUIT, SyncType::DO_NOTHING) {}
 
-CDesktopDb::CDesktopDb(CSyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
+CDesktopDb::CDesktopDb(ISyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
                        const char* directory, std::int32_t syncType)
     : CDbManager(log, dbFlags, syncType), path_(BuildPath(directory, fileName)) {
   std::string_view name = Text(dbName);

@@ -41,7 +41,7 @@ class CDesktopDb : public CDbManager {
   // The path is `directory`, a separator and `fileName` (DEFAULT_FILE_NAME when
   // empty); without a directory the file name alone.  `dbName` is cut to 31
   // bytes.  `log` may be null (nothing is logged then).
-  CDesktopDb(CSyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
+  CDesktopDb(ISyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
              const char* directory, std::int32_t syncType);
   ~CDesktopDb() override;
 

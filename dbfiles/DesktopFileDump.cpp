@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "conduit/ResultCodes.h"
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/FileBlock.h"
 #include "dbfiles/FileLayout.h"
+#include "dbfiles/ResultCodes.h"
 #include "platform/text/CodePage.h"
 #include "platform/text/LineEnds.h"
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 #include "platform/text/Mbcs.h"
 
 CGlobalString::CGlobalString() { Reserve(MIN_SIZE); }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 #include "platform/text/Mbcs.h"
 
 namespace {

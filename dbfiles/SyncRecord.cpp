@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 
 namespace {
 

@@ -4,10 +4,11 @@
 #include <cstring>
 #include <new>
 
-#include "conduit/ResultCodes.h"
-#include "conduit/SyncLog.h"
+#include "dbfiles/ISyncLog.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "platform/sync20/SyncLibrary.h"
+#include "platform/sync20/SyncStatus.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ std::int32_t FromBigEndian(const std::uint8_t* p) {
 
 CHandheldDb::CHandheldDb() : CDbManager(nullptr, DB_FLAGS_CONDUIT, SyncType::DO_NOTHING) {}
 
-CHandheldDb::CHandheldDb(CSyncLog* log, std::int32_t featureFlags, const char* name, std::uint32_t creator,
+CHandheldDb::CHandheldDb(ISyncLog* log, std::int32_t featureFlags, const char* name, std::uint32_t creator,
                          std::uint32_t type, std::uint16_t databaseFlags, std::uint16_t version,
                          std::uint32_t cardNumber, std::int32_t syncType)
     : CDbManager(log, featureFlags, syncType),
@@ -122,7 +123,7 @@ void CHandheldDb::LogReadFailedAt(std::int32_t error, std::int32_t index) {
   if (Log() == nullptr) return;
   CSyncRecord record;
   record.SetIndex(index);
-  Log()->LogReadFailed(error, record, CSyncLog::SIDE_HANDHELD);
+  Log()->LogReadFailed(error, record, ISyncLog::SIDE_HANDHELD);
 }
 
 // ---- Opening and closing --------------------------------------------------------------------
@@ -152,7 +153,7 @@ std::int32_t CHandheldDb::OpenFile(std::int32_t mode) {
         if (Log() != nullptr) {
           char description[DESCRIPTION_SIZE] = {};
           Log()->DescribeDatabase(description, sizeof description, name_, creator_, type_, databaseFlags_, version_);
-          Log()->LogCreateFailed(rc, description, CSyncLog::SIDE_HANDHELD);
+          Log()->LogCreateFailed(rc, description, ISyncLog::SIDE_HANDHELD);
         }
         return rc;
       }
@@ -163,7 +164,7 @@ std::int32_t CHandheldDb::OpenFile(std::int32_t mode) {
   }
   std::uint8_t handle = 0;
   const std::int32_t rc = SyncOpenDB(name_, static_cast<std::int32_t>(cardNumber_), &handle, libraryMode);
-  if (rc == SYNC_ERR_NOT_FOUND) return DB_ERR_HANDHELD_DB_MISSING;
+  if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) return DB_ERR_HANDHELD_DB_MISSING;
   if (rc != DB_OK) return rc;
   handle_ = handle;
   return DB_OK;
@@ -188,10 +189,10 @@ std::int32_t CHandheldDb::Close(std::int32_t keepFlags) {
   std::int32_t cleared = DB_OK;
   if (keepFlags == 0) {
     cleared = SyncResetSyncFlags(handle_);
-    if (cleared != DB_OK && Log() != nullptr) Log()->LogClearFlagsFailed(cleared, CSyncLog::SIDE_HANDHELD);
+    if (cleared != DB_OK && Log() != nullptr) Log()->LogClearFlagsFailed(cleared, ISyncLog::SIDE_HANDHELD);
   }
   const std::int32_t closed = SyncCloseDB(handle_);
-  if (closed != DB_OK && Log() != nullptr) Log()->LogCloseFailed(closed, CSyncLog::SIDE_HANDHELD);
+  if (closed != DB_OK && Log() != nullptr) Log()->LogCloseFailed(closed, ISyncLog::SIDE_HANDHELD);
   handle_ = 0;
   return cleared != DB_OK ? cleared : closed;
 }
@@ -232,7 +233,7 @@ std::int32_t CHandheldDb::GetRecordById(std::int32_t id, CSyncRecord& out, bool 
   if (rc != DB_OK) {
     out.Clear();
     out.SetId(id);
-    if (logErrors && Log() != nullptr) Log()->LogReadFailed(rc, out, CSyncLog::SIDE_HANDHELD);
+    if (logErrors && Log() != nullptr) Log()->LogReadFailed(rc, out, ISyncLog::SIDE_HANDHELD);
   }
   return rc;
 }
@@ -260,7 +261,7 @@ std::int32_t CHandheldDb::NextRecord(CSyncRecord& out) {
     // A record the fast load did not take: read it now and keep it.
     CSyncRecord record;
     std::int32_t rc = ReadByIndex(slot, record);
-    if (rc == SYNC_ERR_NOT_FOUND) break;  // the handheld holds fewer records than when the walk began
+    if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) break;  // the handheld holds fewer records than when the walk began
     if (rc != DB_OK) {
       SetWalk(WALK_ALL, slot + 1);
       LogReadFailedAt(rc, slot);
@@ -332,7 +333,7 @@ std::int32_t CHandheldDb::ModifyRecordAt(std::int32_t index, CSyncRecord& record
 std::int32_t CHandheldDb::PurgeDeleted() {
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
   const std::int32_t rc = SyncPurgeDeletedRecs(handle_);
-  if (rc != DB_OK && Log() != nullptr) Log()->LogPurgeFailed(rc, CSyncLog::SIDE_HANDHELD);
+  if (rc != DB_OK && Log() != nullptr) Log()->LogPurgeFailed(rc, ISyncLog::SIDE_HANDHELD);
   return rc;
 }
 
@@ -363,7 +364,7 @@ std::int32_t CHandheldDb::LoadModified() {
     block_.index = static_cast<std::uint16_t>(last);
     rc = SyncReadNextModifiedRec(&block_);
     recordBufferUsed_ = std::min<std::uint32_t>(block_.recordSize, BUFFER_SIZE);
-    if (rc == SYNC_ERR_NOT_FOUND) return DB_OK;
+    if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) return DB_OK;
     if (rc != DB_OK) {
       LogReadFailedAt(rc, last);
       return rc;
@@ -391,7 +392,7 @@ std::int32_t CHandheldDb::LoadAll() {
   for (std::int32_t index = 0; index < count; ++index) {
     CSyncRecord record;
     rc = ReadByIndex(index, record);
-    if (rc == SYNC_ERR_NOT_FOUND) return DB_OK;
+    if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) return DB_OK;
     if (rc != DB_OK) {
       LogReadFailedAt(rc, index);
       return rc;
@@ -426,7 +427,7 @@ std::int32_t CHandheldDb::ReadAppInfo() {
 std::int32_t CHandheldDb::EnsureAppInfo() {
   if (appInfo_) return DB_OK;
   const std::int32_t rc = ReadAppInfo();
-  if (rc != SYNC_ERR_NOT_FOUND) return rc;
+  if (rc != SyncStatus::SYNC_ERR_NOT_FOUND) return rc;
   // The database has no block yet: start an empty one.
   appInfo_ = NewBuffer();
   if (!appInfo_) return DB_ERR_NO_MEMORY;
@@ -592,7 +593,7 @@ std::int32_t CHandheldDb::CategoriesFromAppInfo() {
   CategoryTableOwner().reset();
   if (!appInfo_) {
     const std::int32_t rc = ReadAppInfo();
-    if (rc == SYNC_ERR_NOT_FOUND) return DB_ERR_NO_APP_INFO;
+    if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) return DB_ERR_NO_APP_INFO;
     if (rc != DB_OK) return rc;
   }
   if (appInfoBlock_.dataLength == 0) return DB_ERR_NO_APP_INFO;

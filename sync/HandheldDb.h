@@ -49,7 +49,7 @@ class CHandheldDb : public CDbManager {
   // `name` is read up to its NUL, at most 32 bytes; a name without a NUL in
   // its first 32 bytes is not taken (the database then has no name and does
   // not open).  `log` may be null.
-  CHandheldDb(CSyncLog* log, std::int32_t featureFlags, const char* name, std::uint32_t creator,
+  CHandheldDb(ISyncLog* log, std::int32_t featureFlags, const char* name, std::uint32_t creator,
               std::uint32_t type, std::uint16_t databaseFlags, std::uint16_t version,
               std::uint32_t cardNumber, std::int32_t syncType);
   // Closes the database without clearing its sync flags if it is still open.

@@ -7,14 +7,14 @@
 #include <unordered_set>
 #include <vector>
 
-#include "conduit/ConduitStrings.h"
-#include "conduit/ResultCodes.h"
-#include "conduit/SyncLog.h"
 #include "dbfiles/FileLayout.h"
+#include "dbfiles/ISyncLog.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileSystem.h"
 #include "platform/sync20/SyncLibrary.h"
+#include "platform/sync20/SyncStatus.h"
 #include "sync/HandheldDb.h"
 #include "sync/SyncTables.h"
 
@@ -39,8 +39,9 @@ bool OverwritesHandheld(std::int32_t syncType) {
 
 // ---- Construction and destruction ---------------------------------------------------------
 
-CSyncEngine::CSyncEngine(const SyncProperties& properties, std::int32_t featureFlags)
-    : properties_(properties), featureFlags_(featureFlags) {
+CSyncEngine::CSyncEngine(const SyncProperties& properties, std::int32_t featureFlags,
+                         std::unique_ptr<ISyncLog> log)
+    : properties_(properties), featureFlags_(featureFlags), log_(std::move(log)) {
   databaseCount_ = properties_.databaseCount;
   categoryMap_.fill(-1);
   (void)CreateLog();
@@ -57,10 +58,7 @@ CSyncEngine::~CSyncEngine() {
   }
 }
 
-std::int32_t CSyncEngine::CreateLog() {
-  log_.reset(new (std::nothrow) CSyncLog(ConduitResources()));
-  return log_ ? DB_OK : DB_ERR_NO_MEMORY;
-}
+std::int32_t CSyncEngine::CreateLog() { return log_ ? DB_OK : DB_ERR_NO_MEMORY; }
 
 std::string CSyncEngine::EntryName() const {
   if (entry_ == nullptr) return std::string();
@@ -481,7 +479,7 @@ std::int32_t CSyncEngine::CopyAppInfoToDesktop() {
   std::int32_t rc = CopyAppInfo(*handheld_, *desktop_);
   // A handheld database without an application-info block leaves the desktop
   // without one as well.
-  if (rc == SYNC_ERR_NOT_FOUND || rc == DB_ERR_NO_APP_INFO_BLOCK || rc == DB_ERR_NO_APP_INFO) return DB_OK;
+  if (rc == SyncStatus::SYNC_ERR_NOT_FOUND || rc == DB_ERR_NO_APP_INFO_BLOCK || rc == DB_ERR_NO_APP_INFO) return DB_OK;
   return rc;
 }
 
@@ -497,7 +495,7 @@ std::int32_t CSyncEngine::SyncAppInfo() {
 
   const std::int32_t handheldLoaded = handheld_->LoadCategories();
   if (handheldLoaded == DB_ERR_NO_CATEGORY_BLOCK) return DB_OK;
-  const bool handheldHasNone = handheldLoaded == DB_ERR_NO_APP_INFO || handheldLoaded == SYNC_ERR_NOT_FOUND;
+  const bool handheldHasNone = handheldLoaded == DB_ERR_NO_APP_INFO || handheldLoaded == SyncStatus::SYNC_ERR_NOT_FOUND;
   if (handheldLoaded != DB_OK && !handheldHasNone) return handheldLoaded;
 
   const std::int32_t desktopLoaded = desktop_->LoadCategories();
@@ -516,7 +514,7 @@ std::int32_t CSyncEngine::SyncAppInfo() {
     rc = CopyAppInfoToHandheld();
     if (rc != DB_OK) return rc;
     rc = handheld_->LoadCategories();
-    if (rc == DB_ERR_NO_APP_INFO || rc == SYNC_ERR_NOT_FOUND) rc = DB_OK;
+    if (rc == DB_ERR_NO_APP_INFO || rc == SyncStatus::SYNC_ERR_NOT_FOUND) rc = DB_OK;
     if (rc != DB_OK) return rc;
   }
   if (desktopHasNone) {
@@ -627,12 +625,12 @@ bool CSyncEngine::TakeId(IdPool& pool, std::int32_t id) {
 std::int32_t CSyncEngine::PurgeAndReconcile() {
   std::int32_t rc = handheld_->PurgeDeleted();
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogPurgeFailed(rc, CSyncLog::SIDE_HANDHELD);
+    if (log_) (void)log_->LogPurgeFailed(rc, ISyncLog::SIDE_HANDHELD);
     return rc;
   }
   rc = desktop_->PurgeDeleted();
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogPurgeFailed(rc, CSyncLog::SIDE_DESKTOP);
+    if (log_) (void)log_->LogPurgeFailed(rc, ISyncLog::SIDE_DESKTOP);
     return rc;
   }
 
@@ -671,7 +669,7 @@ std::int32_t CSyncEngine::PurgeAndReconcile() {
     if (rc != DB_OK) return rc;
     rc = desktop_->AddRecord(record);
     if (rc != DB_OK) {
-      if (log_) (void)log_->LogAddFailed(rc, record, CSyncLog::SIDE_DESKTOP);
+      if (log_) (void)log_->LogAddFailed(rc, record, ISyncLog::SIDE_DESKTOP);
       return rc;
     }
   }
@@ -704,7 +702,7 @@ std::int32_t CSyncEngine::PurgeAndReconcile() {
     std::int32_t desktopIndex = record.GetIndex();
     rc = handheld_->AddRecord(record);
     if (rc != DB_OK) {
-      if (log_) (void)log_->LogAddFailed(rc, record, CSyncLog::SIDE_HANDHELD);
+      if (log_) (void)log_->LogAddFailed(rc, record, ISyncLog::SIDE_HANDHELD);
       return rc;
     }
     if (record.GetId() != id) {

@@ -40,12 +40,12 @@
 #include "dbfiles/BackupDb.h"
 #include "dbfiles/CategoryList.h"
 #include "dbfiles/DesktopDb.h"
+#include "dbfiles/ISyncLog.h"
 #include "dbfiles/SyncRecord.h"
 #include "platform/sync20/SyncBlocks.h"
 #include "sync/SyncProperties.h"
 
 class CHandheldDb;
-class CSyncLog;
 
 class CSyncEngine {
  public:
@@ -75,8 +75,9 @@ class CSyncEngine {
     std::int32_t Build();
   };
 
-  // Copies the sync properties; builds the log.
-  CSyncEngine(const SyncProperties& properties, std::int32_t featureFlags);
+  // Copies the sync properties and takes the HotSync's log (the conduit gives
+  // its CSyncLog).  Without a log the HotSync runs unreported.
+  CSyncEngine(const SyncProperties& properties, std::int32_t featureFlags, std::unique_ptr<ISyncLog> log);
   CSyncEngine(const CSyncEngine&) = delete;
   CSyncEngine& operator=(const CSyncEngine&) = delete;
 
@@ -137,7 +138,7 @@ class CSyncEngine {
   // sides' category tables.
   virtual std::int32_t MarkCategoriesForFirstSync(CCategoryList& handheld, CCategoryList& desktop);
   // Drops the categories of `table` that were deleted on the other side; `side`
-  // is the side `table` belongs to (CSyncLog::SIDE_*).
+  // is the side `table` belongs to (ISyncLog::SIDE_*).
   virtual std::int32_t DropDeletedCategories(CCategoryList& table, CCategoryList& other, std::int32_t side);
   virtual std::int32_t AddDesktopCategories(CCategoryList& handheld, CCategoryList& desktop);
   virtual std::int32_t MergeHandheldCategories(CCategoryList& handheld, CCategoryList& desktop);
@@ -167,6 +168,8 @@ class CSyncEngine {
   virtual std::int32_t CopyAppInfoToHandheld();
   // Bodies (without their trailing zero bytes), categories or private flags differ.
   virtual bool RecordsDiffer(const CSyncRecord& a, const CSyncRecord& b);
+  // The log given at construction: DB_OK, or DB_ERR_NO_MEMORY when the caller
+  // could not make one.
   virtual std::int32_t CreateLog();
 
   // ---- State, for the host and for tests ------------------------------------------------
@@ -177,7 +180,7 @@ class CSyncEngine {
   CDesktopDb* Desktop() const { return desktop_.get(); }
   CBackupDb* Backup() const { return backup_.get(); }
   CArchiveDb* Archive(std::int32_t slot) const;
-  CSyncLog* Log() const { return log_.get(); }
+  ISyncLog* Log() const { return log_.get(); }
   std::uint32_t ConduitHandle() const { return conduitHandle_; }
   const std::array<std::int32_t, CATEGORY_MAP_SIZE>& CategoryMap() const { return categoryMap_; }
   bool CategoriesRemapped() const { return categoriesRemapped_ != 0; }
@@ -234,7 +237,7 @@ class CSyncEngine {
   std::unique_ptr<std::uint8_t[]> productId_;
   std::uint32_t conduitHandle_ = 0;
   std::int32_t featureFlags_ = FEATURES_CONDUIT;
-  std::unique_ptr<CSyncLog> log_;
+  std::unique_ptr<ISyncLog> log_;
   std::array<std::int32_t, CATEGORY_MAP_SIZE> categoryMap_{};
   std::int32_t categoriesRemapped_ = 0;
   bool backupUsable_ = false;

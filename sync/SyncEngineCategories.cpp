@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "conduit/ResultCodes.h"
-#include "conduit/SyncLog.h"
+#include "dbfiles/ISyncLog.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "sync/HandheldDb.h"
 #include "sync/SyncEngine.h"
@@ -28,8 +28,8 @@ std::int32_t CSyncEngine::SyncCategories() {
   if (desktop->Equals(*handheld)) return DB_OK;
 
   std::int32_t rc = MarkCategoriesForFirstSync(*handheld, *desktop);
-  if (rc == DB_OK) rc = DropDeletedCategories(*desktop, *handheld, CSyncLog::SIDE_DESKTOP);
-  if (rc == DB_OK) rc = DropDeletedCategories(*handheld, *desktop, CSyncLog::SIDE_HANDHELD);
+  if (rc == DB_OK) rc = DropDeletedCategories(*desktop, *handheld, ISyncLog::SIDE_DESKTOP);
+  if (rc == DB_OK) rc = DropDeletedCategories(*handheld, *desktop, ISyncLog::SIDE_HANDHELD);
   if (rc == DB_OK) rc = MergeHandheldCategories(*handheld, *desktop);
   if (rc == DB_OK) rc = AddDesktopCategories(*handheld, *desktop);
   if (rc == DB_OK && categoriesRemapped_ != 0) rc = desktop_->RemapCategories(categoryMap_.data());
@@ -72,15 +72,15 @@ std::int32_t CSyncEngine::DropDeletedCategories(CCategoryList& table, CCategoryL
       continue;
     }
     // Deleted on the other side: its records on this side go to Unfiled.
-    std::int32_t rc = side == CSyncLog::SIDE_HANDHELD ? handheld_->ChangeCategory(index, 0)
+    std::int32_t rc = side == ISyncLog::SIDE_HANDHELD ? handheld_->ChangeCategory(index, 0)
                                                       : desktop_->ChangeCategory(index, 0);
     if (rc != DB_OK) return rc;
     // A handheld category deleted on the desktop is a local deletion, a desktop
     // category deleted on the handheld a remote one.
     if (log_) {
-      (void)log_->LogCategoryDeleted(NameOf(*category), side == CSyncLog::SIDE_HANDHELD
-                                                            ? CSyncLog::SIDE_DESKTOP
-                                                            : CSyncLog::SIDE_HANDHELD);
+      (void)log_->LogCategoryDeleted(NameOf(*category), side == ISyncLog::SIDE_HANDHELD
+                                                            ? ISyncLog::SIDE_DESKTOP
+                                                            : ISyncLog::SIDE_HANDHELD);
     }
     rc = table.RemoveAt(index);
     if (rc != DB_OK) return rc;
@@ -103,7 +103,7 @@ std::int32_t CSyncEngine::MergeHandheldCategories(CCategoryList& handheld, CCate
           if (rc == DB_OK) {
             rc = desktop.RemoveAt(x->GetIndex());
           } else if (log_) {
-            (void)log_->LogCategoryMoveFailed(NameOf(*x), CSyncLog::SIDE_DESKTOP);
+            (void)log_->LogCategoryMoveFailed(NameOf(*x), ISyncLog::SIDE_DESKTOP);
           }
         }
       }
@@ -157,11 +157,11 @@ std::int32_t CSyncEngine::AddDesktopCategories(CCategoryList& handheld, CCategor
     if (freeIndex == -1) {
       // No room on the handheld: the category's desktop records go to Unfiled.
       std::string name = r->Name();
-      if (log_) (void)log_->LogCategoryLimit(name.c_str(), CSyncLog::SIDE_DESKTOP);
+      if (log_) (void)log_->LogCategoryLimit(name.c_str(), ISyncLog::SIDE_DESKTOP);
       rc = desktop_->ChangeCategory(index, 0);
       if (rc == DB_OK) {
         rc = desktop.RemoveAt(index);
-        if (log_) (void)log_->LogCategoryDeleted(name.c_str(), CSyncLog::SIDE_DESKTOP);
+        if (log_) (void)log_->LogCategoryDeleted(name.c_str(), ISyncLog::SIDE_DESKTOP);
       }
     } else {
       CPCategory added(*r);

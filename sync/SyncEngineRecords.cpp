@@ -5,9 +5,10 @@
 
 #include <cstring>
 
-#include "conduit/ResultCodes.h"
-#include "conduit/SyncLog.h"
+#include "dbfiles/ISyncLog.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
+#include "platform/sync20/SyncStatus.h"
 #include "sync/HandheldDb.h"
 #include "sync/SyncEngine.h"
 #include "sync/SyncTables.h"
@@ -108,7 +109,7 @@ std::int32_t CSyncEngine::SyncDesktopRecord(CSyncRecord& desktop) {
   if (!IsSlow()) {
     if (desktop.GetId() != 0) {
       std::int32_t rc = handheld_->GetRecordById(desktop.GetId(), handheld, false);
-      if (rc == SYNC_ERR_NOT_FOUND) {
+      if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) {
         handheld.Clear();
         desktop.SetNew(true);
       } else if (rc != DB_OK) {
@@ -209,7 +210,7 @@ std::int32_t CSyncEngine::AddDesktopRecordToHandheld(CSyncRecord& desktop) {
   std::int32_t oldId = desktop.GetId();
   std::int32_t rc = handheld_->AddRecord(desktop);
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogAddFailed(rc, desktop, CSyncLog::SIDE_HANDHELD);
+    if (log_) (void)log_->LogAddFailed(rc, desktop, ISyncLog::SIDE_HANDHELD);
     return rc;
   }
   desktop.SetIndex(desktopIndex);
@@ -221,7 +222,7 @@ std::int32_t CSyncEngine::AddDesktopRecordToHandheld(CSyncRecord& desktop) {
 std::int32_t CSyncEngine::AddHandheldRecordToDesktop(CSyncRecord& handheld) {
   CSyncRecord copy(handheld);
   std::int32_t rc = desktop_->AddRecord(copy);
-  if (rc != DB_OK && log_) (void)log_->LogAddFailed(rc, handheld, CSyncLog::SIDE_DESKTOP);
+  if (rc != DB_OK && log_) (void)log_->LogAddFailed(rc, handheld, ISyncLog::SIDE_DESKTOP);
   return rc;
 }
 
@@ -240,7 +241,7 @@ std::int32_t CSyncEngine::DeleteHandheldById(CSyncRecord& desktop) {
   target.SetId(desktop.GetId());
   std::int32_t rc = handheld_->DeleteRecord(target);
   // The handheld may not have the record (any more): only a broken link counts.
-  return IsCommunicationError(rc) ? rc : DB_OK;
+  return SyncStatus::IsCommFailure(rc) ? rc : DB_OK;
 }
 
 // ---- Conflicts -------------------------------------------------------------------------------------------
@@ -264,12 +265,12 @@ std::int32_t CSyncEngine::DuplicateRecord(CSyncRecord& handheld, CSyncRecord& de
   desktopVersion.SetId(0);
   rc = handheld_->AddRecord(desktopVersion);
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogAddFailed(rc, desktopVersion, CSyncLog::SIDE_HANDHELD);
+    if (log_) (void)log_->LogAddFailed(rc, desktopVersion, ISyncLog::SIDE_HANDHELD);
     return rc;
   }
   rc = desktop_->AddRecord(desktopVersion);
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogAddFailed(rc, desktopVersion, CSyncLog::SIDE_DESKTOP);
+    if (log_) (void)log_->LogAddFailed(rc, desktopVersion, ISyncLog::SIDE_DESKTOP);
     return rc;
   }
   if (log_) (void)log_->LogDuplicated(handheld);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "conduit/ConduitBlocks.h"
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 #include "handheld/Device.h"
 #include "handheld/HandheldResult.h"
 #include "hosts/hotsync/Commands.h"

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "conduit/ConduitStrings.h"
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncRecord.h"
 #include "platform/hslog20/HsLog.h"
+#include "platform/sync20/SyncStatus.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ void ExpectEntries(const std::vector<std::pair<std::string, std::int32_t>>& expe
 
 TEST_F(SyncLogTest, RecordFailuresArePrecededByOneHeader) {
   EXPECT_STREQ(log_.ConduitName(), "Quillet Conduit");
-  log_.LogAddFailed(SYNC_ERR_NOT_FOUND, RecordWithId(5), CSyncLog::SIDE_HANDHELD);
+  log_.LogAddFailed(SyncStatus::SYNC_ERR_NOT_FOUND, RecordWithId(5), CSyncLog::SIDE_HANDHELD);
   log_.LogAddFailed(DB_ERR_NO_MEMORY, RecordWithId(6), CSyncLog::SIDE_DESKTOP);
   ExpectEntries({{"-- Quillet Conduit", -1},
                  {" -- HH failed to add record: Record ID 5, Error 16387", 9},

@@ -5,15 +5,13 @@
 #include <string>
 
 #include "RecordFileBytes.h"
-#include "conduit/ConduitStrings.h"
-#include "conduit/ResultCodes.h"
-#include "conduit/SyncLog.h"
 #include "dbfiles/ArchiveDb.h"
 #include "dbfiles/BackupDb.h"
 #include "dbfiles/CategoryList.h"
 #include "dbfiles/CompanionFileName.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
-#include "platform/hslog20/HsLog.h"
+#include "support/RecordingSyncLog.h"
 
 namespace {
 
@@ -58,10 +56,9 @@ TEST(CompanionNames, ExtensionIsReplacedOrAppended) {
 
 class ArchiveBackup : public ::testing::Test {
  protected:
-  void SetUp() override { LogReset(); }
   std::string Dir() const { return folder.path.string(); }
   TempFolder folder;
-  CSyncLog log{ConduitResources()};
+  CRecordingSyncLog log;
 };
 
 TEST_F(ArchiveBackup, ArchiveCollectsRecordsAcrossHotSyncs) {

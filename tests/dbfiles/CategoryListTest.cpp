@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "conduit/ResultCodes.h"
 #include "dbfiles/FileLayout.h"
+#include "dbfiles/ResultCodes.h"
 
 namespace {
 

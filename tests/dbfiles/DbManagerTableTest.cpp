@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "conduit/ResultCodes.h"
 #include "dbfiles/DesktopDb.h"
+#include "dbfiles/ResultCodes.h"
 
 namespace {
 

@@ -8,13 +8,11 @@
 #include <string>
 
 #include "RecordFileBytes.h"
-#include "conduit/ConduitStrings.h"
-#include "conduit/ResultCodes.h"
-#include "conduit/SyncLog.h"
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/FileLayout.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
-#include "platform/hslog20/HsLog.h"
+#include "support/RecordingSyncLog.h"
 
 namespace {
 
@@ -57,8 +55,6 @@ class CFaultyDesktopDb : public CDesktopDb {
 
 class DesktopFile : public ::testing::Test {
  protected:
-  void SetUp() override { LogReset(); }
-  void TearDown() override { LogReset(); }
 
   fs::path File() const { return folder.path / "record.dat"; }
   std::string Dir() const { return folder.path.string(); }
@@ -112,7 +108,7 @@ class DesktopFile : public ::testing::Test {
   }
 
   TempFolder folder;
-  CSyncLog log{ConduitResources()};
+  CRecordingSyncLog log;
 };
 
 TEST_F(DesktopFile, OpenPerSyncType) {
@@ -200,7 +196,7 @@ TEST_F(DesktopFile, LoadsEveryFieldAndStoresItBack) {
   expected.trailing.clear();
   EXPECT_EQ(Build(stored), Build(expected));
   EXPECT_TRUE(stored.trailing.empty());
-  EXPECT_TRUE(LogEntries().empty());
+  EXPECT_TRUE(log.reports.empty());
 }
 
 TEST_F(DesktopFile, StoreWritesWhatTheManagerHolds) {
@@ -340,7 +336,7 @@ TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
   const int writesPerStore = 7;
   for (int failAt = 1; failAt <= writesPerStore + 2; ++failAt) {
     WriteAll(File(), original);
-    LogReset();
+    log.reports.clear();
     CFaultyDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
     ASSERT_EQ(db.Open(), DB_OK);
     ASSERT_EQ(db.Load(), DB_OK);
@@ -355,10 +351,8 @@ TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
     }
     EXPECT_EQ(ReadAll(File()), original) << "step " << failAt;
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"}) << "step " << failAt;
-    std::vector<HsLogEntry> entries = LogEntries();
-    ASSERT_EQ(entries.size(), 2u);  // the conduit's header, then the report
-    EXPECT_NE(entries[1].text.find("Could not save the local database. Error Code 1120"), std::string::npos);
-    EXPECT_EQ(entries[1].activity, CSyncLog::ACT_PC_FAILED);
+    EXPECT_EQ(log.reports, (std::vector<CRecordingSyncLog::Report>{{"SaveFailed", DB_ERR_WRITE_FAILED}}))
+        << "step " << failAt;
   }
   // With nothing failing, the same store goes through.
   CFaultyDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
@@ -386,9 +380,7 @@ TEST_F(DesktopFile, RecordTooLargeToStoreIsRefusedAndLogged) {
   EXPECT_EQ(db.Store(), DB_ERR_BUFFER_TOO_SMALL);
   EXPECT_EQ(ReadAll(File()), original);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"});
-  std::vector<HsLogEntry> entries = LogEntries();
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_NE(entries[1].text.find("Error Code 1101"), std::string::npos);
+  EXPECT_EQ(log.reports, (std::vector<CRecordingSyncLog::Report>{{"SaveFailed", DB_ERR_BUFFER_TOO_SMALL}}));
 
   // The largest record that fits is written and read back whole.
   CSyncRecord fits = MakeRecord(77, 0, std::string(65520 - 40, 'y'));

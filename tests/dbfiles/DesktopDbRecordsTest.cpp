@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "conduit/ResultCodes.h"
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/FileLayout.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 
 namespace {

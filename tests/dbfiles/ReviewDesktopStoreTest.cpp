@@ -8,13 +8,11 @@
 #include <string>
 
 #include "RecordFileBytes.h"
-#include "conduit/ConduitStrings.h"
-#include "conduit/ResultCodes.h"
-#include "conduit/SyncLog.h"
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/FileLayout.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
-#include "platform/hslog20/HsLog.h"
+#include "support/RecordingSyncLog.h"
 
 namespace {
 
@@ -47,10 +45,8 @@ File QuietFile() {
 
 class ReviewDesktopStore : public ::testing::TestWithParam<std::int32_t> {
  protected:
-  void SetUp() override { LogReset(); }
-  void TearDown() override { LogReset(); }
   TempFolder folder;
-  CSyncLog log{ConduitResources()};
+  CRecordingSyncLog log;
 };
 
 TEST_P(ReviewDesktopStore, StoreRewritesTheFileEvenWhenNoRecordChanged) {

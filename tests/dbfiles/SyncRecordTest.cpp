@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include "conduit/ConduitBlocks.h"
 #include "conduit/ConduitEntry.h"
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 #include "hosts/TestFolder.h"
 
 namespace {

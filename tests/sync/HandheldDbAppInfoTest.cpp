@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "HandheldDbTestBase.h"
+#include "platform/sync20/SyncStatus.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ TEST_F(HandheldDbAppInfoTest, WholeBlockRoundTripAndSortInfo) {
   DbBlockInfo sort;
   sort.bufferSize = CHandheldDb::BUFFER_SIZE;
   sort.data = buffer.data() + 1000;
-  EXPECT_EQ(SYNC_ERR_NOT_FOUND, db->GetSortInfo(sort));
+  EXPECT_EQ(SyncStatus::SYNC_ERR_NOT_FOUND, db->GetSortInfo(sort));
   sort.dataLength = 2;
   ASSERT_EQ(DB_OK, db->SetSortInfo(sort));
   ASSERT_EQ(DB_OK, db->GetSortInfo(sort));

@@ -10,6 +10,7 @@
 
 #include "HandheldDbTestBase.h"
 #include "platform/sync20/SyncLibrary.h"
+#include "platform/sync20/SyncStatus.h"
 
 namespace {
 
@@ -209,7 +210,7 @@ TEST_F(HandheldDbTest, RecordsAreWrittenClearedOfStatusAndTakeTheirIdAndIndex) {
   CSyncRecord gone;
   gone.SetId(11);
   ASSERT_EQ(DB_OK, db->DeleteRecord(gone));
-  EXPECT_EQ(SYNC_ERR_NOT_FOUND, db->DeleteRecord(gone));
+  EXPECT_EQ(SyncStatus::SYNC_ERR_NOT_FOUND, db->DeleteRecord(gone));
   ASSERT_EQ(DB_OK, db->Store());
 
   CPdbFile after = DeviceDb();
@@ -248,13 +249,13 @@ TEST_F(HandheldDbTest, GetRecordByIdReadsTheHandheld) {
   EXPECT_EQ(db->Handle(), record.GetHandle());
 
   record.SetCategory(3);
-  EXPECT_EQ(SYNC_ERR_NOT_FOUND, db->GetRecordById(77, record, false));
+  EXPECT_EQ(SyncStatus::SYNC_ERR_NOT_FOUND, db->GetRecordById(77, record, false));
   EXPECT_EQ(77, record.GetId());
   EXPECT_EQ(0, record.GetLength());
   EXPECT_EQ(0, record.GetCategory());
   EXPECT_EQ(-1, record.GetIndex());
   EXPECT_TRUE(Entries().empty());
-  EXPECT_EQ(SYNC_ERR_NOT_FOUND, db->GetRecordById(77, record, true));
+  EXPECT_EQ(SyncStatus::SYNC_ERR_NOT_FOUND, db->GetRecordById(77, record, true));
   EXPECT_EQ((std::vector<std::pair<std::string, std::int32_t>>{
                 {"-- Quillet Conduit", -1}, {" -- HH failed to read record: Record ID 77, Error 16387", 8}}),
             Entries());

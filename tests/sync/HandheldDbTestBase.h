@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "conduit/ConduitStrings.h"
-#include "conduit/ResultCodes.h"
 #include "conduit/SyncLog.h"
+#include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "handheld/MemoApp.h"
 #include "platform/hslog20/HsLog.h"

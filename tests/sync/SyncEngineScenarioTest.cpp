@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "SyncTestWorld.h"
-#include "conduit/ResultCodes.h"
 #include "conduit/SyncLog.h"
 #include "dbfiles/CategoryList.h"
+#include "dbfiles/ResultCodes.h"
 #include "platform/sync20/SyncLibrary.h"
 #include "platform/sync20/SyncStatus.h"
 #include "store/MemoDatabase.h"
@@ -148,7 +148,7 @@ TEST(SyncScenarioTest, MissingDesktopFileSwitchesEveryLaterDatabaseToo) {
   SyncProperties properties = world.Properties(1);
   properties.databaseNames[1] = CMemoApp::DB_NAME;
   properties.databaseCount = 2;
-  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   EXPECT_EQ(0, engine.Synchronize());
   EXPECT_EQ(2, engine.CurrentSyncType());
   std::vector<SeenRecord> desktop;
@@ -717,15 +717,15 @@ TEST(SyncScenarioTest, NoDatabasesRegistersAndUnregisters) {
   ASSERT_EQ(0, world.Device().Attach());
   SyncProperties properties = world.Properties(0);
   properties.databaseCount = 0;
-  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   LogReset();
   EXPECT_EQ(0, engine.Synchronize());
   EXPECT_EQ(0u, engine.ConduitHandle());
   EXPECT_EQ(4u, LogEntries().size());  // three start marks and the end entry
   // Without a device the registration itself fails.
   world.Device().Detach();
-  CSyncEngine detached(world.Properties(0), CSyncEngine::FEATURES_CONDUIT);
-  EXPECT_TRUE(IsCommunicationError(detached.Synchronize()));
+  CSyncEngine detached(world.Properties(0), CSyncEngine::FEATURES_CONDUIT, ConduitLog());
+  EXPECT_TRUE(SyncStatus::IsCommFailure(detached.Synchronize()));
 }
 
 // ---- A handheld that fails mid-HotSync ------------------------------------------------------------------

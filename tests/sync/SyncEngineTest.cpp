@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "SyncTestWorld.h"
-#include "conduit/ResultCodes.h"
 #include "conduit/SyncLog.h"
+#include "dbfiles/ResultCodes.h"
 #include "platform/sync20/SyncLibrary.h"
+#include "platform/sync20/SyncStatus.h"
 #include "sync/HandheldDb.h"
 #include "sync/SyncEngine.h"
 #include "sync/SyncTables.h"
@@ -34,7 +35,7 @@ TEST(SyncEngineTest, TheDatabaseListTakesPrecedenceOverTheNames) {
   SyncProperties properties = world.Properties(0);
   properties.databaseNames[0] = "NoSuchDatabase";
   properties.databaseList = &entry;
-  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   ASSERT_EQ(0, engine.Synchronize());
   std::vector<SeenRecord> desktop;
   testfile::File f;
@@ -49,14 +50,14 @@ TEST(SyncEngineTest, AMissingDatabaseNameEndsTheHotSyncSafely) {
   ASSERT_EQ(0, world.Device().Attach());
   SyncProperties properties = world.Properties(0);
   properties.databaseNames[0] = nullptr;
-  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   EXPECT_EQ(DB_ERR_NULL_ARGUMENT, engine.Synchronize());
   // More databases than names without a list: the loop stops at the first
   // missing name instead of reading past the 32 names.
   properties = world.Properties(0);
   properties.databaseCount = 40;
   for (auto& name : properties.databaseNames) name = CMemoApp::DB_NAME;
-  CSyncEngine many(properties, CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine many(properties, CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   EXPECT_EQ(DB_ERR_NULL_ARGUMENT, many.Synchronize());
 }
 
@@ -64,7 +65,7 @@ TEST(SyncEngineTest, AFailedAddIsLoggedWithTheRecordAndReturned) {
   CSyncTestWorld world;
   ASSERT_EQ(0, world.Device().Attach());
   world.WriteDesktop({{42, "to the handheld", 0, FL::REC_ATTR_NEW}});
-  CSyncEngine engine(world.Properties(0), CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(world.Properties(0), CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   ASSERT_EQ(0, engine.PrepareDatabaseEntry(0));
   ASSERT_EQ(0, engine.OpenAll());
   ASSERT_EQ(0, engine.Handheld()->Load());
@@ -76,7 +77,7 @@ TEST(SyncEngineTest, AFailedAddIsLoggedWithTheRecordAndReturned) {
   SyncFailAfter(0);
   std::int32_t rc = engine.ApplyActions(ACT_ADD_TO_HANDHELD, empty, desktop);
   SyncFailAfter(-1);
-  EXPECT_TRUE(IsCommunicationError(rc));
+  EXPECT_TRUE(SyncStatus::IsCommFailure(rc));
   auto failures = CSyncTestWorld::LogTexts(CSyncLog::ACT_HH_ADD_FAILED);
   ASSERT_EQ(1u, failures.size());
   EXPECT_NE(std::string::npos, failures[0].find("HH failed to add record: Record ID 42"));
@@ -90,7 +91,7 @@ TEST(SyncEngineTest, ArchivesAreNamedAfterTheHandheldsCategories) {
   CSyncTestWorld world({}, {business});
   ASSERT_EQ(0, world.Device().Attach());
   world.WriteDesktop({});
-  CSyncEngine engine(world.Properties(0), CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(world.Properties(0), CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   ASSERT_EQ(0, engine.PrepareDatabaseEntry(0));
   ASSERT_EQ(0, engine.OpenAll());
   CArchiveDb* archive = nullptr;

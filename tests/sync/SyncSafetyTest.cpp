@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "SyncTestWorld.h"
-#include "conduit/ResultCodes.h"
 #include "conduit/SyncLog.h"
+#include "dbfiles/ResultCodes.h"
 #include "platform/sync20/SyncLibrary.h"
 
 namespace {

@@ -214,7 +214,7 @@ TEST_P(TableActionTest, BothSidesShowTheActionsOfTheEntry) {
     case Kind::DESKTOP_TO_HANDHELD: syncType = 3; break;
     case Kind::HANDHELD_TO_DESKTOP: syncType = 2; break;
   }
-  CSyncEngine engine(world.Properties(syncType), CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(world.Properties(syncType), CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   ASSERT_EQ(0, engine.PrepareDatabaseEntry(0));
   ASSERT_EQ(0, engine.OpenAll());
   ASSERT_EQ(0, engine.Handheld()->Load());
@@ -367,7 +367,7 @@ TEST(SyncTablesTest, AKeyMissingFromTheTablePerformsNothing) {
     namespace FL = FileLayout;
     world.WriteDesktop({{ID, "dt", 0, FL::REC_ATTR_DELETED | FL::REC_ATTR_ARCHIVED}});
 
-    CSyncEngine engine(world.Properties(syncType), CSyncEngine::FEATURES_CONDUIT);
+    CSyncEngine engine(world.Properties(syncType), CSyncEngine::FEATURES_CONDUIT, ConduitLog());
     ASSERT_EQ(0, engine.PrepareDatabaseEntry(0));
     ASSERT_EQ(0, engine.OpenAll());
     ASSERT_EQ(0, engine.Handheld()->Load());
@@ -393,7 +393,7 @@ TEST(SyncTablesTest, AKeyMissingFromTheTablePerformsNothing) {
 // comparison bit on a fast key.
 TEST(SyncTablesTest, LookupsOfUnknownKeysGiveZero) {
   CSyncTestWorld world;
-  CSyncEngine engine(world.Properties(0), CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(world.Properties(0), CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   EXPECT_EQ(0, engine.FastSyncAction(SyncKey(4, 3)));
   EXPECT_EQ(0, engine.FastSyncAction(SyncKey(4, 4, SYNC_COMPARE_DIFFER)));
   EXPECT_EQ(0, engine.SlowSyncAction(SyncKey(4, 4)));  // the slow table needs the comparison

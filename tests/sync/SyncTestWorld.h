@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "DeviceFixture.h"
+#include "conduit/ConduitStrings.h"
+#include "conduit/SyncLog.h"
 #include "dbfiles/FileLayout.h"
 #include "dbfiles/RecordFileBytes.h"
 #include "handheld/PdbFile.h"
@@ -217,10 +219,13 @@ inline FixtureCategory Category(std::uint8_t slot, const std::string& name, std:
   return c;
 }
 
+// The conduit's HotSync log, as OpenConduit gives it to the synchronizer.
+inline std::unique_ptr<ISyncLog> ConduitLog() { return std::make_unique<CSyncLog>(ConduitResources()); }
+
 // One HotSync of the world, run as the conduit runs it; its log starts empty.
 inline std::int32_t HotSync(CSyncTestWorld& world, std::int32_t syncType, std::int32_t firstSync = 0) {
   LogReset();
   SyncProperties properties = world.Properties(syncType, firstSync);
-  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT);
+  CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   return engine.Synchronize();
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Result codes of the conduit.  Every operation returns a signed 32-bit result:
-// 0 for success, otherwise one of the codes below.  Codes that come back from the
-// sync library are passed on unchanged; of those the conduit interprets only
-// SYNC_ERR_NOT_FOUND and any code with SYNC_ERR_COMM_BIT set.
+// Result codes of the desktop managers and the synchronizer.  Every operation
+// returns a signed 32-bit result: 0 for success, otherwise one of the codes
+// below.  Statuses that come back from the sync library are passed on unchanged
+// (platform/sync20/SyncStatus.h); of those the synchronizer interprets only
+// SYNC_ERR_NOT_FOUND and the communication failures.
 
 #include <cstdint>
 
@@ -63,15 +64,6 @@ inline constexpr std::int32_t CAT_ERR_BAD_INDEX = -2004;
 inline constexpr std::int32_t GS_ERR_ALLOC = -501;
 inline constexpr std::int32_t GS_ERR_LOCK = -502;
 
-// Sync library statuses that the conduit interprets.
-inline constexpr std::int32_t SYNC_ERR_NOT_FOUND = 0x4003;  // no such database, or no further record
-inline constexpr std::int32_t SYNC_ERR_COMM_BIT = 0x2000;   // set in every communication failure
-
-// True for a sync-library status that means the link to the handheld failed.
-inline constexpr bool IsCommunicationError(std::int32_t status) {
-  return status != -1 && (status & SYNC_ERR_COMM_BIT) != 0;
-}
-
 // The code's name as written in this header ("DB_ERR_BAD_HEADER"), or nullptr for
-// a code that is not the conduit's own.
+// a code that is not one of these.
 const char* ResultCodeName(std::int32_t code);

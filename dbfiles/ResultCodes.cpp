@@ -1,6 +1,6 @@
-// Names of the conduit's result codes, for logs and diagnostics.
+// Names of the result codes, for logs and diagnostics.
 
-#include "conduit/ResultCodes.h"
+#include "dbfiles/ResultCodes.h"
 
 const char* ResultCodeName(std::int32_t code) {
   switch (code) {
