@@ -90,9 +90,11 @@ void UseHandheldDb() {
     CHandheldDb db(nullptr, 3, CMemoApp::DB_NAME, CMemoApp::DB_CREATOR, CMemoApp::DB_TYPE, 0, 0, 0,
                    SyncType::SLOW);
     if (db.Open() == DB_OK && db.LoadCategories() == DB_OK) {
-      std::vector<std::uint8_t> extra(db.AppInfoExtraSize());
+      // One byte more than needed, so that even no bytes are read into a real buffer.
+      std::vector<std::uint8_t> extra(db.AppInfoExtraSize() + 1);
       auto extraSize = static_cast<std::uint32_t>(extra.size());
       Check(db.GetAppInfoExtra(extra.data(), &extraSize) == DB_OK, "the application bytes do not read");
+      extra.resize(extraSize);
       CCategoryList* table = db.CategoryTable();
       if (table != nullptr && table->FirstFreeIndex() >= 0) {
         (void)table->Add(CPCategory(table->FirstFreeIndex(), 200, "Desk"));

@@ -53,7 +53,7 @@ for target in $targets; do
   fi
   work="$run/$target"
   mkdir -p "$work/corpus" "$work/artifacts"
-  cp -p "fuzz/corpus/$target/." "$work/corpus/" -r
+  cp -rp "fuzz/corpus/$target/." "$work/corpus/"
   echo "== $target: ${seconds}s"
   # -timeout: one input running longer than 10 s counts as a hang.
   # shellcheck disable=SC2086
