@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "store/Blowfish.h"
+#include "platform/crypto/Blowfish.h"
 
 namespace {
 

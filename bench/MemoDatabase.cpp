@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
-#include "platform/files/AtomicFileWriter.h"
-#include "store/Blowfish.h"
-#include "store/Md5.h"
-#include "store/MemoDatabase.h"
 #include "bench/BenchMemoFile.h"
+#include "platform/crypto/Blowfish.h"
+#include "platform/crypto/Md5.h"
+#include "platform/files/AtomicFileWriter.h"
+#include "platform/recordfile/FileLayout.h"
+#include "store/MemoDatabase.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <new>
 #include <string_view>
 
-#include "dbfiles/FileLayout.h"
 #include "dbfiles/ResultCodes.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/text/Mbcs.h"
 
 namespace {

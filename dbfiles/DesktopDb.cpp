@@ -12,12 +12,12 @@
 
 #include "dbfiles/CompanionFileName.h"
 #include "dbfiles/FileBlock.h"
-#include "dbfiles/FileLayout.h"
 #include "dbfiles/ISyncLog.h"
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileSystem.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/text/Mbcs.h"
 
 namespace FL = FileLayout;

@@ -9,8 +9,8 @@
 
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/FileBlock.h"
-#include "dbfiles/FileLayout.h"
 #include "dbfiles/ResultCodes.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/text/CodePage.h"
 #include "platform/text/LineEnds.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "dbfiles/FileLayout.h"
+#include "platform/recordfile/FileLayout.h"
 
 FileBlockView ViewFileBlock(const std::uint8_t* block, std::size_t size) {
   FileBlockView view;

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dbfiles/SyncRawRecord.h"
+#include "platform/sync20/SyncBlocks.h"
 
 class CSyncRecord {
  public:

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dbfiles/CategoryList.h"
-#include "dbfiles/FileLayout.h"
+#include "platform/recordfile/FileLayout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Copy into a buffer of exactly `size` bytes so a read past the end is seen

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
 #include "handheld/HandheldResult.h"
+#include "platform/crypto/Blowfish.h"
+#include "platform/crypto/Md5.h"
+#include "platform/crypto/SecureWipe.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/text/Mbcs.h"
-#include "store/Blowfish.h"
-#include "store/Md5.h"
-#include "store/SecureWipe.h"
 
 using namespace HandheldResult;
 using namespace PdbLayout;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "dbfiles/FileLayout.h"
+#include "platform/recordfile/FileLayout.h"
 #include "store/Category.h"
 
 // The category table of a memo database, read from and written to the

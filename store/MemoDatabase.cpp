@@ -5,11 +5,11 @@
 #include <new>
 #include <string_view>
 
-#include "dbfiles/FileLayout.h"
+#include "platform/crypto/Blowfish.h"
+#include "platform/crypto/Md5.h"
+#include "platform/crypto/SecureWipe.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/text/LineEnds.h"
-#include "store/Blowfish.h"
-#include "store/Md5.h"
-#include "store/SecureWipe.h"
 
 using namespace FileLayout;
 

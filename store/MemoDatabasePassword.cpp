@@ -9,10 +9,10 @@
 #include <new>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
-#include "store/Md5.h"
+#include "platform/crypto/Md5.h"
+#include "platform/crypto/SecureWipe.h"
+#include "platform/recordfile/FileLayout.h"
 #include "store/MemoDatabase.h"
-#include "store/SecureWipe.h"
 
 using namespace FileLayout;
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "dbfiles/FileLayout.h"
-#include "store/BlockCipher.h"
+#include "platform/crypto/BlockCipher.h"
+#include "platform/recordfile/FileLayout.h"
 
 using namespace FileLayout;
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "dbfiles/FileLayout.h"
+#include "platform/recordfile/FileLayout.h"
 
 using namespace FileLayout;
 

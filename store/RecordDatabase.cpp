@@ -11,8 +11,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/crypto/SecureWipe.h"
 #include "platform/files/AtomicFileWriter.h"
-#include "store/SecureWipe.h"
 
 using namespace FileLayout;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
-#include "store/BlockCipher.h"
+#include "platform/crypto/BlockCipher.h"
+#include "platform/recordfile/FileLayout.h"
 #include "store/CategoryTable.h"
 #include "store/Record.h"
 

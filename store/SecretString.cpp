@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "store/SecureWipe.h"
+#include "platform/crypto/SecureWipe.h"
 
 namespace {
 

@@ -20,7 +20,6 @@
 #include <memory>
 
 #include "dbfiles/DbManager.h"
-#include "dbfiles/SyncRawRecord.h"
 #include "platform/sync20/SyncBlocks.h"
 
 class CHandheldDb : public CDbManager {

@@ -7,12 +7,12 @@
 #include <unordered_set>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
 #include "dbfiles/ISyncLog.h"
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileSystem.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/sync20/SyncLibrary.h"
 #include "platform/sync20/SyncStatus.h"
 #include "sync/HandheldDb.h"

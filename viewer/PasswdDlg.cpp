@@ -6,11 +6,11 @@
 
 #include <limits>
 
+#include "platform/crypto/SecureWipe.h"
 #include "platform/resources/ResourceDialogs.h"
 #include "platform/text/LineEnds.h"
 #include "platform/ui/UiText.h"
 #include "resources/extension/ExtensionModule.h"
-#include "store/SecureWipe.h"
 
 namespace {
 

@@ -18,11 +18,11 @@
 #include <string_view>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
+#include "platform/crypto/Blowfish.h"
+#include "platform/crypto/Md5.h"
+#include "platform/crypto/SecureWipe.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/text/CodePage.h"
-#include "store/Blowfish.h"
-#include "store/Md5.h"
-#include "store/SecureWipe.h"
 
 namespace {
 

@@ -1,9 +1,31 @@
 #pragma once
-// The blocks that the sync library exchanges with its callers, besides the
-// record block (SyncRawRecord, dbfiles/SyncRawRecord.h).  Buffers are the
-// caller's and are passed as native pointers.
+// The blocks that the sync library exchanges with its callers.  Buffers are the
+// caller's and are passed as native pointers.  Plain data, no calls: the desktop
+// managers convert their records to and from the record block without using
+// the library itself.
 
 #include <cstdint>
+
+// The handheld's record block (28 bytes when packed): one record's identity,
+// attributes and data buffer.
+struct SyncRawRecord {
+  std::uint8_t handle = 0;        // handheld database handle
+  std::uint32_t id = 0;           // record unique id
+  std::uint16_t index = 0;        // record index in the handheld database
+  std::uint8_t attributes = 0;    // RAW_ATTR_* bits
+  std::int16_t category = 0;      // category index
+  std::uint32_t conduitId = 0;
+  std::uint32_t recordSize = 0;   // bytes of data in the buffer
+  std::uint16_t bufferSize = 0;   // capacity of the buffer
+  std::uint8_t* buffer = nullptr; // the caller's data buffer
+  std::uint32_t reserved = 0;
+};
+
+// Attribute bits of the handheld record block.
+inline constexpr std::uint8_t RAW_ATTR_DELETED = 0x80;
+inline constexpr std::uint8_t RAW_ATTR_MODIFIED = 0x40;
+inline constexpr std::uint8_t RAW_ATTR_PRIVATE = 0x10;
+inline constexpr std::uint8_t RAW_ATTR_ARCHIVED = 0x08;
 
 // The handheld's system information.  The caller gives a product-id buffer and
 // its size; the library fills the rest.

@@ -37,7 +37,6 @@
 
 #include <cstdint>
 
-#include "dbfiles/SyncRawRecord.h"
 #include "platform/sync20/SyncBlocks.h"
 
 // Open modes of SyncOpenDB.

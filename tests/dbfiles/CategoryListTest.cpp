@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
 #include "dbfiles/ResultCodes.h"
+#include "platform/recordfile/FileLayout.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "RecordFileBytes.h"
 #include "dbfiles/DesktopDb.h"
-#include "dbfiles/FileLayout.h"
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
+#include "platform/recordfile/FileLayout.h"
 #include "support/RecordingSyncLog.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "dbfiles/DesktopDb.h"
-#include "dbfiles/FileLayout.h"
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
+#include "platform/recordfile/FileLayout.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "store/Md5.h"
+#include "platform/crypto/Md5.h"
 
 namespace {
 

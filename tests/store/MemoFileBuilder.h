@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
-#include "store/Blowfish.h"
-#include "store/Md5.h"
+#include "platform/crypto/Blowfish.h"
+#include "platform/crypto/Md5.h"
+#include "platform/recordfile/FileLayout.h"
 
 namespace memotest {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/crypto/SecureWipe.h"
 #include "store/SecretString.h"
-#include "store/SecureWipe.h"
 
 // Array allocations in this test program go through malloc/free so that a
 // freed buffer can be inspected just before it is released: a password

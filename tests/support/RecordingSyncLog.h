@@ -20,7 +20,7 @@ class CRecordingSyncLog : public ISyncLog {
     std::string kind;    // the operation without "Log": "SaveFailed", "Duplicated"
     std::int32_t error;  // 0 for a report without a code
     std::int32_t side;   // -1 for a report without a side
-    std::string subject; // a record's id, a category name or a database description
+    std::string subject; // a record ("id 12"), a category name or a database description
     bool operator==(const Report&) const = default;
   };
 
@@ -70,7 +70,11 @@ class CRecordingSyncLog : public ISyncLog {
   std::int32_t LogPasswordMismatch() override { return Add({"PasswordMismatch"}); }
 
  private:
-  static std::string Id(const CSyncRecord& record) { return std::to_string(record.GetId()); }
+  // "id 12", or "index 3" for a record known only by its place.
+  static std::string Id(const CSyncRecord& record) {
+    if (record.GetId() == -1 && record.GetIndex() != -1) return "index " + std::to_string(record.GetIndex());
+    return "id " + std::to_string(record.GetId());
+  }
   std::int32_t Add(Report report) {
     reports.push_back(std::move(report));
     return 0;

@@ -24,12 +24,12 @@
 #include <system_error>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
 #include "handheld/Device.h"
 #include "handheld/HandheldResult.h"
 #include "handheld/MemoApp.h"
 #include "handheld/PdbFile.h"
 #include "handheld/PdbLayout.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/sync20/SyncLibrary.h"
 
 // One memo record as the test wants it on the device.

@@ -1,5 +1,5 @@
-// CHandheldDb when the handheld fails mid-HotSync: which failures are logged,
-// with which message and activity, and what the device keeps.
+// CHandheldDb when the handheld fails mid-HotSync: which failures are reported
+// to the log, with which code and side, and what the device keeps.
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,8 @@
 
 namespace {
 
-using Entries_t = std::vector<std::pair<std::string, std::int32_t>>;
 using HandheldDbFailureTest = HandheldDbTestBase;
-
-const std::string kHeader = "-- Quillet Conduit";
+constexpr std::int32_t HH = ISyncLog::SIDE_HANDHELD;
 
 }  // namespace
 
@@ -24,11 +22,7 @@ TEST_F(HandheldDbFailureTest, FailedCreateIsLoggedWithTheDatabaseDescription) {
   SyncFailAfter(1);  // the delete goes through, the create does not
   EXPECT_EQ(0x2004, db->Open());
   EXPECT_FALSE(db->IsOpen());
-  EXPECT_EQ((Entries_t{{kHeader, -1},
-                       {" -- Failed to create HH Database: DB Name QuilletMemoDB, Creator ID 44655275, Type "
-                        "1145132097, Flags    0, Version     0, Error 8196",
-                        -1}}),
-            Entries());
+  EXPECT_EQ((Reports{{"CreateFailed", 0x2004, HH, "QuilletMemoDB/44655275"}}), Entries());
   SyncFailAfter(-1);
   EXPECT_FALSE(device_.HasMemoDb());  // deleted before the failed create
 }
@@ -42,10 +36,7 @@ TEST_F(HandheldDbFailureTest, FailedClearAndCloseAreBothLoggedAndTheDeviceKeepsI
   SyncFailAfter(0);
   EXPECT_EQ(0x2004, db->Store());
   EXPECT_FALSE(db->IsOpen());
-  EXPECT_EQ((Entries_t{{"-- Quillet Conduit", -1},
-                       {"Could not clear Palm organizer's status flags. Error Code 2004", 18},
-                       {" -- Could not close remote database. Error Code 2004", 22}}),
-            Entries());
+  EXPECT_EQ((Reports{{"ClearFlagsFailed", 0x2004, HH}, {"CloseFailed", 0x2004, HH}}), Entries());
   SyncFailAfter(-1);
   EXPECT_EQ(5u, DeviceDb().RecordCount());  // the added record never reached the device
   EXPECT_EQ(2u, DirtyOnDevice());
@@ -56,7 +47,7 @@ TEST_F(HandheldDbFailureTest, ACloseFailureAloneIsReturned) {
   ASSERT_EQ(DB_OK, db->Open());
   SyncFailAfter(1);  // clearing the flags works, closing does not
   EXPECT_EQ(0x2004, db->Store());
-  EXPECT_EQ((Entries_t{{"-- Quillet Conduit", -1}, {" -- Could not close remote database. Error Code 2004", 22}}), Entries());
+  EXPECT_EQ((Reports{{"CloseFailed", 0x2004, HH}}), Entries());
 }
 
 TEST_F(HandheldDbFailureTest, ReadFailuresDuringLoadsNameTheRecordIndex) {
@@ -65,17 +56,17 @@ TEST_F(HandheldDbFailureTest, ReadFailuresDuringLoadsNameTheRecordIndex) {
   SyncFailAfter(3);  // record count, records 0 and 1
   EXPECT_EQ(0x2004, slow->Load());
   EXPECT_EQ(2, slow->RecordCount());
-  EXPECT_EQ((Entries_t{{kHeader, -1}, {" -- HH failed to read record: Record Index 2, Error 8196", 8}}), Entries());
+  EXPECT_EQ((Reports{{"ReadFailed", 0x2004, HH, "index 2"}}), Entries());
   SyncFailAfter(-1);
   slow.reset();
-  LogReset();
+  log_.reports.clear();
 
   ASSERT_EQ(0, device_.Attach());
   auto fast = Make(SyncType::FAST);
   ASSERT_EQ(DB_OK, fast->Open());
   SyncFailAfter(2);  // record count, the first modified record (index 1)
   EXPECT_EQ(0x2004, fast->Load());
-  EXPECT_EQ((Entries_t{{kHeader, -1}, {" -- HH failed to read record: Record Index 1, Error 8196", 8}}), Entries());
+  EXPECT_EQ((Reports{{"ReadFailed", 0x2004, HH, "index 1"}}), Entries());
 }
 
 TEST_F(HandheldDbFailureTest, AFailedOnDemandReadIsLoggedAndReturned) {
@@ -85,7 +76,7 @@ TEST_F(HandheldDbFailureTest, AFailedOnDemandReadIsLoggedAndReturned) {
   SyncFailAfter(1);  // the record count for the walk, then the read of record 0 fails
   CSyncRecord record;
   EXPECT_EQ(0x2004, db->FirstRecord(record));
-  EXPECT_EQ((Entries_t{{kHeader, -1}, {" -- HH failed to read record: Record Index 0, Error 8196", 8}}), Entries());
+  EXPECT_EQ((Reports{{"ReadFailed", 0x2004, HH, "index 0"}}), Entries());
 }
 
 TEST_F(HandheldDbFailureTest, AFailedPurgeIsLogged) {
@@ -93,7 +84,7 @@ TEST_F(HandheldDbFailureTest, AFailedPurgeIsLogged) {
   ASSERT_EQ(DB_OK, db->Open());
   SyncFailAfter(0);
   EXPECT_EQ(0x2004, db->PurgeDeleted());
-  EXPECT_EQ((Entries_t{{"-- Quillet Conduit", -1}, {"Could not purge the deleted records on Palm organizer. 2004", 10}}), Entries());
+  EXPECT_EQ((Reports{{"PurgeFailed", 0x2004, HH}}), Entries());
 }
 
 TEST_F(HandheldDbFailureTest, LibraryStatusesPassThroughUnchanged) {

@@ -131,11 +131,10 @@ TEST_F(HandheldDbTest, DesktopOverwritesRecreatesTheDatabaseEmpty) {
 }
 
 TEST(HandheldDbWithoutDatabase, DesktopOverwritesCreatesItAndAddsRecordsOneByOne) {
-  LogReset();
   CDeviceFixture device;
   ASSERT_EQ(0, device.Status());
   ASSERT_EQ(0, device.Attach());
-  CSyncLog log(ConduitResources());
+  CRecordingSyncLog log;
   CHandheldDb fast(&log, 3, CMemoApp::DB_NAME, CMemoApp::DB_CREATOR, CMemoApp::DB_TYPE, 0, 0, 0, SyncType::FAST);
   EXPECT_EQ(DB_ERR_HANDHELD_DB_MISSING, fast.Open());
 
@@ -156,7 +155,7 @@ TEST(HandheldDbWithoutDatabase, DesktopOverwritesCreatesItAndAddsRecordsOneByOne
   ASSERT_EQ(0, device.ReadMemoDb(after));
   ASSERT_EQ(3u, after.RecordCount());
   EXPECT_EQ(static_cast<std::uint32_t>(ids[2]), after.RecordAt(2)->uniqueId);
-  EXPECT_TRUE(LogEntries().empty());
+  EXPECT_TRUE(log.reports.empty());
 }
 
 TEST_F(HandheldDbTest, DoNothingAndUnknownSyncTypes) {
@@ -256,9 +255,7 @@ TEST_F(HandheldDbTest, GetRecordByIdReadsTheHandheld) {
   EXPECT_EQ(-1, record.GetIndex());
   EXPECT_TRUE(Entries().empty());
   EXPECT_EQ(SyncStatus::SYNC_ERR_NOT_FOUND, db->GetRecordById(77, record, true));
-  EXPECT_EQ((std::vector<std::pair<std::string, std::int32_t>>{
-                {"-- Quillet Conduit", -1}, {" -- HH failed to read record: Record ID 77, Error 16387", 8}}),
-            Entries());
+  EXPECT_EQ((Reports{{"ReadFailed", SyncStatus::SYNC_ERR_NOT_FOUND, ISyncLog::SIDE_HANDHELD, "id 77"}}), Entries());
 }
 
 TEST_F(HandheldDbTest, PurgesAndCategoryMovesHappenOnTheHandheld) {

@@ -9,12 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "conduit/ConduitStrings.h"
-#include "conduit/SyncLog.h"
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "handheld/MemoApp.h"
-#include "platform/hslog20/HsLog.h"
+#include "support/RecordingSyncLog.h"
 #include "sync/DeviceFixture.h"
 #include "sync/HandheldDb.h"
 
@@ -32,6 +30,8 @@ inline std::vector<FixtureCategory> HandheldTestCategories() {
   return {{.slot = 1, .name = "Work", .id = 1}, {.slot = 2, .name = "Home", .id = 2, .renamed = true}};
 }
 
+using Reports = std::vector<CRecordingSyncLog::Report>;
+
 class HandheldDbTestBase : public ::testing::Test {
  protected:
   HandheldDbTestBase() : HandheldDbTestBase(HandheldTestMemos()) {}
@@ -40,11 +40,9 @@ class HandheldDbTestBase : public ::testing::Test {
       : device_(memos, HandheldTestCategories(), appExtra) {}
 
   void SetUp() override {
-    LogReset();
     ASSERT_EQ(0, device_.Status());
     ASSERT_EQ(0, device_.Attach());
   }
-  void TearDown() override { LogReset(); }
 
   // A manager as the synchronizer makes it: feature flags 3, version 0, card 0.
   std::unique_ptr<CHandheldDb> Make(std::int32_t syncType, const char* name = CMemoApp::DB_NAME) {
@@ -66,11 +64,8 @@ class HandheldDbTestBase : public ::testing::Test {
     return n;
   }
 
-  static std::vector<std::pair<std::string, std::int32_t>> Entries() {
-    std::vector<std::pair<std::string, std::int32_t>> out;
-    for (const HsLogEntry& entry : LogEntries()) out.emplace_back(entry.text, entry.activity);
-    return out;
-  }
+  // What the manager reported to the HotSync log.
+  const Reports& Entries() const { return log_.reports; }
 
   static std::string Text(const CSyncRecord& record) {
     return record.GetLength() == 0 ? std::string()
@@ -79,5 +74,5 @@ class HandheldDbTestBase : public ::testing::Test {
   }
 
   CDeviceFixture device_;
-  CSyncLog log_{ConduitResources()};
+  CRecordingSyncLog log_;
 };

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "SyncTestWorld.h"
-#include "conduit/SyncLog.h"
 #include "dbfiles/ResultCodes.h"
 #include "platform/sync20/SyncLibrary.h"
 #include "platform/sync20/SyncStatus.h"
+#include "support/RecordingSyncLog.h"
 #include "sync/HandheldDb.h"
 #include "sync/SyncEngine.h"
 #include "sync/SyncTables.h"
@@ -65,7 +65,9 @@ TEST(SyncEngineTest, AFailedAddIsLoggedWithTheRecordAndReturned) {
   CSyncTestWorld world;
   ASSERT_EQ(0, world.Device().Attach());
   world.WriteDesktop({{42, "to the handheld", 0, FL::REC_ATTR_NEW}});
-  CSyncEngine engine(world.Properties(0), CSyncEngine::FEATURES_CONDUIT, ConduitLog());
+  auto recording = std::make_unique<CRecordingSyncLog>();
+  CRecordingSyncLog& log = *recording;
+  CSyncEngine engine(world.Properties(0), CSyncEngine::FEATURES_CONDUIT, std::move(recording));
   ASSERT_EQ(0, engine.PrepareDatabaseEntry(0));
   ASSERT_EQ(0, engine.OpenAll());
   ASSERT_EQ(0, engine.Handheld()->Load());
@@ -73,14 +75,13 @@ TEST(SyncEngineTest, AFailedAddIsLoggedWithTheRecordAndReturned) {
   CSyncRecord desktop;
   ASSERT_EQ(0, engine.Desktop()->GetRecordById(42, desktop, false));
   CSyncRecord empty;
-  LogReset();
+  log.reports.clear();
   SyncFailAfter(0);
   std::int32_t rc = engine.ApplyActions(ACT_ADD_TO_HANDHELD, empty, desktop);
   SyncFailAfter(-1);
   EXPECT_TRUE(SyncStatus::IsCommFailure(rc));
-  auto failures = CSyncTestWorld::LogTexts(CSyncLog::ACT_HH_ADD_FAILED);
-  ASSERT_EQ(1u, failures.size());
-  EXPECT_NE(std::string::npos, failures[0].find("HH failed to add record: Record ID 42"));
+  EXPECT_EQ((std::vector<CRecordingSyncLog::Report>{{"AddFailed", rc, ISyncLog::SIDE_HANDHELD, "id 42"}}),
+            log.reports);
 }
 
 TEST(SyncEngineTest, ArchivesAreNamedAfterTheHandheldsCategories) {

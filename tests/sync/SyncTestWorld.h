@@ -17,10 +17,10 @@
 #include "DeviceFixture.h"
 #include "conduit/ConduitStrings.h"
 #include "conduit/SyncLog.h"
-#include "dbfiles/FileLayout.h"
 #include "dbfiles/RecordFileBytes.h"
 #include "handheld/PdbFile.h"
 #include "platform/hslog20/HsLog.h"
+#include "platform/recordfile/FileLayout.h"
 #include "sync/SyncEngine.h"
 #include "sync/SyncProperties.h"
 

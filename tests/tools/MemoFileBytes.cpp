@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "store/Blowfish.h"
-#include "store/Md5.h"
+#include "platform/crypto/Blowfish.h"
+#include "platform/crypto/Md5.h"
 
 namespace tooltest {
 

@@ -8,8 +8,8 @@
 
 #include <cstring>
 
+#include "platform/crypto/SecureWipe.h"
 #include "platform/files/FileSystem.h"
-#include "store/SecureWipe.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ToolText.h"
 

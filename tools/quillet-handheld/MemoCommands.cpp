@@ -8,8 +8,8 @@
 #include <iterator>
 #include <ostream>
 
-#include "dbfiles/FileLayout.h"
 #include "handheld/HandheldResult.h"
+#include "platform/recordfile/FileLayout.h"
 #include "platform/text/LineEnds.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"

@@ -8,8 +8,8 @@
 #include <memory>
 #include <ostream>
 
+#include "platform/crypto/Md5.h"
 #include "store/CategoryTable.h"
-#include "store/Md5.h"
 #include "store/MemoDatabase.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"

@@ -1,6 +1,6 @@
 #include "tools/quillet/MemoFormat.h"
 
-#include "dbfiles/FileLayout.h"
+#include "platform/recordfile/FileLayout.h"
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
 #include "tools/common/ArgParser.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dbfiles/FileLayout.h"
+#include "platform/recordfile/FileLayout.h"
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
 #include "tools/common/ArgParser.h"

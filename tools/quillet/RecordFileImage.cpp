@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dbfiles/FileLayout.h"
+#include "platform/recordfile/FileLayout.h"
 
 namespace RecordFileImage {
 

@@ -1,4 +1,4 @@
-#include "store/BlockCipher.h"
+#include "platform/crypto/BlockCipher.h"
 
 namespace {
 

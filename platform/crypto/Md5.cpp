@@ -1,10 +1,10 @@
-#include "store/Md5.h"
+#include "platform/crypto/Md5.h"
 
 #include <cstring>
 #include <new>
 
+#include "platform/crypto/SecureWipe.h"
 #include "platform/files/ByteOrder.h"
-#include "store/SecureWipe.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // 8,336 digits taken 8 at a time (pi = 3.243F6A88 85A308D3 ...).  The
 // first 18 words are the P-array, the next 1,024 the four S-boxes in order.
 
-#include "store/BlowfishTables.h"
+#include "platform/crypto/BlowfishTables.h"
 
 const std::uint32_t BLOWFISH_INIT_P[18] = {
     0x243F6A88, 0x85A308D3, 0x13198A2E, 0x03707344, 0xA4093822, 0x299F31D0,

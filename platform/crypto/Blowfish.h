@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "store/BlockCipher.h"
+#include "platform/crypto/BlockCipher.h"
 
 // Blowfish: 16 rounds, a P-array of 18 words and four S-boxes of 256 words,
 // initialised from the hexadecimal digits of pi.

@@ -1,10 +1,10 @@
-#include "store/Blowfish.h"
+#include "platform/crypto/Blowfish.h"
 
 #include <cstring>
 
+#include "platform/crypto/BlowfishTables.h"
+#include "platform/crypto/SecureWipe.h"
 #include "platform/files/ByteOrder.h"
-#include "store/BlowfishTables.h"
-#include "store/SecureWipe.h"
 
 namespace {
 

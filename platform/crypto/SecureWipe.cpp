@@ -1,4 +1,4 @@
-#include "store/SecureWipe.h"
+#include "platform/crypto/SecureWipe.h"
 
 void SecureWipe(void* data, std::size_t size) {
   if (data == nullptr || size == 0) return;
