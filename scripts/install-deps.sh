@@ -3,7 +3,7 @@
 # they are all present already.
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-          qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic)
+          qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
