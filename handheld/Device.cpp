@@ -34,9 +34,11 @@ int HandheldCode(Files::FileResult result) {
   }
 }
 
-// HH_OK, HH_ERR_NOT_FOUND, HH_ERR_IO, HH_ERR_TOO_LARGE or HH_ERR_NO_MEMORY.
-int ReadDeviceFile(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes) {
-  return HandheldCode(Files::ReadWholeFile(file, bytes, MAX_FILE_SIZE));
+// HH_OK, HH_ERR_NOT_FOUND, HH_ERR_IO, HH_ERR_TOO_LARGE (more than `limit`
+// bytes, nothing read) or HH_ERR_NO_MEMORY.
+int ReadDeviceFile(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
+                   std::uintmax_t limit = MAX_FILE_SIZE) {
+  return HandheldCode(Files::ReadWholeFile(file, bytes, limit));
 }
 
 // Reads and parses a database file.
@@ -197,9 +199,11 @@ int CDevice::FromJson(const CJsonValue& json) {
 int CDevice::Open(const std::filesystem::path& folder) {
   try {
     std::vector<std::uint8_t> bytes;
-    int rc = ReadDeviceFile(folder / DEVICE_FILE, bytes);
+    // A device file larger than one can be is damaged; it is refused by its
+    // size before any of it is read.
+    int rc = ReadDeviceFile(folder / DEVICE_FILE, bytes, MAX_DEVICE_FILE);
+    if (rc == HH_ERR_TOO_LARGE) return HH_ERR_DAMAGED;
     if (rc != HH_OK) return rc;
-    if (bytes.size() > MAX_DEVICE_FILE) return HH_ERR_DAMAGED;
     CJsonValue json;
     rc = CJsonValue::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), json);
     if (rc != HH_OK) return rc;

@@ -89,6 +89,12 @@ TEST(Device, RefusesAMissingOrDamagedDeviceFile) {
   std::string deep(100000, '[');
   WriteText(temp.Path() / "device.json", deep);
   EXPECT_EQ(HH_ERR_DAMAGED, device.Open(temp.Path()));
+  // Larger than a device file can be, by a little or by far (a sparse file):
+  // damaged, refused by its size.
+  for (std::uintmax_t size : {std::uintmax_t{1024 * 1024 + 1}, std::uintmax_t{600} * 1024 * 1024}) {
+    std::filesystem::resize_file(temp.Path() / "device.json", size);
+    EXPECT_EQ(HH_ERR_DAMAGED, device.Open(temp.Path())) << size;
+  }
   WriteText(temp.Path() / "device.json", "{\"format\": 1, \"userName\": \"\\u65e5\\u672c\", \"userId\": 7}");
   ASSERT_EQ(HH_OK, device.Open(temp.Path()));
   EXPECT_EQ("\xE6\x97\xA5\xE6\x9C\xAC", device.UserName());
