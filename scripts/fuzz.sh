@@ -16,19 +16,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || ((seconds == 0)); then
   exit 2
 fi
 
-scripts/install-deps.sh
-packages=(clang-14 libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "installing: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh clang-14 libclang-rt-14-dev
 
 build=build-fuzz
 launcher=()

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need; does nothing when
-# they are all present already.
+# Installs the Debian packages the build and the tests need, and any further
+# packages named as arguments (scripts/fuzz.sh adds its compiler); does nothing
+# when they are all present already.
+#   scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-          qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic python3)
+          qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic python3 "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
