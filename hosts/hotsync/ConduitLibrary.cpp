@@ -14,7 +14,12 @@ std::filesystem::path CConduitLibrary::DefaultPath() {
   std::error_code ec;
   std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return FILE_NAME;
-  return program.parent_path() / FILE_NAME;
+  std::filesystem::path beside = program.parent_path() / FILE_NAME;
+#ifdef QUILLET_INSTALL_LIBDIR
+  // An installed HotSync Manager finds the conduit in the library folder.
+  if (!std::filesystem::exists(beside, ec)) return std::filesystem::path(QUILLET_INSTALL_LIBDIR) / FILE_NAME;
+#endif
+  return beside;
 }
 
 bool CConduitLibrary::Load(const std::filesystem::path& path) {

@@ -18,7 +18,8 @@ class CConduitLibrary {
   ~CConduitLibrary();
 
   // The library to load: $QUILLET_CONDUIT when set, else libQuilletC.so in the
-  // folder of the running program.
+  // folder of the running program, else (an installed program) in the
+  // installed library folder.
   static std::filesystem::path DefaultPath();
 
   // Loads the library and finds every entry point.  False with Error() set.

@@ -21,6 +21,7 @@
 
 #include "hosts/hotsync/HotSyncSettings.h"
 #include "hosts/organizer/ExtensionManager.h"
+#include "hosts/organizer/FirstStart.h"
 #include "hosts/organizer/OrganizerWindow.h"
 #include "platform/ui/UiText.h"
 #include "tools/common/ArgParser.h"
@@ -96,9 +97,20 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   // The extension manager serves the extensions' registration, also while
-  // the organizer is not running: its library sits beside the program.
-  const QString manager = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libQuilletHostManager.so"));
+  // the organizer is not running: its library sits beside the program in a
+  // build, in the library folder once installed.
+  const CFirstStart::Folders installed = CFirstStart::Installed();
+  QString manager = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libQuilletHostManager.so"));
+  if (!QFileInfo::exists(manager) && !installed.libraries.empty()) {
+    manager = QString::fromStdString((installed.libraries / "libQuilletHostManager.so").string());
+  }
   if (QFileInfo::exists(manager)) EnsureHostManagerRegistered(manager.toStdString());
+  // An installed organizer started for the first time registers the
+  // installed extension, so that it is listed at once.
+  CFirstStart firstStart(installed);
+  if (firstStart.Run(true) == CFirstStart::SETUP_FAILED) {
+    std::cerr << "quillet-organizer: " << firstStart.Error() << "\n";
+  }
 
   COrganizerWindow window;
   // A user name is matched as the HotSync keeps it (without regard to case).

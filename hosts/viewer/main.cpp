@@ -10,6 +10,7 @@
 
 #include "hosts/hotsync/HotSyncPaths.h"
 #include "hosts/hotsync/HotSyncSettings.h"
+#include "hosts/organizer/FirstStart.h"
 #include "hosts/viewer/ViewerTarget.h"
 #include "hosts/viewer/ViewerWindow.h"
 #include "tools/common/ArgParser.h"
@@ -50,6 +51,11 @@ int main(int argc, char** argv) {
   if (!InputToAnsi(target.user, ansiUser) || !InputToAnsi(target.file.string(), ansiPath)) {
     return parser.UsageError(std::cerr, "the user name or file name has characters the ANSI code page cannot hold");
   }
+
+  // An installed viewer started first names the extension's folder, where
+  // its help page is.
+  CFirstStart firstStart(CFirstStart::Installed());
+  if (firstStart.Run(false) == CFirstStart::SETUP_FAILED) std::cerr << "quillet-viewer: " << firstStart.Error() << "\n";
 
   QApplication application(argc, argv);
   CViewerWindow window;

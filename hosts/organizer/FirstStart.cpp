@@ -1,0 +1,74 @@
+// The first start of an installed organizer or viewer for a user.
+
+#include "hosts/organizer/FirstStart.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "platform/com/ComTypes.h"
+#include "platform/registry/Registry.h"
+
+CFirstStart::Folders CFirstStart::Installed() {
+  Folders folders;
+#ifdef QUILLET_INSTALL_DATADIR
+  folders.data = QUILLET_INSTALL_DATADIR;
+#endif
+#ifdef QUILLET_INSTALL_LIBDIR
+  folders.libraries = QUILLET_INSTALL_LIBDIR;
+#endif
+  return folders;
+}
+
+CFirstStart::CFirstStart(Folders folders) : m_folders(std::move(folders)) {}
+
+CFirstStart::Outcome CFirstStart::Run(bool registerExtension) {
+  m_error.clear();
+  std::error_code error;
+  if (m_folders.data.empty() || !std::filesystem::is_regular_file(m_folders.data / HELP_PAGE, error)) {
+    return NOTHING_TO_DO;
+  }
+  bool written = false;
+  CRegistry registry(CRegistry::DefaultPath());
+  const int result = registry.Update([&](CRegistry& loaded) {
+    if (loaded.ValueTypeOf(EXTENSION_KEY, INSTALL_PATH_VALUE) != 0) return false;
+    written = loaded.SetString(EXTENSION_KEY, INSTALL_PATH_VALUE, m_folders.data.string()) ==
+              CRegistry::REG_OK;
+    return written;
+  });
+  if (result != CRegistry::REG_OK) {
+    m_error = "cannot write the extension's install folder to " + registry.File().string();
+    return SETUP_FAILED;
+  }
+  if (!written) return NOTHING_TO_DO;
+  const std::filesystem::path library = m_folders.libraries / EXTENSION_LIBRARY;
+  if (registerExtension && !m_folders.libraries.empty() && std::filesystem::is_regular_file(library, error) &&
+      !RegisterExtension(library)) {
+    return SETUP_FAILED;
+  }
+  return INSTALL_PATH_SET;
+}
+
+bool CFirstStart::RegisterExtension(const std::filesystem::path& library) {
+  // The library stays loaded: the organizer loads it again for its control.
+  void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* why = ::dlerror();
+    m_error = "cannot load " + library.string() + ": " + (why != nullptr ? why : "unknown error");
+    return false;
+  }
+  auto entry = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, "DllRegisterServer"));
+  if (entry == nullptr) {
+    m_error = library.string() + " has no entry point DllRegisterServer";
+    return false;
+  }
+  const HRESULT hr = entry();
+  if (FAILED(hr)) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+    m_error = "registering " + library.string() + " failed with " + code;
+    return false;
+  }
+  return true;
+}
