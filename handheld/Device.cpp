@@ -1,15 +1,17 @@
 #include "handheld/Device.h"
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <new>
-#include <system_error>
 
 #include "handheld/HandheldResult.h"
 #include "handheld/MemoApp.h"
 #include "handheld/PdbLayout.h"
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/files/FileEnv.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/StaleTemporaries.h"
 
@@ -89,9 +91,18 @@ bool IsFileNameSafe(unsigned char c, bool first) {
 
 // Reads the header of a database file without loading the records.
 bool ReadHeader(const std::filesystem::path& file, CDevice::DatabaseEntry& entry) {
-  std::ifstream in(file, std::ios::binary);
+  IFileEnv& env = Files::Env();
+  const int fd = env.Open(file.string(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
   std::uint8_t h[PDB_HEADER_SIZE];
-  if (!in.read(reinterpret_cast<char*>(h), sizeof h)) return false;
+  std::size_t have = 0;
+  while (have < sizeof h) {
+    const ssize_t n = env.Read(fd, h + have, sizeof h - have);
+    if (n <= 0) break;
+    have += static_cast<std::size_t>(n);
+  }
+  env.Close(fd);
+  if (have < sizeof h) return false;
   std::size_t length = 0;
   while (length < PDB_NAME_SIZE && h[PDB_NAME + length] != 0) ++length;
   entry.info.name.assign(reinterpret_cast<const char*>(h + PDB_NAME), length);
@@ -123,10 +134,18 @@ bool IsNamedAfter(const std::filesystem::path& file, const std::string& name) {
   return fileName == CDevice::FileNameFor(name, false) || fileName == CDevice::FileNameFor(name, true);
 }
 
-// Whether anything at all has this path (a dangling link included).
+// Whether anything at all has this path (a dangling link included).  A path
+// that cannot be examined for another reason than its absence counts as
+// taken, so that nothing is ever made over it.
 bool Occupied(const std::filesystem::path& path) {
-  std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  SFileStatus status;
+  if (Files::Env().Stat(path.string(), status, false)) return true;
+  return errno != ENOENT && errno != ENOTDIR;
+}
+
+bool IsRegularFile(const std::filesystem::path& path) {
+  SFileStatus status;
+  return Files::Env().Stat(path.string(), status) && status.kind == SFileStatus::Kind::REGULAR;
 }
 
 bool ReadU32(const CJsonValue& json, const char* key, std::uint32_t& out, bool required) {
@@ -163,6 +182,23 @@ std::string CDevice::FileNameFor(std::string_view name, bool resource) {
 
 std::filesystem::path CDevice::DatabasePath(std::string_view name, bool resource) const {
   return m_folder / FileNameFor(name, resource);
+}
+
+int CDevice::MakeFolder(const std::filesystem::path& folder) {
+  IFileEnv& env = Files::Env();
+  SFileStatus status;
+  if (env.Stat(folder.string(), status)) {
+    if (status.kind == SFileStatus::Kind::FOLDER) return HH_OK;
+    errno = ENOTDIR;
+    return HH_ERR_IO;
+  }
+  if (errno != ENOENT) return HH_ERR_IO;
+  const std::filesystem::path parent = folder.parent_path();
+  if (!parent.empty() && parent != folder) {
+    const int rc = MakeFolder(parent);
+    if (rc != HH_OK) return rc;
+  }
+  return env.MakeFolder(folder.string()) || errno == EEXIST ? HH_OK : HH_ERR_IO;
 }
 
 // ---- device.json ----------------------------------------------------------------
@@ -240,10 +276,10 @@ int CDevice::Save() {
 int CDevice::Init(const std::filesystem::path& folder, std::string_view userName, std::uint32_t userId,
                   CDevice& out) {
   try {
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) return HH_ERR_IO;
-    if (std::filesystem::exists(folder / DEVICE_FILE, ec)) return HH_ERR_EXISTS;
+    if (MakeFolder(folder) != HH_OK) return HH_ERR_IO;
+    SFileStatus status;
+    if (Files::Env().Stat((folder / DEVICE_FILE).string(), status, false)) return HH_ERR_EXISTS;
+    if (errno != ENOENT) return HH_ERR_IO;
     CDevice device;
     device.m_folder = folder;
     device.m_userName = userName;
@@ -262,21 +298,17 @@ int CDevice::Init(const std::filesystem::path& folder, std::string_view userName
 int CDevice::ListDatabases(std::vector<DatabaseEntry>& out) const {
   try {
     out.clear();
-    std::error_code ec;
-    std::filesystem::directory_iterator it(m_folder, ec);
-    if (ec) return HH_ERR_IO;
-    for (const auto& item : it) {
-      if (!IsDatabaseFile(item.path()) || !item.is_regular_file(ec)) continue;
+    std::vector<std::string> names;
+    if (!Files::Env().List(m_folder.string(), names)) return HH_ERR_IO;
+    for (const std::string& name : names) {
+      const std::filesystem::path file = m_folder / name;
+      if (!IsDatabaseFile(file) || !IsRegularFile(file)) continue;
       DatabaseEntry entry;
-      if (ReadHeader(item.path(), entry) && IsNamedAfter(item.path(), entry.info.name)) {
-        out.push_back(std::move(entry));
-      }
+      if (ReadHeader(file, entry) && IsNamedAfter(file, entry.info.name)) out.push_back(std::move(entry));
     }
     return HH_OK;
   } catch (const std::bad_alloc&) {
     return HH_ERR_NO_MEMORY;
-  } catch (const std::filesystem::filesystem_error&) {
-    return HH_ERR_IO;
   }
 }
 

@@ -17,6 +17,7 @@
 #include "handheld/DeviceDb.h"
 #include "handheld/HandheldResult.h"
 #include "handheld/PdbLayout.h"
+#include "platform/files/FileEnv.h"
 #include "platform/sync20/SyncStatus.h"
 
 using namespace SyncStatus;
@@ -109,8 +110,8 @@ class CCall {
     if (!lib_.device) return SYNC_ERR_COMM_NO_DEVICE;
     const Clock::time_point now = Clock::now();
     if (link == Link::RECORDS && now - lib_.linkChecked < LINK_CHECK_INTERVAL) return SYNC_OK;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(lib_.deviceFile, ec)) {
+    SFileStatus status;
+    if (!Files::Env().Stat(lib_.deviceFile.string(), status) || status.kind != SFileStatus::Kind::REGULAR) {
       lib_.linkChecked = Clock::time_point{};
       DropAll(lib_);
       return SYNC_ERR_COMM_LOST;

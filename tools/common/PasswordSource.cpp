@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/crypto/SecureWipe.h"
+#include "platform/files/FileEnv.h"
 #include "platform/files/FileSystem.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ToolText.h"
@@ -25,13 +26,15 @@ struct LineBuffer {
 enum LineResult { LINE_OK, LINE_EMPTY_INPUT, LINE_ERROR, LINE_TOO_LONG };
 
 // Reads one line from fd byte by byte, so that nothing after it is consumed and no
-// stdio buffer keeps a copy.  The line end ("\n", or "\r\n") is not kept.
-LineResult ReadLine(int fd, LineBuffer& line) {
+// stdio buffer keeps a copy.  The line end ("\n", or "\r\n") is not kept.  A
+// file is read through the file environment (`env`); the terminal and
+// standard input, which are no files of the user's, directly (nullptr).
+LineResult ReadLine(int fd, LineBuffer& line, IFileEnv* env = nullptr) {
   bool sawAny = false;
   line.size = 0;
   for (;;) {
     char c;
-    const ssize_t n = read(fd, &c, 1);
+    const ssize_t n = env != nullptr ? env->Read(fd, &c, 1) : read(fd, &c, 1);
     if (n < 0) {
       if (errno == EINTR) continue;
       return LINE_ERROR;
@@ -184,9 +187,9 @@ CPasswordSource::Result AskOnTerminal(std::string_view prompt, CSecretString& pa
 }
 
 CPasswordSource::Result FromLine(int fd, const std::string& what, CSecretString& password,
-                                 std::string& error) {
+                                 std::string& error, IFileEnv* env = nullptr) {
   LineBuffer line;
-  switch (ReadLine(fd, line)) {
+  switch (ReadLine(fd, line, env)) {
     case LINE_OK:
       return StoreLine(line, password, error) ? CPasswordSource::PW_OK : CPasswordSource::PW_FAILED;
     case LINE_EMPTY_INPUT:
@@ -238,13 +241,14 @@ CPasswordSource::Result CPasswordSource::Get(std::string_view prompt, CSecretStr
   password.Clear();
   switch (kind_) {
     case FROM_FILE: {
-      const int fd = open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+      IFileEnv& env = Files::Env();
+      const int fd = env.Open(file_, O_RDONLY);
       if (fd < 0) {
         error = "cannot open the password file " + file_ + ": " + std::strerror(errno);
         return PW_FAILED;
       }
-      const Result r = FromLine(fd, "the password file " + file_, password, error);
-      close(fd);
+      const Result r = FromLine(fd, "the password file " + file_, password, error, &env);
+      env.Close(fd);
       return r;
     }
     case FROM_STDIN:

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <ostream>
 #include <string_view>
-#include <system_error>
 
 #include "handheld/HandheldResult.h"
 #include "store/SecretString.h"
@@ -89,10 +88,9 @@ int CHandheldSession::Locate(const CArgParser& parser, std::ostream& err) {
 int CHandheldSession::LockDevice(std::ostream& err, bool newDevice) {
   if (m_lock.IsHeld()) return ExitStatus::OK;
   if (newDevice) {
-    std::error_code ec;
-    std::filesystem::create_directories(m_folder, ec);
-    if (ec) {
-      return Fail(err, ExitStatus::CANNOT_OPEN, "cannot make a device in " + m_folder.string() + ": " + ec.message());
+    if (CDevice::MakeFolder(m_folder) != HH_OK) {
+      return Fail(err, ExitStatus::CANNOT_OPEN,
+                  "cannot make a device in " + m_folder.string() + ": " + std::strerror(errno));
     }
   }
   switch (CDevice::Lock(m_folder, m_lock)) {

@@ -4,7 +4,6 @@
 // database back only when everything succeeded.
 
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <ostream>
 

@@ -1,14 +1,13 @@
 // The commands that create memo files: init (an empty file) and demo (two files
 // of sample memos, one of them protected by a password).
 
-#include <errno.h>
-#include <sys/stat.h>
-
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <ostream>
 
 #include "platform/crypto/Md5.h"
+#include "platform/files/FileEnv.h"
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
 #include "tools/common/ArgParser.h"
@@ -40,9 +39,10 @@ int CreateFile(const CArgParser& parser, const std::string& path, const std::str
 }
 
 bool MakeFolder(const std::string& path, std::string& error) {
-  if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) {
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+  IFileEnv& env = Files::Env();
+  if (env.MakeFolder(path) || errno == EEXIST) {
+    SFileStatus status;
+    if (env.Stat(path, status) && status.kind == SFileStatus::Kind::FOLDER) return true;
     error = "cannot create the folder " + path + ": a file has that name";
     return false;
   }

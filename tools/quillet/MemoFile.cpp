@@ -1,13 +1,12 @@
 #include "tools/quillet/MemoFile.h"
 
-#include <errno.h>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ostream>
 
+#include "platform/files/FileEnv.h"
 #include "platform/files/StaleTemporaries.h"
 #include "store/SecretString.h"
 #include "tools/common/ExitStatus.h"
@@ -28,14 +27,15 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
   // one whose content is damaged.  Opening the file here first tells the two
   // apart: if this succeeds, a failing load means damaged content.  It does
   // not wait: a named pipe or a device is refused below instead of blocking.
-  const int fd = open(path.c_str(), (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  IFileEnv& env = Files::Env();
+  const int fd = env.Open(path, (forWriting ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     return Fail(err, ExitStatus::CANNOT_OPEN,
                 "cannot open " + path + ": " + std::strerror(errno));
   }
-  struct stat st;
-  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  close(fd);
+  SFileStatus status;
+  const bool regular = env.StatOpen(fd, status) && status.kind == SFileStatus::Kind::REGULAR;
+  env.Close(fd);
   if (!regular) return Fail(err, ExitStatus::CANNOT_OPEN, "cannot open " + path + ": not a file");
   if (forWriting) {
     if (const int s = Lock(path, err); s != ExitStatus::OK) return s;
