@@ -15,5 +15,6 @@ int DeleteCommand(const std::vector<std::string>& args, std::ostream& out, std::
 int CategoriesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int CategoryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int ImportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int DemoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int PasswordCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -16,6 +16,9 @@
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
 #include "tools/common/JsonWriter.h"
+#include "tools/common/MemoExchange.h"
+#include "tools/common/MemoExport.h"
+#include "tools/common/MemoTextOrder.h"
 #include "tools/common/PasswordSource.h"
 #include "tools/common/ToolText.h"
 #include "tools/quillet/Commands.h"
@@ -70,45 +73,6 @@ void WriteMemo(CJsonWriter& json, const CMemoRecord& memo) {
   json.Key("text");
   json.AnsiString(memo.text);
   json.EndObject();
-}
-
-// Walks the memos in text order: ascending by text, compared byte by byte as
-// unsigned values, a shorter text before a longer one that starts with it (the
-// memo list's multibyte-aware order comes to the same, since both texts hold the
-// same characters up to their first differing byte).  The sort compares the
-// first sixteen bytes of each text as two numbers and looks at the texts only
-// when those are equal.  Every comparison answers as the memo list's view answers,
-// and the sort is deterministic, so memos with equal texts come out in the same
-// order as there.
-template <typename Visit>
-void ForEachByText(CMemoDatabase& db, bool withDeleted, Visit visit) {
-  struct Keyed {
-    std::uint64_t high, low;  // the first sixteen bytes, big-endian, zero-padded
-    std::string_view text;
-    const CMemoRecord* memo;
-  };
-  const auto word = [](std::string_view text, std::size_t from) {
-    std::uint64_t value = 0;
-    for (std::size_t k = from; k < from + 8; ++k) {
-      value = (value << 8) | (k < text.size() ? static_cast<unsigned char>(text[k]) : 0u);
-    }
-    return value;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(static_cast<std::size_t>(db.RecordCount()));
-  for (int i = 0; i < db.RecordCount(); ++i) {
-    const CMemoRecord* memo = db.MemoAt(i);
-    const std::string_view text = memo ? std::string_view(memo->text) : std::string_view();
-    keyed.push_back({word(text, 0), word(text, 8), text, memo});
-  }
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-    if (a.high != b.high) return a.high < b.high;
-    return a.low != b.low ? a.low < b.low : a.text < b.text;
-  });
-  for (const Keyed& key : keyed) {
-    if (key.memo == nullptr || (!withDeleted && key.memo->IsDeleted())) continue;
-    visit(*key.memo);
-  }
 }
 
 std::string CategoryLabel(CCategoryTable* table, int index) {
@@ -291,51 +255,71 @@ int CategoriesCommand(const std::vector<std::string>& args, std::ostream& out, s
 
 int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet export",
-                    "Writes every memo that is not deleted to standard output, in text order.");
+                    "Writes every memo that is not deleted, in text order, to standard output "
+                    "or to a file.");
   parser.AddPositional("FILE", kFileHelp);
-  parser.AddOption("format", "FORMAT", "text (the default) or json");
+  parser.AddOption("format", "FORMAT", "text (the default), json, csv or keepass-xml");
+  parser.AddOption("output", "PATH", "write to the new file PATH instead of standard output");
+  parser.AddOption("per-category", "DIR",
+                   "text only: write one file per category into folder DIR");
+  parser.AddFlag("force", "replace files that exist already");
   parser.SetNotes(
       "text: the memo texts separated by a form feed, as the memo viewer copies them.\n"
-      "json: {\"memos\": [{\"category\": NAME, \"text\": TEXT}, ...]}.");
-  std::string format;
-  auto checkFormat = [&]() {
-    format = parser.Has("format") ? parser.Value("format") : "text";
-    if (format != "text" && format != "json") {
-      return parser.UsageError(err, "unknown format '" + format + "' (text or json)");
+      "json: {\"memos\": [{\"category\": NAME, \"text\": TEXT}, ...]}.\n"
+      "csv: a header line \"category,text\", then one row per memo (RFC 4180, UTF-8).\n"
+      "keepass-xml: a KeePass 2 XML file for KeePass or KeePassXC (keepassxc-cli import):\n"
+      "  a group per category, an entry per memo (Title: its first line; Notes: all of it).\n"
+      "Every output is UTF-8 and NOT encrypted, even for a protected file.  Files are\n"
+      "written whole or not at all, readable by their owner only.");
+  MemoExchange::Format format = MemoExchange::Format::TEXT;
+  auto checkOptions = [&]() {
+    if (parser.Has("format") && !MemoExchange::ParseFormat(parser.Value("format"), format)) {
+      return parser.UsageError(err, "unknown format '" + parser.Value("format") +
+                                        "' (text, json, csv or keepass-xml)");
+    }
+    if (parser.Has("per-category") && format != MemoExchange::Format::TEXT) {
+      return parser.UsageError(err, "--per-category writes the text format only");
+    }
+    if (parser.Has("per-category") && parser.Has("output")) {
+      return parser.UsageError(err, "--output and --per-category cannot be used together");
+    }
+    if (parser.Has("force") && !parser.Has("per-category") && !parser.Has("output")) {
+      return parser.UsageError(err, "--force needs --output or --per-category");
     }
     return CArgParser::CONTINUE;
   };
   CMemoFile file(parser.CommandPath());
-  if (const int s = OpenForReading(parser, args, file, out, err, checkFormat);
+  if (const int s = OpenForReading(parser, args, file, out, err, checkOptions);
       s != CArgParser::CONTINUE) {
     return s;
   }
-  CMemoDatabase& db = file.Database();
-  CCategoryTable* table = db.GetCategories();
-  if (format == "json") {
-    CJsonWriter json(out);
-    json.BeginObject();
-    json.Key("memos");
-    json.BeginArray();
-    ForEachByText(db, false, [&](const CMemoRecord& memo) {
-      json.BeginObject();
-      json.Key("category");
-      json.AnsiString(MemoFormat::CategoryName(table, memo.category));
-      json.Key("text");
-      json.AnsiString(memo.text);
-      json.EndObject();
-    });
-    json.EndArray();
-    json.EndObject();
-    json.Finish();
+  const MemoExchange::Collection memos = CMemoExport::Collect(file.Database());
+  if (memos.encrypted) {
+    err << parser.CommandPath() << ": note: " << file.Path()
+        << " is protected by a password, but the export is not encrypted\n";
+  }
+  std::string error;
+  if (parser.Has("per-category")) {
+    std::vector<CMemoExport::Written> written;
+    const CMemoExport::Result result = CMemoExport::WritePerCategory(
+        parser.Value("per-category"), memos, parser.Has("force"), written, error);
+    for (const CMemoExport::Written& one : written) {
+      out << "wrote " << one.path << " (" << one.memos << (one.memos == 1 ? " memo" : " memos")
+          << " of category " << one.category << ")\n";
+    }
+    if (result != CMemoExport::EXPORT_OK) return file.Fail(err, ExitStatus::CANNOT_OPEN, error);
     return ExitStatus::OK;
   }
-  bool first = true;
-  ForEachByText(db, false, [&](const CMemoRecord& memo) {
-    if (!first) out << '\f';
-    first = false;
-    out << AnsiToOutput(memo.text);
-  });
-  out << "\n";
-  return ExitStatus::OK;
+  std::vector<std::string> warnings;
+  const std::string bytes = CMemoExport::Render(format, memos, warnings);
+  for (const std::string& warning : warnings) err << parser.CommandPath() << ": warning: " << warning << "\n";
+  if (parser.Has("output")) {
+    if (CMemoExport::WriteFile(parser.Value("output"), bytes, parser.Has("force"), error) !=
+        CMemoExport::EXPORT_OK) {
+      return file.Fail(err, ExitStatus::CANNOT_OPEN, error);
+    }
+    return ExitStatus::OK;
+  }
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return Written(file, out, err);
 }

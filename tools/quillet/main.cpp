@@ -24,7 +24,12 @@ int main(int argc, char** argv) {
                "FILE list [--json] | add NAME | rename NAME NEWNAME [--merge] | delete NAME "
                "[--delete-memos]: add, rename and delete categories",
                CategoryCommand);
-  commands.Add("export", "FILE [--format text|json]: write out every memo", ExportCommand);
+  commands.Add("export",
+               "FILE [--format text|json|csv|keepass-xml] [--output PATH | --per-category DIR] "
+               "[--force]: write out every memo",
+               ExportCommand);
+  commands.Add("import", "FILE INPUT [--format text|json|csv] [--category NAME]: add memos",
+               ImportCommand);
   commands.Add("password", "set FILE [--hint TEXT] | clear FILE: re-encrypt the memos under a new password, or none",
                PasswordCommand);
   commands.Add("demo", "DIR: write the demo memo files", DemoCommand);

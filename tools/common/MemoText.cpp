@@ -1,4 +1,4 @@
-#include "tools/quillet/MemoText.h"
+#include "tools/common/MemoText.h"
 
 #include <cstring>
 
