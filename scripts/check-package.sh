@@ -28,7 +28,7 @@ in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HO
 
 echo "== installing $(basename "$package") with its dependencies"
 in_root apt-get update -qq
-in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends /tmp/quillet.deb man-db xvfb xauth >/dev/null
+in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends /tmp/quillet.deb fonts-ipafont-gothic man-db >/dev/null
 echo "== the programs"
 for program in quillet quillet-handheld quillet-hotsync quillet-viewer quillet-organizer quillet-regsvr; do
   in_root "$program" --help >/dev/null && echo "$program --help: ok"
