@@ -1,8 +1,6 @@
 #include "dbfiles/DesktopDb.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +14,7 @@
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/files/FileEnv.h"
 #include "platform/files/FileSystem.h"
 #include "platform/recordfile/FileLayout.h"
 #include "platform/text/Mbcs.h"
@@ -42,23 +41,6 @@ bool EndsWithSeparator(std::string_view path) {
 }
 
 }  // namespace
-
-// The shared crash-safe writer, with its flush and rename going through this
-// manager's own file operations (SyncHandle, ReplaceFile), which a test can
-// make fail.
-class CDesktopDb::CReplacementWriter : public CAtomicFileWriter {
- public:
-  explicit CReplacementWriter(CDesktopDb& owner) : owner_(owner) {}
-
- protected:
-  bool SyncData(int fd) override { return owner_.SyncHandle(fd); }
-  bool RenameOver(const std::string& temporary, const std::string& target) override {
-    return owner_.ReplaceFile(temporary, target);
-  }
-
- private:
-  CDesktopDb& owner_;
-};
 
 // ---- Construction -----------------------------------------------------------------
 
@@ -102,14 +84,15 @@ std::int32_t CDesktopDb::OpenFile(std::int32_t mode) {
     case OPEN_READ_WRITE: flags = O_RDWR | O_CREAT; break;
     default: return DB_ERR_OPEN_FAILED;
   }
-  int fd = ::open(path_.c_str(), flags | O_CLOEXEC, 0666);
+  IFileEnv& env = Files::Env();
+  int fd = env.Open(path_, flags, 0666);
   if (fd < 0) {
     lastOpenMissing_ = errno == ENOENT;
     return DB_ERR_OPEN_FAILED;
   }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
+  SFileStatus st;
+  if (!env.StatOpen(fd, st) || st.kind != SFileStatus::Kind::REGULAR) {
+    (void)env.Close(fd);
     return DB_ERR_OPEN_FAILED;
   }
   fd_ = fd;
@@ -118,7 +101,7 @@ std::int32_t CDesktopDb::OpenFile(std::int32_t mode) {
 
 std::int32_t CDesktopDb::OpenReplacement() {
   try {
-    if (!replacement_) replacement_ = std::make_unique<CReplacementWriter>(*this);
+    if (!replacement_) replacement_ = std::make_unique<CAtomicFileWriter>();
   } catch (const std::bad_alloc&) {
     return DB_ERR_OPEN_FAILED;
   }
@@ -133,7 +116,7 @@ std::int32_t CDesktopDb::CommitReplacement() {
   if (!replacement_ || !replacement_->IsOpen()) {
     // The real file was written in place (an open mode other than create):
     // nothing to rename.
-    bool ok = fd_ < 0 || SyncHandle(fd_);
+    bool ok = fd_ < 0 || Files::FlushFile(fd_);
     CloseFile();
     return ok ? DB_OK : DB_ERR_WRITE_FAILED;
   }
@@ -159,7 +142,7 @@ std::int32_t CDesktopDb::CommitHeld() {
 
 void CDesktopDb::CloseFile() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    (void)Files::Env().Close(fd_);
     fd_ = -1;
   }
   if (replacement_) replacement_->Abort();
@@ -171,11 +154,8 @@ std::int32_t CDesktopDb::ReadUpTo(std::uint8_t* buffer, std::uint32_t n, std::ui
   got = 0;
   if (fd_ < 0) return DB_ERR_FILE_NOT_OPEN;
   while (got < n) {
-    ssize_t r = ::read(fd_, buffer + got, n - got);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return DB_ERR_READ_FAILED;
-    }
+    ssize_t r = Files::Env().Read(fd_, buffer + got, n - got);
+    if (r < 0) return DB_ERR_READ_FAILED;
     if (r == 0) break;
     got += static_cast<std::uint32_t>(r);
   }
@@ -197,30 +177,24 @@ std::int32_t CDesktopDb::WriteBytes(const std::uint8_t* buffer, std::uint32_t n)
   return Files::WriteAll(fd_, buffer, n) ? DB_OK : DB_ERR_WRITE_FAILED;
 }
 
-bool CDesktopDb::SyncHandle(int fd) { return Files::FlushFile(fd); }
-
-bool CDesktopDb::ReplaceFile(const std::string& temporary, const std::string& target) {
-  return Files::RenameOver(temporary, target);
-}
-
 bool CDesktopDb::CopyFile(const std::string& source, const std::string& target, bool failIfExists) {
-  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  IFileEnv& env = Files::Env();
+  int in = env.Open(source, O_RDONLY);
   if (in < 0) return false;
   bool ok = false;
   try {
-    struct stat st;
-    if (::fstat(in, &st) == 0 && S_ISREG(st.st_mode)) {
+    SFileStatus st;
+    if (env.StatOpen(in, st) && st.kind == SFileStatus::Kind::REGULAR) {
       // A new target gets the source's permissions, an existing one keeps its own.
       CAtomicFileWriter::Options options;
-      options.newFileMode = static_cast<int>(st.st_mode & 07777);
+      options.newFileMode = static_cast<int>(st.mode);
       if (failIfExists) options.existence = CAtomicFileWriter::Existence::MUST_NOT_EXIST;
-      CReplacementWriter out(*this);
+      CAtomicFileWriter out;
       ok = out.Begin(target, options) == Files::FILE_OK;
       std::vector<std::uint8_t> piece(ok ? 64 * 1024 : 0);
       while (ok) {
-        ssize_t r = ::read(in, piece.data(), piece.size());
+        ssize_t r = env.Read(in, piece.data(), piece.size());
         if (r < 0) {
-          if (errno == EINTR) continue;
           ok = false;
         } else if (r == 0) {
           break;
@@ -236,7 +210,7 @@ bool CDesktopDb::CopyFile(const std::string& source, const std::string& target, 
   } catch (const std::bad_alloc&) {
     ok = false;
   }
-  ::close(in);
+  (void)env.Close(in);
   return ok;
 }
 
@@ -288,8 +262,9 @@ std::int32_t CDesktopDb::Load() {
       // Only a file that is really absent is "missing" (which makes the
       // HotSync rewrite it from the handheld); one that exists but could not
       // be opened stays an error.
-      if (rc == DB_ERR_FILE_NOT_OPEN && ::access(path_.c_str(), F_OK) != 0 && errno == ENOENT) {
-        return DB_ERR_DESKTOP_FILE_MISSING;
+      if (rc == DB_ERR_FILE_NOT_OPEN) {
+        SFileStatus st;
+        if (!Files::Env().Stat(path_, st, false) && errno == ENOENT) return DB_ERR_DESKTOP_FILE_MISSING;
       }
       return rc;
     }

@@ -8,8 +8,9 @@
 // database into a temporary file in the same folder, flushes it to the disk,
 // gives it the old file's permissions and renames it over the old file, then
 // flushes the folder.  On any failure the temporary file is removed and the old
-// file stays as it was, byte for byte.  The file operations are virtual so that
-// a test can make any of them fail.
+// file stays as it was, byte for byte.  Every file operation goes through the
+// current file environment (Files::Env()), where a test can make any of them
+// fail.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,8 @@
 #include <vector>
 
 #include "dbfiles/DbManager.h"
+
+class CAtomicFileWriter;
 
 class CDesktopDb : public CDbManager {
  public:
@@ -140,8 +143,8 @@ class CDesktopDb : public CDbManager {
   // Reads up to n bytes; `got` receives the count.  A failed read call
   // DB_ERR_READ_FAILED, no bytes DB_ERR_END_OF_FILE, fewer than n
   // DB_ERR_SHORT_READ; no open file DB_ERR_FILE_NOT_OPEN.
-  virtual std::int32_t ReadUpTo(std::uint8_t* buffer, std::uint32_t n, std::uint32_t& got);
-  virtual std::int32_t ReadExactly(std::uint8_t* buffer, std::uint32_t n);
+  std::int32_t ReadUpTo(std::uint8_t* buffer, std::uint32_t n, std::uint32_t& got);
+  std::int32_t ReadExactly(std::uint8_t* buffer, std::uint32_t n);
   // Copies `source` onto `target` through a temporary file beside the target
   // and a rename (the target keeps its permissions).  With `failIfExists` an
   // existing target is not replaced.  True on success; a failure leaves the
@@ -160,14 +163,10 @@ class CDesktopDb : public CDbManager {
   virtual std::int32_t RecordToFileRecord(const CSyncRecord& record, std::uint8_t* buffer,
                                           std::size_t size, bool withAttributes);
   // Writes all n bytes to the open file; anything less is DB_ERR_WRITE_FAILED.
-  virtual std::int32_t WriteBytes(const std::uint8_t* buffer, std::uint32_t n);
+  std::int32_t WriteBytes(const std::uint8_t* buffer, std::uint32_t n);
   // ResetStatus on every changed record; the manager becomes dirty (Store then
   // always writes the file).
   virtual void ClearChangedStatus();
-  // Flushes an open file's data to the disk (fsync).
-  virtual bool SyncHandle(int fd);
-  // Renames `temporary` over `target`.
-  virtual bool ReplaceFile(const std::string& temporary, const std::string& target);
 
   // A desktop record made on the desktop (no id yet, or marked new) that the
   // slow HotSync has not looked at, and whose body, category and private mark
@@ -212,9 +211,6 @@ class CDesktopDb : public CDbManager {
   void OnTableChanged() override { dirty_ = true; }
 
  private:
-  // The shared crash-safe writer, flushing and renaming through SyncHandle and ReplaceFile.
-  class CReplacementWriter;
-
   std::int32_t OpenReplacement();
   std::int32_t CommitReplacement();
   // CommitReplacement, or while held only the flush of the new file.
@@ -231,7 +227,7 @@ class CDesktopDb : public CDbManager {
   std::string dbName_;
   int fd_ = -1;
   // The temporary file that StoreFile writes (through OpenFile(OPEN_CREATE)).
-  std::unique_ptr<CReplacementWriter> replacement_;
+  std::unique_ptr<CAtomicFileWriter> replacement_;
   bool replacing_ = false;
   bool holdCommit_ = false;
   // AdoptNewTwin's index: body hash -> slots of the records it may adopt,

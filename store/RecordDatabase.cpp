@@ -1,8 +1,6 @@
 #include "store/RecordDatabase.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +11,7 @@
 
 #include "platform/crypto/SecureWipe.h"
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/files/FileEnv.h"
 
 using namespace FileLayout;
 
@@ -58,11 +57,8 @@ class CFileReader {
 
  private:
   std::size_t ReadSome(std::uint8_t* dst, std::size_t count) {
-    for (;;) {
-      const ssize_t got = ::read(fd_, dst, count);
-      if (got >= 0) return static_cast<std::size_t>(got);
-      if (errno != EINTR) return 0;
-    }
+    const ssize_t got = Files::Env().Read(fd_, dst, count);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
   }
 
   bool Fill() {
@@ -128,10 +124,7 @@ bool ReadBlock(CFileReader& in, std::uint32_t size, std::vector<std::uint8_t>& b
   return true;
 }
 
-void CloseQuietly(int fd) {
-  while (::close(fd) != 0 && errno == EINTR) {
-  }
-}
+void CloseQuietly(int fd) { (void)Files::Env().Close(fd); }
 
 }  // namespace
 
@@ -199,7 +192,7 @@ int CRecordDatabase::Load(const std::string& filePath, int mode, const char* pas
   try {
     path = filePath;
     openMode = mode;
-    int flags = O_CLOEXEC;
+    int flags = 0;
     if (mode == RDB_OPEN_READ_WRITE) {
       flags |= O_RDWR;
     } else if (mode == RDB_OPEN_READ_ONLY) {
@@ -207,7 +200,7 @@ int CRecordDatabase::Load(const std::string& filePath, int mode, const char* pas
     } else {
       return RDB_CANNOT_OPEN;
     }
-    const int fd = ::open(filePath.c_str(), flags);
+    const int fd = Files::Env().Open(filePath, flags);
     if (fd < 0) return RDB_CANNOT_OPEN;
     try {
       result = LoadFile(fd, password);
@@ -224,9 +217,9 @@ int CRecordDatabase::Load(const std::string& filePath, int mode, const char* pas
 }
 
 int CRecordDatabase::LoadFile(int fd, const char* password) {
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return RDB_CANNOT_OPEN;
-  CFileReader in(fd, static_cast<std::uint64_t>(info.st_size));
+  SFileStatus info;
+  if (!Files::Env().StatOpen(fd, info) || info.kind != SFileStatus::Kind::REGULAR) return RDB_CANNOT_OPEN;
+  CFileReader in(fd, info.size);
   // An empty file is a valid, empty database.
   if (in.Remaining() == 0) return RDB_OK;
 

@@ -1,7 +1,6 @@
 #include "platform/files/AtomicFileWriter.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -9,6 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <new>
+
+#include "platform/files/FileEnv.h"
 
 using namespace Files;
 
@@ -52,19 +53,20 @@ FileResult CAtomicFileWriter::Begin(const std::string& target, const Options& op
       return FILE_ERR_CREATE;
     }
 
-    struct stat existing {};
+    IFileEnv& env = Env();
+    SFileStatus existing;
     bool exists = false;
     switch (options.existence) {
       case Existence::MUST_EXIST: {
         // Opening for writing proves that we may write it; without blocking,
         // so that a pipe with that name cannot hold the caller.
-        const int probe = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int probe = env.Open(target, O_WRONLY | O_NONBLOCK | O_NOCTTY);
         if (probe < 0) {
           error_ = errno;
           return error_ == ENOENT ? FILE_ERR_NOT_FOUND : FILE_ERR_IO;
         }
-        exists = ::fstat(probe, &existing) == 0 && S_ISREG(existing.st_mode);
-        ::close(probe);
+        exists = env.StatOpen(probe, existing) && existing.kind == SFileStatus::Kind::REGULAR;
+        (void)env.Close(probe);
         if (!exists) {
           error_ = EINVAL;
           return FILE_ERR_IO;
@@ -72,27 +74,27 @@ FileResult CAtomicFileWriter::Begin(const std::string& target, const Options& op
         break;
       }
       case Existence::MUST_NOT_EXIST:
-        if (::lstat(target.c_str(), &existing) == 0) {
+        if (env.Stat(target, existing, false)) {
           error_ = EEXIST;
           return FILE_ERR_EXISTS;
         }
         break;
       case Existence::ANY:
-        exists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+        exists = env.Stat(target, existing) && existing.kind == SFileStatus::Kind::REGULAR;
         break;
     }
 
     const bool keep = options.keepExistingMode && exists;
-    const int mode = keep ? static_cast<int>(existing.st_mode & 07777) : options.newFileMode;
+    const int mode = keep ? static_cast<int>(existing.mode) : options.newFileMode;
     // A file of the usual mode is created with it (the umask applies); any
     // other starts private and gets its mode below, so that its content is
     // never readable by more than the final file allows.
-    const mode_t createMode = mode == UMASK_MODE ? 0666 : 0600;
+    const unsigned createMode = mode == UMASK_MODE ? 0666 : 0600;
     const std::size_t slash = target.find_last_of('/');
     const std::string prefix = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".";
     for (int attempt = 0; attempt < NAME_ATTEMPTS && fd_ < 0; ++attempt) {
       std::string name = prefix + UniqueSuffix();
-      const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+      const int fd = env.Open(name, O_RDWR | O_CREAT | O_EXCL, createMode);
       if (fd >= 0) {
         temporary_ = std::move(name);
         fd_ = fd;
@@ -107,8 +109,8 @@ FileResult CAtomicFileWriter::Begin(const std::string& target, const Options& op
     }
     // Both best effort: only root may give a file away, and a file system
     // without permissions keeps the private mode of the new file.
-    if (keep) (void)::fchown(fd_, existing.st_uid, existing.st_gid);
-    if (mode != UMASK_MODE) (void)::fchmod(fd_, static_cast<mode_t>(mode));
+    if (keep) (void)env.ChangeOwner(fd_, existing.owner, existing.group);
+    if (mode != UMASK_MODE) (void)env.ChangeMode(fd_, static_cast<unsigned>(mode));
     return FILE_OK;
   } catch (const std::bad_alloc&) {
     Abort();
@@ -123,7 +125,7 @@ FileResult CAtomicFileWriter::Write(const void* bytes, std::size_t size) {
     return FILE_ERR_WRITE;
   }
   errno = 0;
-  if (!WriteData(fd_, bytes, size)) {
+  if (!Env().Write(fd_, bytes, size)) {
     error_ = errno;
     return FILE_ERR_WRITE;
   }
@@ -136,7 +138,7 @@ FileResult CAtomicFileWriter::Flush() {
     return FILE_ERR_FLUSH;
   }
   errno = 0;
-  return SyncData(fd_) ? FILE_OK : Fail(FILE_ERR_FLUSH);
+  return Env().Sync(fd_) ? FILE_OK : Fail(FILE_ERR_FLUSH);
 }
 
 FileResult CAtomicFileWriter::Commit() {
@@ -144,24 +146,25 @@ FileResult CAtomicFileWriter::Commit() {
     error_ = EBADF;
     return FILE_ERR_WRITE;
   }
+  IFileEnv& env = Env();
   errno = 0;
-  if (!SyncData(fd_)) return Fail(FILE_ERR_FLUSH);
+  if (!env.Sync(fd_)) return Fail(FILE_ERR_FLUSH);
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) return Fail(FILE_ERR_CLOSE);
+  if (!env.Close(fd)) return Fail(FILE_ERR_CLOSE);
   errno = 0;
   if (existence_ == Existence::MUST_NOT_EXIST) {
-    const bool linked = LinkAs(temporary_, target_);
+    const bool linked = env.Link(temporary_, target_);
     error_ = linked ? 0 : errno;
     // The new name (when the link was made) holds the file; the temporary
     // name goes in every case.
     RemoveTemporary();
     if (!linked) return error_ == EEXIST ? FILE_ERR_EXISTS : FILE_ERR_PLACE;
   } else {
-    if (!RenameOver(temporary_, target_)) return Fail(FILE_ERR_PLACE);
+    if (!env.Rename(temporary_, target_)) return Fail(FILE_ERR_PLACE);
     temporary_.clear();
   }
-  if (!SyncFolder(folder_)) {
+  if (!env.SyncFolder(folder_)) {
     error_ = errno;
     return FILE_ERR_FOLDER_SYNC;
   }
@@ -170,7 +173,7 @@ FileResult CAtomicFileWriter::Commit() {
 
 void CAtomicFileWriter::Abort() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    (void)Env().Close(fd_);
     fd_ = -1;
   }
   RemoveTemporary();
@@ -184,20 +187,6 @@ FileResult CAtomicFileWriter::Fail(FileResult result) {
 
 void CAtomicFileWriter::RemoveTemporary() {
   if (temporary_.empty()) return;
-  ::unlink(temporary_.c_str());
+  (void)Env().Remove(temporary_);
   temporary_.clear();
-}
-
-bool CAtomicFileWriter::WriteData(int fd, const void* bytes, std::size_t size) {
-  return WriteAll(fd, bytes, size);
-}
-
-bool CAtomicFileWriter::SyncData(int fd) { return FlushFile(fd); }
-
-bool CAtomicFileWriter::RenameOver(const std::string& temporary, const std::string& target) {
-  return Files::RenameOver(temporary, target);
-}
-
-bool CAtomicFileWriter::LinkAs(const std::string& temporary, const std::string& target) {
-  return ::link(temporary.c_str(), target.c_str()) == 0;
 }

@@ -11,8 +11,8 @@
 //   if (out.Begin(path, {}) == FILE_OK && out.Write(bytes, size) == FILE_OK &&
 //       out.Commit() == FILE_OK) ...
 //
-// The system calls of Write and Commit are virtual so that a test, or a caller
-// with seams of its own, can make any of them fail.
+// Every file operation goes through the current file environment
+// (Files::Env()), where a test can make any of them fail.
 
 #include <sys/types.h>
 
@@ -43,7 +43,7 @@ class CAtomicFileWriter {
 
   CAtomicFileWriter() = default;
   // Aborts an uncommitted file.
-  virtual ~CAtomicFileWriter();
+  ~CAtomicFileWriter();
   CAtomicFileWriter(const CAtomicFileWriter&) = delete;
   CAtomicFileWriter& operator=(const CAtomicFileWriter&) = delete;
 
@@ -78,16 +78,6 @@ class CAtomicFileWriter {
   const std::string& TemporaryPath() const { return temporary_; }
   // The errno of the last failure (0 when it had none), for messages.
   int SystemError() const { return error_; }
-
- protected:
-  // Writes all bytes to the temporary file (Files::WriteAll).
-  virtual bool WriteData(int fd, const void* bytes, std::size_t size);
-  // Flushes the temporary file to the disk (Files::FlushFile).
-  virtual bool SyncData(int fd);
-  // Renames the temporary file over the target (Files::RenameOver).
-  virtual bool RenameOver(const std::string& temporary, const std::string& target);
-  // Links the temporary file under the target's name; fails when the name exists.
-  virtual bool LinkAs(const std::string& temporary, const std::string& target);
 
  private:
   Files::FileResult Fail(Files::FileResult result);

@@ -39,7 +39,7 @@ class IFileEnv {
   enum class Op : int {
     OPEN_READ,   // Open for reading only, without O_CREAT
     OPEN_WRITE,  // Open for writing, or with O_CREAT
-    READ,
+    READ,  // Read and ReadAt
     WRITE,
     SYNC,         // Sync of a file
     SYNC_FOLDER,  // SyncFolder
@@ -62,6 +62,8 @@ class IFileEnv {
   virtual int Open(const std::string& path, int flags, unsigned mode = 0666) = 0;
   // Reads up to `size` bytes: how many were read (0 at the end of the file), or -1.
   virtual ssize_t Read(int fd, void* bytes, std::size_t size) = 0;
+  // Reads up to `size` bytes from `offset` without moving the file position (pread).
+  virtual ssize_t ReadAt(int fd, void* bytes, std::size_t size, std::uint64_t offset) = 0;
   // Writes all `size` bytes, or fails (some of them may have been written).
   virtual bool Write(int fd, const void* bytes, std::size_t size) = 0;
   // Flushes an open file's data to the disk (fsync).

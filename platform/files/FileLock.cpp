@@ -1,14 +1,13 @@
 #include "platform/files/FileLock.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <new>
+
+#include "platform/files/FileEnv.h"
 
 namespace {
 
@@ -55,6 +54,7 @@ CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
   // Tries are counted rather than timed: every wait between two of them is at
   // least POLL_MS, so the whole wait is at least waitMs.
   const int pauses = waitMs <= 0 ? 0 : (waitMs + POLL_MS - 1) / POLL_MS;
+  IFileEnv& env = Files::Env();
   int fd = -1;
   int renamed = 0;
   for (int attempt = 0;; ++attempt) {
@@ -62,14 +62,14 @@ CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
       fd = OpenLockFile();
       if (fd < 0) return LOCK_FAILED;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    if (env.Lock(fd, false)) {
       if (StillNamed(fd)) {
         fd_ = fd;
         return LOCK_OK;
       }
       // The lock file was removed or replaced while we opened it: lock the
       // one that has the name now.
-      ::close(fd);
+      (void)env.Close(fd);
       fd = -1;
       if (++renamed > MAX_RENAMED) {
         error_ = ESTALE;
@@ -78,15 +78,14 @@ CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
       --attempt;
       continue;
     }
-    if (errno == EINTR) continue;
     if (errno != EWOULDBLOCK) {
       error_ = errno;
-      ::close(fd);
+      (void)env.Close(fd);
       return LOCK_FAILED;
     }
     if (attempt >= pauses) {
       error_ = EWOULDBLOCK;
-      ::close(fd);
+      (void)env.Close(fd);
       return LOCK_BUSY;
     }
     Pause(POLL_MS);
@@ -96,7 +95,7 @@ CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
 void CFileLock::Release() {
   if (fd_ < 0) return;
   // Closing the only descriptor of the open lock file ends the lock.
-  ::close(fd_);
+  (void)Files::Env().Close(fd_);
   fd_ = -1;
 }
 
@@ -110,28 +109,31 @@ int CFileLock::OpenLockFile() {
   // Without blocking, so that a pipe with the lock file's name cannot hold the
   // caller; read access is enough for flock, and 0666 less the umask is the
   // mode: the file is always empty.
-  constexpr int FLAGS = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC;
-  int fd = ::open(lockPath_.c_str(), FLAGS | O_CREAT, 0666);
+  constexpr int FLAGS = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW;
+  IFileEnv& env = Files::Env();
+  int fd = env.Open(lockPath_, FLAGS | O_CREAT, 0666);
   if (fd < 0 && (errno == EACCES || errno == EROFS)) {
     // A folder we may not write to may still hold a lock file made by another.
-    fd = ::open(lockPath_.c_str(), FLAGS);
+    fd = env.Open(lockPath_, FLAGS);
   }
   if (fd < 0) {
     error_ = errno;
     return -1;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    error_ = S_ISREG(st.st_mode) ? errno : EINVAL;
-    ::close(fd);
+  SFileStatus st;
+  const bool known = env.StatOpen(fd, st);
+  if (!known || st.kind != SFileStatus::Kind::REGULAR) {
+    error_ = known ? EINVAL : errno;
+    (void)env.Close(fd);
     return -1;
   }
   return fd;
 }
 
 bool CFileLock::StillNamed(int fd) const {
-  struct stat open {};
-  struct stat named {};
-  if (::fstat(fd, &open) != 0 || ::lstat(lockPath_.c_str(), &named) != 0) return false;
-  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+  IFileEnv& env = Files::Env();
+  SFileStatus open;
+  SFileStatus named;
+  if (!env.StatOpen(fd, open) || !env.Stat(lockPath_, named, false)) return false;
+  return open.device == named.device && open.inode == named.inode;
 }

@@ -1,11 +1,11 @@
 #include "platform/files/FileSystem.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <new>
+
+#include "platform/files/FileEnv.h"
 
 namespace Files {
 
@@ -18,7 +18,7 @@ class CDescriptor {
   ~CDescriptor() {
     if (fd_ < 0) return;
     const int error = errno;
-    ::close(fd_);
+    (void)Env().Close(fd_);
     errno = error;
   }
   CDescriptor(const CDescriptor&) = delete;
@@ -41,53 +41,61 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool WriteAll(int fd, const void* bytes, std::size_t size) {
-  const auto* at = static_cast<const std::uint8_t*>(bytes);
-  while (size > 0) {
-    const ssize_t written = ::write(fd, at, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) {
-      errno = EIO;
-      return false;
-    }
-    at += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
+bool WriteAll(int fd, const void* bytes, std::size_t size) { return Env().Write(fd, bytes, size); }
 
-bool FlushFile(int fd) { return ::fsync(fd) == 0; }
+bool FlushFile(int fd) { return Env().Sync(fd); }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  return Env().Rename(from, to);
 }
 
-bool SyncFolder(const std::string& folder) {
-  CDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.Get() < 0) return false;
-  return ::fsync(fd.Get()) == 0;
+bool SyncFolder(const std::string& folder) { return Env().SyncFolder(folder); }
+
+bool MakeFolders(const std::string& path, unsigned mode) {
+  try {
+    IFileEnv& env = Env();
+    SFileStatus st;
+    if (path.empty()) {
+      errno = ENOENT;
+      return false;
+    }
+    if (env.Stat(path, st)) {
+      if (st.kind == SFileStatus::Kind::FOLDER) return true;
+      errno = ENOTDIR;
+      return false;
+    }
+    if (errno != ENOENT) return false;
+    std::string parent = path;
+    while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
+    parent = FolderOf(parent);
+    if (parent != "." && parent != "/" && parent != path && !MakeFolders(parent, mode)) return false;
+    if (env.MakeFolder(path, mode)) return true;
+    // Made by another meanwhile.
+    return errno == EEXIST && env.Stat(path, st) && st.kind == SFileStatus::Kind::FOLDER;
+  } catch (const std::bad_alloc&) {
+    errno = ENOMEM;
+    return false;
+  }
 }
 
 FileResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uintmax_t maxSize) {
   try {
     // Without blocking, so that a pipe with that name cannot hold the caller;
     // the flag means nothing for the regular files that are read.
-    CDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    IFileEnv& env = Env();
+    CDescriptor fd(env.Open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
     if (fd.Get() < 0) return errno == ENOENT || errno == ENOTDIR ? FILE_ERR_NOT_FOUND : FILE_ERR_IO;
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0) return FILE_ERR_IO;
-    if (!S_ISREG(st.st_mode)) {
-      errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    SFileStatus st;
+    if (!env.StatOpen(fd.Get(), st)) return FILE_ERR_IO;
+    if (st.kind != SFileStatus::Kind::REGULAR) {
+      errno = st.kind == SFileStatus::Kind::FOLDER ? EISDIR : EINVAL;
       return FILE_ERR_IO;
     }
-    if (static_cast<std::uintmax_t>(st.st_size) > maxSize) {
+    if (st.size > maxSize) {
       errno = EFBIG;
       return FILE_ERR_TOO_LARGE;
     }
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(st.st_size));
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(st.size));
     std::size_t have = 0;
     for (;;) {
       if (have == data.size()) {
@@ -98,11 +106,8 @@ FileResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
         }
         data.resize(data.size() + READ_STEP);
       }
-      const ssize_t n = ::read(fd.Get(), data.data() + have, data.size() - have);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return FILE_ERR_IO;
-      }
+      const ssize_t n = env.Read(fd.Get(), data.data() + have, data.size() - have);
+      if (n < 0) return FILE_ERR_IO;
       if (n == 0) break;
       have += static_cast<std::size_t>(n);
     }
@@ -117,7 +122,7 @@ FileResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
 
 FileResult RemoveFileDurably(const std::string& path) {
   try {
-    if (::unlink(path.c_str()) != 0) return errno == ENOENT ? FILE_ERR_NOT_FOUND : FILE_ERR_IO;
+    if (!Env().Remove(path)) return errno == ENOENT ? FILE_ERR_NOT_FOUND : FILE_ERR_IO;
     return SyncFolder(FolderOf(path)) ? FILE_OK : FILE_ERR_FOLDER_SYNC;
   } catch (const std::bad_alloc&) {
     return FILE_ERR_NO_MEMORY;

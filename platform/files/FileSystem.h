@@ -1,6 +1,7 @@
 #pragma once
 // Plain file helpers shared by every part that reads or writes files: whole
 // writes and reads, flushing a file or a folder to the disk, durable removal.
+// Each goes through the current file environment (Files::Env(), FileEnv.h).
 // Standard library and POSIX file calls only.  Nothing here throws.
 
 #include <cstddef>
@@ -42,6 +43,10 @@ bool RenameOver(const std::string& from, const std::string& to);
 
 // Flushes a folder's entries (a rename, a link, a removal) to the disk.
 bool SyncFolder(const std::string& folder);
+
+// Makes a folder and any missing folders above it.  True when it exists as a
+// folder afterwards; false (errno set) otherwise.
+bool MakeFolders(const std::string& path, unsigned mode = 0777);
 
 // Reads a whole regular file.  FILE_OK, FILE_ERR_NOT_FOUND (no such file or
 // folder), FILE_ERR_IO, FILE_ERR_TOO_LARGE (more than `maxSize` bytes) or

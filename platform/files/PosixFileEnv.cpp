@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -44,6 +45,17 @@ ssize_t CPosixFileEnv::Read(int fd, void* bytes, std::size_t size) {
   }
 }
 
+ssize_t CPosixFileEnv::ReadAt(int fd, void* bytes, std::size_t size, std::uint64_t offset) {
+  if (offset > static_cast<std::uint64_t>(INT64_MAX)) {
+    errno = EINVAL;
+    return -1;
+  }
+  for (;;) {
+    const ssize_t got = ::pread(fd, bytes, size, static_cast<off_t>(offset));
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
 bool CPosixFileEnv::Write(int fd, const void* bytes, std::size_t size) {
   const auto* at = static_cast<const std::uint8_t*>(bytes);
   while (size > 0) {
@@ -70,9 +82,10 @@ bool CPosixFileEnv::Sync(int fd) {
 }
 
 bool CPosixFileEnv::SyncFolder(const std::string& folder) {
-  const int fd = Open(folder, O_RDONLY | O_DIRECTORY);
+  // The own calls, not the overridable ones: a folder sync is one operation.
+  const int fd = CPosixFileEnv::Open(folder, O_RDONLY | O_DIRECTORY);
   if (fd < 0) return false;
-  const bool ok = Sync(fd);
+  const bool ok = CPosixFileEnv::Sync(fd);
   const int error = errno;
   ::close(fd);
   errno = error;

@@ -8,6 +8,7 @@ class CPosixFileEnv : public IFileEnv {
  public:
   int Open(const std::string& path, int flags, unsigned mode = 0666) override;
   ssize_t Read(int fd, void* bytes, std::size_t size) override;
+  ssize_t ReadAt(int fd, void* bytes, std::size_t size, std::uint64_t offset) override;
   bool Write(int fd, const void* bytes, std::size_t size) override;
   bool Sync(int fd) override;
   bool SyncFolder(const std::string& folder) override;

@@ -1,11 +1,9 @@
 #include "platform/files/StaleTemporaries.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <new>
+#include <vector>
 
+#include "platform/files/FileEnv.h"
 #include "platform/files/FileSystem.h"
 
 namespace Files {
@@ -53,24 +51,23 @@ int RemoveStaleTemporaries(const std::string& targetPath) {
 
 int RemoveStaleTemporaries(const std::string& folder,
                            const std::function<bool(std::string_view targetName)>& isTarget) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return 0;
+  IFileEnv& env = Env();
   int removed = 0;
   try {
+    std::vector<std::string> entries;
+    if (!env.List(folder, entries)) return 0;
     const std::string prefix = folder == "/" ? folder : folder + "/";
-    while (const struct dirent* item = ::readdir(dir)) {
-      const std::string_view entry(item->d_name);
+    for (const std::string& entry : entries) {
       const std::string_view target = TargetOf(entry);
       if (target.empty() || !isTarget(target)) continue;
       // Only plain files: a folder or a link with such a name is not ours.
-      const std::string path = prefix + std::string(entry);
-      struct stat st {};
-      if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-      if (::unlink(path.c_str()) == 0) ++removed;
+      const std::string path = prefix + entry;
+      SFileStatus st;
+      if (!env.Stat(path, st, false) || st.kind != SFileStatus::Kind::REGULAR) continue;
+      if (env.Remove(path)) ++removed;
     }
   } catch (const std::bad_alloc&) {
   }
-  ::closedir(dir);
   if (removed > 0) (void)SyncFolder(folder);
   return removed;
 }

@@ -1,13 +1,17 @@
 // The HotSync log: entries of the current HotSync are counted and kept in
 // memory; when the host has chosen a log file each entry is also appended to
-// it as one line, with a single write() on a descriptor opened with O_APPEND,
-// so an interrupted HotSync never leaves half an entry in the middle of
-// another one.
+// it as one line, written at once on a descriptor opened with O_APPEND, so an
+// interrupted HotSync never leaves half an entry in the middle of another one.
+//
+// The file is only ever appended to, never replaced: what it held before an
+// append stays as it was whatever happens to the append.  An append that fails
+// (a full disk) may leave the start of its line at the end; the next entry
+// then begins on a line of its own, so that the broken piece never swallows a
+// whole entry.
 
 #include "platform/hslog20/HsLog.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
@@ -16,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/FileEnv.h"
+
 namespace {
 
 struct LogState {
@@ -23,6 +29,9 @@ struct LogState {
   std::string path;
   std::int32_t count = 0;
   std::vector<HsLogEntry> entries;
+  // The file may end inside a line (the first entry of a HotSync, or the one
+  // after a failed append): look before appending.
+  bool checkTail = true;
 };
 
 LogState& State() {
@@ -40,16 +49,34 @@ std::string LocalTimeStamp() {
   return text;
 }
 
-// Writes the whole line with one write(); retries only when interrupted.
-bool AppendLine(const std::string& path, const std::string& line) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+// Appends the line (after a line end when `checkTail` finds the file ending
+// inside a line).  `checkTail` becomes true when a failed write may have
+// left part of the line behind.
+bool AppendLine(const std::string& path, std::string line, bool& checkTail) {
+  IFileEnv& env = Files::Env();
+  const int fd = env.Open(path, O_RDWR | O_APPEND | O_CREAT, 0600);
   if (fd < 0) return false;
-  ssize_t written;
-  do {
-    written = ::write(fd, line.data(), line.size());
-  } while (written < 0 && errno == EINTR);
-  bool ok = written == static_cast<ssize_t>(line.size());
-  if (::close(fd) != 0) ok = false;
+  SFileStatus before;
+  bool known = env.StatOpen(fd, before);
+  if (checkTail && !known) {
+    // Cannot look: a line end too many costs less than an entry lost in a piece.
+    line.insert(line.begin(), '\n');
+  } else if (checkTail && before.size > 0) {
+    char last = '\n';
+    if (env.ReadAt(fd, &last, 1, before.size - 1) != 1) {
+      (void)env.Close(fd);
+      return false;
+    }
+    if (last != '\n') line.insert(line.begin(), '\n');
+  }
+  bool ok = env.Write(fd, line.data(), line.size());
+  if (ok) {
+    checkTail = false;
+  } else {
+    SFileStatus after;
+    checkTail = !known || !env.StatOpen(fd, after) || after.size != before.size;
+  }
+  if (!env.Close(fd)) ok = false;
   return ok;
 }
 
@@ -70,7 +97,7 @@ extern "C" std::int32_t LogAddEntry(const char* text, std::int32_t activity, std
     state.entries.push_back(HsLogEntry{oneLine, activity});
     if (state.path.empty()) return 0;
     std::string line = LocalTimeStamp() + '\t' + std::to_string(activity) + '\t' + oneLine + '\n';
-    return AppendLine(state.path, line) ? 0 : -1;
+    return AppendLine(state.path, std::move(line), state.checkTail) ? 0 : -1;
   } catch (const std::bad_alloc&) {
     return -1;
   }
@@ -90,6 +117,7 @@ extern "C" void LogSetFile(const char* path) {
   } catch (const std::bad_alloc&) {
     state.path.clear();
   }
+  state.checkTail = true;
   state.count = 0;
   state.entries.clear();
 }

@@ -3,20 +3,18 @@
 #include "platform/registry/Registry.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <new>
 #include <sstream>
 #include <utility>
 
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/files/FileEnv.h"
+#include "platform/files/FileSystem.h"
 #include "platform/files/StaleTemporaries.h"
 
 namespace {
@@ -104,14 +102,10 @@ bool Unquote(std::string_view text, std::size_t& pos, std::string& out) {
 
 // Writes `bytes` to `path` through a temporary file in the same folder.
 bool WriteCrashSafe(const std::filesystem::path& path, const std::string& bytes, std::string& error) {
-  std::error_code ec;
   std::filesystem::path folder = path.parent_path();
-  if (!folder.empty()) {
-    std::filesystem::create_directories(folder, ec);
-    if (ec) {
-      error = "cannot create " + folder.string() + ": " + ec.message();
-      return false;
-    }
+  if (!folder.empty() && !Files::MakeFolders(folder.string())) {
+    error = "cannot create " + folder.string() + ": " + std::strerror(errno);
+    return false;
   }
   // A new registry is private to its user; an existing one keeps its permissions.
   CAtomicFileWriter out;
@@ -416,23 +410,21 @@ int CRegistry::Parse(std::string_view text) {
 
 int CRegistry::Load() {
   m_error.clear();
-  std::ifstream in(m_file, std::ios::binary);
-  if (!in) {
-    std::error_code ec;
-    if (!std::filesystem::exists(m_file, ec) && !ec) {
+  std::vector<std::uint8_t> bytes;
+  switch (Files::ReadWholeFile(m_file.string(), bytes)) {
+    case Files::FILE_OK:
+      break;
+    case Files::FILE_ERR_NOT_FOUND:
       m_keys.clear();
       return REG_OK;
-    }
-    m_error = "cannot read " + m_file.string();
-    return REG_ERR_IO;
+    case Files::FILE_ERR_NO_MEMORY:
+      m_error = "out of memory";
+      return REG_ERR_IO;
+    default:
+      m_error = "cannot read " + m_file.string() + ": " + std::strerror(errno);
+      return REG_ERR_IO;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) {
-    m_error = "cannot read " + m_file.string();
-    return REG_ERR_IO;
-  }
-  return Parse(text.str());
+  return Parse(std::string(bytes.begin(), bytes.end()));
 }
 
 int CRegistry::Save() {
@@ -446,27 +438,25 @@ int CRegistry::Save() {
 }
 
 int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
-  std::error_code ec;
-  if (!m_file.parent_path().empty()) std::filesystem::create_directories(m_file.parent_path(), ec);
+  IFileEnv& env = Files::Env();
+  if (!m_file.parent_path().empty()) (void)Files::MakeFolders(m_file.parent_path().string());
   std::string lockPath = m_file.string() + ".lock";
-  int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int lock = env.Open(lockPath, O_RDWR | O_CREAT, 0600);
   if (lock < 0) {
     m_error = "cannot open " + lockPath + ": " + std::strerror(errno);
     return REG_ERR_IO;
   }
-  int result;
-  while ((result = ::flock(lock, LOCK_EX)) != 0 && errno == EINTR) {
-  }
-  if (result != 0) {
+  if (!env.Lock(lock, true)) {
     m_error = "cannot lock " + lockPath + ": " + std::strerror(errno);
-    ::close(lock);
+    (void)env.Close(lock);
     return REG_ERR_IO;
   }
+  int result = REG_OK;
   // Holding the lock, no other writer is busy with the file: what a killed
   // writer left behind can go.
   (void)Files::RemoveStaleTemporaries(m_file.string());
   result = Load();
   if (result == REG_OK && change(*this)) result = Save();
-  ::close(lock);  // releases the lock
+  (void)env.Close(lock);  // releases the lock
   return result;
 }

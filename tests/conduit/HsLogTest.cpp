@@ -5,10 +5,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "platform/files/ScopedFileEnv.h"
+#include "support/FaultInjectionEnv.h"
 
 namespace {
 
@@ -68,6 +73,72 @@ TEST(HsLog, AnUnwritableFileFailsTheEntryButStillCountsIt) {
   EXPECT_EQ(LogTestHeader(), 1);
   EXPECT_EQ(LogEntries().size(), 1u);
   LogReset();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The log is only appended to: whatever fails, the lines of earlier HotSyncs
+// stay, every entry reported written is a whole line of its own, and a piece
+// that a failed write left behind never joins the next entry's line.
+TEST(HsLog, FailedAppendsKeepEveryWrittenEntryWhole) {
+  using Op = IFileEnv::Op;
+  const auto path = TempLog();
+  const std::vector<std::string> texts = {"first report", "second report", "third report"};
+  CFaultInjectionEnv faults;
+  // One earlier HotSync, then one with `fault` planned (none: clean), then
+  // one more.  The results of the middle one's entries.
+  const auto run = [&](const CFaultInjectionEnv::SFault* fault) {
+    std::filesystem::remove(path);
+    LogSetFile(path.c_str());
+    EXPECT_EQ(LogAddEntry("earlier", 4, 0), 0);
+    std::vector<int> results;
+    {
+      if (fault != nullptr) {
+        faults.Plan(*fault, ENOSPC);
+      } else {
+        faults.Reset();
+      }
+      CScopedFileEnv use(faults);
+      LogSetFile(path.c_str());
+      for (const std::string& text : texts) results.push_back(LogAddEntry(text.c_str(), 4, 0));
+    }
+    LogSetFile(path.c_str());
+    EXPECT_EQ(LogAddEntry("later", 4, 0), 0);
+    LogReset();
+    return results;
+  };
+  ASSERT_EQ(run(nullptr), std::vector<int>(texts.size(), 0));
+  for (const auto& fault : faults.EachFault({Op::OPEN_WRITE, Op::STAT, Op::READ, Op::WRITE, Op::CLOSE})) {
+    const std::vector<int> results = run(&fault);
+    EXPECT_EQ(faults.Injected(), 1) << fault.Describe();
+    // The texts of the whole lines; any other line is a piece of one.
+    std::vector<std::string> whole;
+    for (const std::string& line : Lines(ReadAll(path))) {
+      const std::string text = line.size() > 22 && line.compare(19, 3, "\t4\t") == 0 ? line.substr(22) : "";
+      if (text == "earlier" || text == "later" || std::find(texts.begin(), texts.end(), text) != texts.end()) {
+        whole.push_back(text);
+      } else {
+        EXPECT_LT(line.size(), 22 + texts[0].size()) << fault.Describe() << ": " << line;
+      }
+    }
+    // Every entry reported written is there; one that failed may be or not.
+    std::vector<std::string> expected = {"earlier"};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      const bool there = std::find(whole.begin(), whole.end(), texts[i]) != whole.end();
+      if (results[i] == 0 || there) expected.push_back(texts[i]);
+    }
+    expected.push_back("later");
+    EXPECT_EQ(whole, expected) << fault.Describe();
+    if (fault.op == Op::WRITE || fault.op == Op::OPEN_WRITE) {
+      EXPECT_NE(results, std::vector<int>(texts.size(), 0)) << fault.Describe() << ": the failure is reported";
+    }
+  }
+  std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
+#include "platform/files/ScopedFileEnv.h"
 #include "platform/recordfile/FileLayout.h"
+#include "support/FaultInjectionEnv.h"
 #include "support/RecordingSyncLog.h"
 
 namespace {
@@ -27,31 +29,6 @@ CSyncRecord MakeRecord(std::int32_t id, std::int32_t category, const std::string
   r.SetBody(static_cast<std::int32_t>(body.size()), body.data());
   return r;
 }
-
-// A desktop manager whose file operations can be made to fail.
-class CFaultyDesktopDb : public CDesktopDb {
- public:
-  using CDesktopDb::CDesktopDb;
-  std::int32_t WriteBytes(const std::uint8_t* buffer, std::uint32_t n) override {
-    ++writes;
-    if (writes == failWrite) return DB_ERR_WRITE_FAILED;
-    return CDesktopDb::WriteBytes(buffer, n);
-  }
-  std::int32_t ReadUpTo(std::uint8_t* buffer, std::uint32_t n, std::uint32_t& got) override {
-    ++reads;
-    if (reads == failRead) {
-      got = 0;
-      return DB_ERR_READ_FAILED;
-    }
-    return CDesktopDb::ReadUpTo(buffer, n, got);
-  }
-  bool SyncHandle(int fd) override { return !failSync && CDesktopDb::SyncHandle(fd); }
-  bool ReplaceFile(const std::string& from, const std::string& to) override {
-    return !failRename && CDesktopDb::ReplaceFile(from, to);
-  }
-  int writes = 0, failWrite = -1, reads = 0, failRead = -1;
-  bool failSync = false, failRename = false;
-};
 
 class DesktopFile : public ::testing::Test {
  protected:
@@ -331,41 +308,51 @@ TEST_F(DesktopFile, StoreKeepsThePermissionsOfTheFileItReplaces) {
 }
 
 TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
+  using Op = IFileEnv::Op;
   const Bytes original = Build(Sample());
-  // Header, two blocks, three records plus one added: seven writes.
-  const int writesPerStore = 7;
-  for (int failAt = 1; failAt <= writesPerStore + 2; ++failAt) {
+  CFaultInjectionEnv faults;
+  // Loads the sample and adds a memo, then stores it with every file
+  // operation going through `faults`, which fails `fault` (none: clean).
+  const auto store = [&](const CFaultInjectionEnv::SFault* fault) {
     WriteAll(File(), original);
     log.reports.clear();
-    CFaultyDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
-    ASSERT_EQ(db.Open(), DB_OK);
-    ASSERT_EQ(db.Load(), DB_OK);
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    EXPECT_EQ(db.Open(), DB_OK);
+    EXPECT_EQ(db.Load(), DB_OK);
     CSyncRecord r = MakeRecord(500, 0, "new memo");
-    ASSERT_EQ(db.AddRecord(r), DB_OK);
-    if (failAt <= writesPerStore) db.failWrite = failAt;
-    if (failAt == writesPerStore + 1) db.failSync = true;
-    if (failAt == writesPerStore + 2) db.failRename = true;
-    EXPECT_EQ(db.Store(), DB_ERR_WRITE_FAILED) << "step " << failAt;
-    if (failAt <= writesPerStore) {
-      EXPECT_EQ(db.writes, failAt);
+    EXPECT_EQ(db.AddRecord(r), DB_OK);
+    if (fault != nullptr) {
+      faults.Plan(*fault);
+    } else {
+      faults.Reset();
     }
-    EXPECT_EQ(ReadAll(File()), original) << "step " << failAt;
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"}) << "step " << failAt;
-    EXPECT_EQ(log.reports, (std::vector<CRecordingSyncLog::Report>{{"SaveFailed", DB_ERR_WRITE_FAILED}}))
-        << "step " << failAt;
-  }
-  // With nothing failing, the same store goes through.
-  CFaultyDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
-  ASSERT_EQ(db.Open(), DB_OK);
-  ASSERT_EQ(db.Load(), DB_OK);
-  CSyncRecord r = MakeRecord(500, 0, "new memo");
-  ASSERT_EQ(db.AddRecord(r), DB_OK);
-  ASSERT_EQ(db.Store(), DB_OK);
-  EXPECT_EQ(db.writes, writesPerStore);
+    CScopedFileEnv use(faults);
+    return db.Store();
+  };
+  ASSERT_EQ(store(nullptr), DB_OK);
+  const Bytes stored = ReadAll(File());
   testfile::File f;
-  ASSERT_TRUE(Parse(ReadAll(File()), f));
+  ASSERT_TRUE(Parse(stored, f));
   ASSERT_EQ(f.records.size(), 4u);
   EXPECT_EQ(f.records[3].data, Text("new memo"));
+  EXPECT_EQ(faults.Count(Op::WRITE), 7) << "header, two blocks, four records";
+
+  for (const auto& fault :
+       faults.EachFault({Op::OPEN_WRITE, Op::WRITE, Op::SYNC, Op::CLOSE, Op::RENAME, Op::SYNC_FOLDER})) {
+    const std::int32_t rc = store(&fault);
+    EXPECT_EQ(faults.Injected(), 1) << fault.Describe();
+    if (fault.op == Op::SYNC_FOLDER) {
+      // The new file is whole and in place; only its name may not be on the disk yet.
+      EXPECT_EQ(rc, DB_OK) << fault.Describe();
+      EXPECT_EQ(ReadAll(File()), stored) << fault.Describe();
+      continue;
+    }
+    EXPECT_EQ(rc, DB_ERR_WRITE_FAILED) << fault.Describe();
+    EXPECT_EQ(ReadAll(File()), original) << fault.Describe();
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"}) << fault.Describe();
+    EXPECT_EQ(log.reports, (std::vector<CRecordingSyncLog::Report>{{"SaveFailed", DB_ERR_WRITE_FAILED}}))
+        << fault.Describe();
+  }
 }
 
 TEST_F(DesktopFile, RecordTooLargeToStoreIsRefusedAndLogged) {
@@ -459,10 +446,12 @@ TEST_F(DesktopFile, EveryLoadFailureKeepsWhatWasRead) {
   }
   {
     // An operating-system read failure on the third record's data.
-    CFaultyDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
+    CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
     // Reads: header, 2 blocks, record 1 header and data, record 2 header (no
     // data), record 3 header, record 3 data.
-    db.failRead = 8;
+    CFaultInjectionEnv faults;
+    faults.FailNth(IFileEnv::Op::READ, 8);
+    CScopedFileEnv use(faults);
     EXPECT_EQ(LoadBytes(File(), whole, db), DB_ERR_READ_FAILED);
     EXPECT_EQ(db.RecordCount(), 2);
   }

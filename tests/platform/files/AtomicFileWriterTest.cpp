@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/files/ScopedFileEnv.h"
+#include "support/FaultInjectionEnv.h"
 
 namespace {
 
@@ -26,7 +28,7 @@ using Existence = CAtomicFileWriter::Existence;
 class CScratchFolder {
  public:
   CScratchFolder() {
-    std::string pattern = std::string(QUILLET_BINARY_DIR) + "/files-test-XXXXXX";
+    std::string pattern = (std::filesystem::path(QUILLET_BINARY_DIR) / "files-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~CScratchFolder() {
@@ -70,36 +72,6 @@ FileResult Replace(CAtomicFileWriter& out, const std::string& path, const std::s
   if (rc == FILE_OK) rc = out.Commit();
   return rc;
 }
-
-// A writer whose n-th write, flush or rename fails as the disk would.
-class CFaultyWriter : public CAtomicFileWriter {
- public:
-  int failWrite = 0, writes = 0;
-  bool failSync = false, failRename = false;
-
- protected:
-  bool WriteData(int fd, const void* bytes, std::size_t size) override {
-    if (++writes == failWrite) {
-      errno = ENOSPC;
-      return false;
-    }
-    return CAtomicFileWriter::WriteData(fd, bytes, size);
-  }
-  bool SyncData(int fd) override {
-    if (failSync) {
-      errno = EIO;
-      return false;
-    }
-    return CAtomicFileWriter::SyncData(fd);
-  }
-  bool RenameOver(const std::string& temporary, const std::string& target) override {
-    if (failRename) {
-      errno = EXDEV;
-      return false;
-    }
-    return CAtomicFileWriter::RenameOver(temporary, target);
-  }
-};
 
 const std::string ORIGINAL("original\0bytes\xff", 15);
 const std::string REPLACEMENT("the new content\0", 16);
@@ -149,33 +121,61 @@ TEST(AtomicFileWriter, NewFilesGetTheUmaskModeOrTheModeAsked) {
 TEST(AtomicFileWriter, FailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
   CScratchFolder folder;
   const std::string path = folder.File("record.dat");
+  using Op = IFileEnv::Op;
+  CFaultInjectionEnv faults;
+  const auto clean = [&] {
+    WriteFile(path, ORIGINAL);
+    CScopedFileEnv use(faults);
+    faults.Reset();
+    CAtomicFileWriter out;
+    EXPECT_EQ(Replace(out, path, REPLACEMENT), FILE_OK);
+  };
+  // Every operation of each kind fails in turn (and every write is cut short):
+  // the original stays unless the replacement was reported in place.
   struct Case {
-    const char* step;
-    int failWrite;
-    bool failSync, failRename;
-    FileResult expected;
-    int error;
+    Op op;
+    bool cut;
+    FileResult expected;  // FILE_OK: the step fails but is not needed
   };
   const Case cases[] = {
-      {"first write", 1, false, false, FILE_ERR_WRITE, ENOSPC},
-      {"second write", 2, false, false, FILE_ERR_WRITE, ENOSPC},
-      {"flush", 0, true, false, FILE_ERR_FLUSH, EIO},
-      {"rename", 0, false, true, FILE_ERR_PLACE, EXDEV},
+      {Op::OPEN_WRITE, false, FILE_ERR_CREATE}, {Op::WRITE, false, FILE_ERR_WRITE},
+      {Op::WRITE, true, FILE_ERR_WRITE},        {Op::SYNC, false, FILE_ERR_FLUSH},
+      {Op::CLOSE, false, FILE_ERR_CLOSE},       {Op::RENAME, false, FILE_ERR_PLACE},
+      {Op::SYNC_FOLDER, false, FILE_ERR_FOLDER_SYNC},
   };
   for (const Case& c : cases) {
-    WriteFile(path, ORIGINAL);
-    CFaultyWriter out;
-    out.failWrite = c.failWrite;
-    out.failSync = c.failSync;
-    out.failRename = c.failRename;
-    EXPECT_EQ(Replace(out, path, REPLACEMENT), c.expected) << c.step;
-    EXPECT_EQ(out.SystemError(), c.error) << c.step;
-    out.Abort();  // what a caller does after a failed write; a no-op after Commit
-    EXPECT_EQ(ReadAll(path), ORIGINAL) << c.step;
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"record.dat"}) << c.step;
+    clean();
+    const int count = faults.Count(c.op);
+    ASSERT_GT(count, 0) << CFaultInjectionEnv::Name(c.op);
+    for (int n = 1; n <= count; ++n) {
+      const std::string step = std::string(CFaultInjectionEnv::Name(c.op)) + (c.cut ? " cut short" : "") +
+                               " #" + std::to_string(n);
+      WriteFile(path, ORIGINAL);
+      FileResult rc;
+      {
+        CScopedFileEnv use(faults);
+        faults.Reset();
+        if (c.cut) {
+          faults.CutNthWrite(n);
+        } else {
+          faults.FailNth(c.op, n, ENOSPC);
+        }
+        CAtomicFileWriter out;
+        rc = Replace(out, path, REPLACEMENT);
+        EXPECT_EQ(faults.Injected(), 1) << step;
+        if (rc != FILE_OK) {
+          EXPECT_EQ(out.SystemError(), ENOSPC) << step;
+        }
+        out.Abort();  // what a caller does after a failed write; a no-op after Commit
+      }
+      EXPECT_EQ(rc, c.expected) << step;
+      EXPECT_EQ(ReadAll(path), rc == FILE_ERR_FOLDER_SYNC ? REPLACEMENT : ORIGINAL) << step;
+      EXPECT_EQ(folder.Names(), std::vector<std::string>{"record.dat"}) << step;
+    }
   }
 
   // Given up before Commit, or dropped unfinished: nothing changes.
+  WriteFile(path, ORIGINAL);
   {
     CAtomicFileWriter out;
     ASSERT_EQ(out.Begin(path, {}), FILE_OK);

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 class FileLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = std::string(QUILLET_BINARY_DIR) + "/lock-test-XXXXXX";
+    std::string pattern = (std::filesystem::path(QUILLET_BINARY_DIR) / "lock-test-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     folder = pattern;
     target = (folder / "record.dat").string();

@@ -21,7 +21,7 @@ using Bytes = std::vector<std::uint8_t>;
 class FileSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = std::string(QUILLET_BINARY_DIR) + "/files-test-XXXXXX";
+    std::string pattern = (std::filesystem::path(QUILLET_BINARY_DIR) / "files-test-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     folder = pattern;
   }
