@@ -1,7 +1,8 @@
 #pragma once
 // A small JSON value for the device file: null, booleans, integers, strings,
-// arrays and objects (keys kept in their order).  Parse is strict and bounded
-// (nesting depth, no numbers beyond 64-bit integers); Write gives indented text.
+// arrays and objects (keys kept in their order).  Reading and writing the text
+// is nlohmann-json's: Parse is strict and bounded (valid UTF-8, nesting depth,
+// no fractions or numbers beyond 64-bit integers); Write gives indented text.
 
 #include <cstdint>
 #include <string>
@@ -39,8 +40,6 @@ class CJsonValue {
   void Push(CJsonValue value) { m_items.push_back(std::move(value)); }
 
  private:
-  void WriteTo(std::string& out, int indent) const;
-
   Kind m_kind = Kind::Null;
   bool m_bool = false;
   std::int64_t m_integer = 0;

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "handheld/Device.h"
+#include "handheld/JsonValue.h"
 #include "handheld/DeviceDb.h"
 #include "handheld/HandheldResult.h"
 #include "PdbBytes.h"
@@ -81,7 +82,8 @@ TEST(Device, RefusesAMissingOrDamagedDeviceFile) {
                        "{\"format\": 1, \"userName\": \"x\", \"userId\": 1} x",
                        "{\"format\": 1, \"userName\": \"\\ud800\", \"userId\": 1}",
                        "{\"format\": 1, \"userName\": \"x\", \"userId\": 1.5}",
-                       "{\"format\": 1, \"userName\": \"x\", \"userName\": \"y\", \"userId\": 1}"};
+                       "{\"format\": 1, \"userName\": \"x\", \"userName\": \"y\", \"userId\": 1}",
+                       "{\"format\": 1, \"userName\": \"\xff\", \"userId\": 1}"};
   for (const char* text : bad) {
     WriteText(temp.Path() / "device.json", text);
     EXPECT_EQ(HH_ERR_DAMAGED, device.Open(temp.Path())) << text;
@@ -98,6 +100,14 @@ TEST(Device, RefusesAMissingOrDamagedDeviceFile) {
   WriteText(temp.Path() / "device.json", "{\"format\": 1, \"userName\": \"\\u65e5\\u672c\", \"userId\": 7}");
   ASSERT_EQ(HH_OK, device.Open(temp.Path()));
   EXPECT_EQ("\xE6\x97\xA5\xE6\x9C\xAC", device.UserName());
+}
+
+TEST(Device, WhatIsWrittenReadsBackWhateverTheBytesOfAString) {
+  CJsonValue object = CJsonValue::Object();
+  object.Set("name", CJsonValue::String("a\xff\"\\\n\x01\xE6\x97\xA5"));
+  CJsonValue again;
+  ASSERT_EQ(HH_OK, CJsonValue::Parse(object.Write(), again)) << object.Write();
+  EXPECT_EQ("a\xEF\xBF\xBD\"\\\n\x01\xE6\x97\xA5", again.Find("name")->AsString());
 }
 
 TEST(Device, CreatesReadsWritesAndDeletesDatabases) {
