@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 #include "tools/ToolRunner.h"
@@ -80,6 +83,24 @@ TEST(JsonWriter, EscapesControlCharactersAndReplacesBrokenUtf8) {
   EXPECT_EQ(CJsonWriter::Quote("\x80|\xE6\x97|\xC0\xAF|\xED\xA0\x80"),
             "\"\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD|"
             "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
+}
+
+// Whatever bytes a memo holds, a standard JSON reader (nlohmann-json, which
+// reads device.json) takes the output, and UTF-8 text comes back unchanged.
+TEST(JsonWriter, OutputOfAnyBytesIsReadByAStandardJsonReader) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(random() % 24, '\0');
+    for (char& c : bytes) c = static_cast<char>(random() % 4 == 0 ? 0xE0 + random() % 32 : random() % 256);
+    const nlohmann::json parsed = nlohmann::json::parse(CJsonWriter::Quote(bytes), nullptr, false);
+    ASSERT_TRUE(parsed.is_string()) << CJsonWriter::Quote(bytes);
+    // UTF-8 text (what nlohmann-json can write strictly) comes back as it was.
+    const std::string strict = nlohmann::json(bytes).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (nlohmann::json::parse(strict).get<std::string>() == bytes) {
+      EXPECT_EQ(parsed.get<std::string>(), bytes);
+    }
+  }
+  EXPECT_EQ(nlohmann::json::parse(CJsonWriter::Quote("日本 \x01\"")).get<std::string>(), "日本 \x01\"");
 }
 
 TEST(JsonWriter, WritesNestedValuesCompactOrIndented) {
