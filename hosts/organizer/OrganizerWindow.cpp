@@ -8,8 +8,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,9 +46,16 @@
 #include "platform/com/Guid.h"
 #include "platform/com/IOleInPlaceObject.h"
 #include "platform/com/InvokeArgs.h"
+#include "platform/files/FileLock.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/KeyMessage.h"
 #include "platform/ui/MenuHandle.h"
+#include "store/MemoDatabase.h"
+#include "store/SecretString.h"
+#include "tools/common/MemoExchange.h"
+#include "tools/common/MemoExport.h"
+#include "tools/common/MemoImport.h"
+#include "tools/common/ToolText.h"
 
 namespace {
 
@@ -201,6 +211,17 @@ void COrganizerWindow::BuildMenus() {
   AddCommand(file, HOST_CMD_FILE_19012, QStringLiteral("インポート(&I)..."), QKeySequence());
   AddCommand(file, HOST_CMD_FILE_19014, QStringLiteral("エクスポート(&E)..."), QKeySequence());
   AddCommand(file, HOST_CMD_FILE_19015, QStringLiteral("印刷(&P)..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+  file->addSeparator();
+  // The organizer's own export and import of the Quillet memos; the host
+  // commands above are the extension's to enable.
+  QAction* importMemos = file->addAction(QStringLiteral("メモをインポート(&M)..."));
+  importMemos->setObjectName(QStringLiteral("importMemosAction"));
+  importMemos->setStatusTip(QStringLiteral("Import memos from a text, JSON or CSV file"));
+  connect(importMemos, &QAction::triggered, this, [this] { ImportMemos(); });
+  QAction* exportMemos = file->addAction(QStringLiteral("メモをエクスポート(&O)..."));
+  exportMemos->setObjectName(QStringLiteral("exportMemosAction"));
+  exportMemos->setStatusTip(QStringLiteral("Export the memos to a text, JSON, CSV or KeePass 2 XML file"));
+  connect(exportMemos, &QAction::triggered, this, [this] { ExportMemos(); });
   file->addSeparator();
   QAction* quit = file->addAction(QStringLiteral("終了(&X)"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -790,6 +811,24 @@ void COrganizerWindow::Save() {
            : QStringLiteral("保存するものはありません。"));
 }
 
+void COrganizerWindow::SaveExtensions() {
+  for (auto& hosted : m_extensions) {
+    if (!hosted->control) continue;
+    CInvokeArgs save;
+    save.Utf8(CurrentUser()).Utf8(DataPath(hosted->record.name));
+    FireSite(*hosted, SITE_EVENT_SAVE, save);
+  }
+}
+
+void COrganizerWindow::LoadUserAgain() {
+  for (auto& hosted : m_extensions) {
+    if (!hosted->control) continue;
+    CInvokeArgs reload;
+    reload.Utf8(CurrentUser()).Utf8(DataPath(hosted->record.name));
+    FireSite(*hosted, SITE_EVENT_USER_CHANGED, reload);
+  }
+}
+
 int COrganizerWindow::HotSync() {
   const std::string user = CurrentUser();
   if (user.empty()) {
@@ -812,23 +851,183 @@ int COrganizerWindow::HotSync() {
     refusal.exec();
     return HOTSYNC_REFUSED;
   }
-  for (auto& hosted : m_extensions) {
-    if (!hosted->control) continue;
-    CInvokeArgs save;
-    save.Utf8(user).Utf8(DataPath(hosted->record.name));
-    FireSite(*hosted, SITE_EVENT_SAVE, save);
-  }
+  SaveExtensions();
   CHotSyncProgressDlg progress(this, user);
   const int status = progress.Run();
   // Whatever came back (or not) is loaded again; the user list may have grown.
   ReloadUsers();
-  for (auto& hosted : m_extensions) {
-    if (!hosted->control) continue;
-    CInvokeArgs reload;
-    reload.Utf8(CurrentUser()).Utf8(DataPath(hosted->record.name));
-    FireSite(*hosted, SITE_EVENT_USER_CHANGED, reload);
-  }
+  LoadUserAgain();
   return status;
+}
+
+// ---------------------------------------------------------------- export and import
+
+namespace {
+
+// The file dialog's filters, in the order of MemoExchange::Format.
+const char* const kFilters[] = {
+    "Text, memos separated by form feeds (*.txt)",
+    "JSON (*.json)",
+    "CSV (*.csv)",
+    "KeePass 2 XML (*.xml)",
+};
+constexpr int kImportFilters = 3;  // KeePass XML is written, never read
+
+}  // namespace
+
+std::string COrganizerWindow::MemoFilePath() const {
+  const std::string user = CurrentUser();
+  const std::filesystem::path home = QuilletHome("");
+  if (user.empty() || home.empty()) return {};
+  return (HotSyncFolder(home, user) / CONDUIT_FOLDER / LOCAL_FILE_NAME).string();
+}
+
+QString COrganizerWindow::AskPath(Exchange exchange) {
+  if (m_choosePath) return m_choosePath(exchange);
+  const bool exporting = exchange == Exchange::EXPORT;
+  QStringList filters;
+  for (int i = 0; i < (exporting ? static_cast<int>(std::size(kFilters)) : kImportFilters); ++i) {
+    filters << QString::fromUtf8(kFilters[i]);
+  }
+  QFileDialog dialog(this, exporting ? QStringLiteral("メモをエクスポート") : QStringLiteral("メモをインポート"));
+  dialog.setObjectName(QStringLiteral("exchangeFileDialog"));
+  dialog.setAcceptMode(exporting ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(exporting ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilters(filters);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  QString path = dialog.selectedFiles().front();
+  // A name without a known extension gets the one of the chosen filter, so
+  // that the format follows the name.
+  const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (exporting && chosen > 0 && suffix != QStringLiteral("txt") && suffix != QStringLiteral("json") &&
+      suffix != QStringLiteral("csv") && suffix != QStringLiteral("xml")) {
+    static const char* const kSuffixes[] = {".txt", ".json", ".csv", ".xml"};
+    path += QString::fromLatin1(kSuffixes[chosen]);
+  }
+  return path;
+}
+
+bool COrganizerWindow::LoadMemos(CMemoDatabase& db, const std::string& path, bool forWriting) {
+  const int mode = forWriting ? RDB_OPEN_READ_WRITE : RDB_OPEN_READ_ONLY;
+  int result = db.Load(path, mode, nullptr);
+  for (int attempt = 0; attempt < 3 && result == RDB_BAD_PASSWORD; ++attempt) {
+    bool ok = false;
+    const QString hint = Utf8ToQ(AnsiToVisible(db.PasswordHint()));
+    QString typed = QInputDialog::getText(
+        this, QStringLiteral("パスワード"),
+        (attempt == 0 ? QStringLiteral("メモはパスワードで保護されています。")
+                      : QStringLiteral("パスワードが違います。")) +
+            (hint.isEmpty() ? QString() : QStringLiteral("\nヒント: %1").arg(hint)),
+        QLineEdit::Password, QString(), &ok);
+    if (!ok) {
+      typed.fill(QChar(0));
+      return false;
+    }
+    QByteArray utf8 = typed.toUtf8();
+    typed.fill(QChar(0));
+    std::string ansi;
+    InputToAnsi(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), ansi);
+    utf8.fill('\0');
+    CSecretString password;
+    password.Assign(ansi);
+    std::fill(ansi.begin(), ansi.end(), '\0');
+    result = db.Load(path, mode, password.c_str());
+  }
+  if (result == RDB_OK) return true;
+  QMessageBox::warning(this, QStringLiteral("Quillet"),
+                       result == RDB_BAD_PASSWORD
+                           ? QStringLiteral("The password is wrong: the memos were not read.")
+                           : QStringLiteral("Cannot read the memo file %1.").arg(Utf8ToQ(path)));
+  return false;
+}
+
+bool COrganizerWindow::ExportMemos() {
+  const std::string file = MemoFilePath();
+  if (file.empty()) {
+    Note(QStringLiteral("No HotSync user: there are no memos to export."));
+    return false;
+  }
+  SaveExtensions();
+  const QString chosen = AskPath(Exchange::EXPORT);
+  if (chosen.isEmpty()) return false;
+  const std::string path = chosen.toStdString();
+  CMemoDatabase db;
+  if (!LoadMemos(db, file, false)) return false;
+  const MemoExchange::Collection memos = CMemoExport::Collect(db);
+  std::vector<std::string> warnings;
+  const std::string bytes = CMemoExport::Render(MemoExchange::FormatForPath(path), memos, warnings);
+  std::string error;
+  // The file dialog asked before an existing file is replaced.
+  if (CMemoExport::WriteFile(path, bytes, true, error) != CMemoExport::EXPORT_OK) {
+    QMessageBox::warning(this, QStringLiteral("Quillet"), Utf8ToQ(error));
+    return false;
+  }
+  QString message = QStringLiteral("%1 memos exported to %2.").arg(memos.memos.size()).arg(chosen);
+  if (memos.encrypted) {
+    warnings.insert(warnings.begin(),
+                    "The memos are protected by a password, but the exported file is not "
+                    "encrypted: anyone who can read it can read every memo.");
+  }
+  Note(message);
+  if (!warnings.empty()) {
+    QString text = message;
+    for (const std::string& warning : warnings) text += QStringLiteral("\n\n") + Utf8ToQ(warning);
+    QMessageBox::warning(this, QStringLiteral("Quillet"), text);
+  }
+  return true;
+}
+
+bool COrganizerWindow::ImportMemos() {
+  const std::string file = MemoFilePath();
+  if (file.empty()) {
+    Note(QStringLiteral("No HotSync user: there is no memo file to import into."));
+    return false;
+  }
+  SaveExtensions();
+  const QString chosen = AskPath(Exchange::IMPORT);
+  if (chosen.isEmpty()) return false;
+  const std::string path = chosen.toStdString();
+  const MemoExchange::Format format = MemoExchange::FormatForPath(path);
+  std::string bytes;
+  std::string error;
+  std::vector<MemoExchange::Memo> memos;
+  CMemoImport::Outcome outcome;
+  bool saved = false;
+  if (!MemoExchange::CanImport(format)) {
+    error = "KeePass XML cannot be imported: choose a text, JSON or CSV file.";
+  } else if (CMemoImport::ReadInputFile(path, bytes, error) &&
+             CMemoImport::Parse(format, bytes, memos, error)) {
+    // The memo file is shared with the HotSync and the command-line tools:
+    // it is read, changed and written while no other writer is busy with it.
+    CFileLock lock;
+    CMemoDatabase db;
+    if (lock.Acquire(file) != CFileLock::LOCK_OK) {
+      error = "The memo file is in use by another program (a HotSync?): try again later.";
+    } else if (!LoadMemos(db, file, true)) {
+      return false;
+    } else if (CMemoImport::Apply(db, memos, nullptr, outcome, error)) {
+      if (outcome.added > 0 && db.Save() != RDB_OK) {
+        error = "Cannot write the memo file; it was left as it was.";
+      } else {
+        saved = true;
+      }
+    }
+  }
+  if (!saved) {
+    QMessageBox::warning(this, QStringLiteral("Quillet"), Utf8ToQ(error));
+    return false;
+  }
+  // The extensions show the memos again, the imported ones with them.
+  LoadUserAgain();
+  const QString message = QStringLiteral("%1 memos imported from %2.").arg(outcome.added).arg(chosen);
+  Note(message);
+  if (!outcome.warnings.empty()) {
+    QString text = message;
+    for (const std::string& warning : outcome.warnings) text += QStringLiteral("\n\n") + Utf8ToQ(warning);
+    QMessageBox::warning(this, QStringLiteral("Quillet"), text);
+  }
+  return outcome.added > 0;
 }
 
 int COrganizerWindow::Find(const QString& text, bool matchCase) {

@@ -19,11 +19,15 @@
 //   - HotSync (the tool bar button): application event 5 may refuse it;
 //     otherwise save, run the HotSync in a progress window, and load the
 //     user again.
+//   - File > export and import of memos (the window's own items): save
+//     through the extensions, write the current user's memos to a file or
+//     add a file's memos to them, and load the user again after an import.
 // Closing gives every control site event 3, then closes and releases it.
 
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,6 +43,7 @@ class CHostMainWindow;
 class CHostSite;
 class CHostStatusBar;
 class CInvokeArgs;
+class CMemoDatabase;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -123,6 +128,23 @@ class COrganizerWindow : public QMainWindow {
   // of quillet-hotsync (-1 when it could not run).
   int HotSync();
   CFindPanel* FindPanel() const { return m_find; }
+
+  // --- export and import of the current user's memos ---
+  enum class Exchange { EXPORT, IMPORT };
+  // Where the memos go to or come from: a path (UTF-8 in a QString), empty
+  // when the user cancels.  The window's own asks with a file dialog; a test
+  // puts its own in place.  The format follows the file's extension (.txt,
+  // .json, .csv, .xml for KeePass 2 XML), else the dialog's chosen filter.
+  using PathChooser = std::function<QString(Exchange)>;
+  void SetPathChooser(PathChooser chooser) { m_choosePath = std::move(chooser); }
+  // The current user's memo file, "" without a user.
+  std::string MemoFilePath() const;
+  // The File menu's items: save through the extensions, ask for the path,
+  // then write every memo to it, or add its memos to the memo file and load
+  // the user again.  A message tells what happened; true when something was
+  // written.
+  bool ExportMemos();
+  bool ImportMemos();
   // Runs the find bar's search: site event 13, then 14 until nothing more
   // is found.  The number of hits listed.
   int Find(const QString& text, bool matchCase);
@@ -170,6 +192,14 @@ class COrganizerWindow : public QMainWindow {
   bool PreTranslateKey(QObject* watched, QEvent* event);
   void Note(const QString& text);
   void EndBusy();
+  // Site event 3 to every control, as before a HotSync.
+  void SaveExtensions();
+  // Site event 2 with the current user to every control: they load again.
+  void LoadUserAgain();
+  QString AskPath(Exchange exchange);
+  // Loads the memo file, asking for its password when it is protected.
+  // False (after telling the user) when it cannot be loaded.
+  bool LoadMemos(CMemoDatabase& db, const std::string& path, bool forWriting);
 
   CHostApplication* m_application = nullptr;
   CHostMainWindow* m_mainWindow = nullptr;
@@ -184,6 +214,7 @@ class COrganizerWindow : public QMainWindow {
   std::map<int, QMenu*> m_menus;        // by menu id
   std::map<int, QAction*> m_commands;   // by fixed command id
   QAction* m_hotSync = nullptr;
+  PathChooser m_choosePath;
   std::vector<std::unique_ptr<Hosted>> m_extensions;  // in the list's order
   std::string m_active;
   bool m_fillingUsers = false;

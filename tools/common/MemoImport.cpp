@@ -1,9 +1,12 @@
 #include "tools/common/MemoImport.h"
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
 
 #include "handheld/JsonValue.h"
+#include "platform/files/FileSystem.h"
 #include "handheld/HandheldResult.h"
 #include "store/CategoryRules.h"
 #include "store/CategoryTable.h"
@@ -144,6 +147,21 @@ int FindOrAdd(CCategoryTable* table, const std::string& name, bool& added, std::
 }
 
 }  // namespace
+
+bool CMemoImport::ReadInputFile(const std::string& path, std::string& bytes, std::string& error) {
+  std::vector<std::uint8_t> data;
+  switch (Files::ReadWholeFile(path, data, MAX_INPUT_BYTES)) {
+    case Files::FILE_OK:
+      bytes.assign(data.begin(), data.end());
+      return true;
+    case Files::FILE_ERR_TOO_LARGE:
+      error = path + " is too large to import";
+      return false;
+    default:
+      error = "cannot read " + path + ": " + std::strerror(errno);
+      return false;
+  }
+}
 
 bool CMemoImport::Parse(Format format, std::string_view input, std::vector<Memo>& memos,
                         std::string& error) {

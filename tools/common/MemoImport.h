@@ -34,6 +34,10 @@ class CMemoImport {
     std::vector<std::string> warnings;
   };
 
+  // Reads an input file whole, refusing one larger than MAX_INPUT_BYTES.
+  // False with a one-line reason.
+  static bool ReadInputFile(const std::string& path, std::string& bytes, std::string& error);
+
   // Reads the memos of an input in a format that can be imported.  A UTF-8
   // byte order mark at the start is passed over.  False with a reason when the
   // input is not of the format.

@@ -4,12 +4,9 @@
 // the file is changed under its writers' lock and only when every memo is
 // accepted.
 
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <iterator>
 
-#include "platform/files/FileSystem.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
 #include "tools/common/MemoExchange.h"
@@ -34,18 +31,7 @@ bool ReadInput(const std::string& path, std::istream& in, std::string& bytes, st
     }
     return true;
   }
-  std::vector<std::uint8_t> data;
-  switch (Files::ReadWholeFile(path, data, CMemoImport::MAX_INPUT_BYTES)) {
-    case Files::FILE_OK:
-      bytes.assign(data.begin(), data.end());
-      return true;
-    case Files::FILE_ERR_TOO_LARGE:
-      error = path + " is too large to import";
-      return false;
-    default:
-      error = "cannot read " + path + ": " + std::strerror(errno);
-      return false;
-  }
+  return CMemoImport::ReadInputFile(path, bytes, error);
 }
 
 }  // namespace

@@ -316,3 +316,32 @@ TEST_F(OrganizerTest, HostObjectsOutliveTheWindow) {
 }
 
 }  // namespace
+
+TEST_F(OrganizerTest, FileMenuExportsTheMemosAndImportsThemForAnotherUser) {
+  const std::filesystem::path csv = *s_dir / "ann.csv";
+  std::vector<COrganizerWindow::Exchange> asked;
+  window->SetPathChooser([&](COrganizerWindow::Exchange exchange) {
+    asked.push_back(exchange);
+    return QString::fromStdString(csv.string());
+  });
+  QAction* exportAction = window->findChild<QAction*>(QStringLiteral("exportMemosAction"));
+  QAction* importAction = window->findChild<QAction*>(QStringLiteral("importMemosAction"));
+  ASSERT_TRUE(exportAction != nullptr && importAction != nullptr);
+  EXPECT_TRUE(window->Menu(HOST_MENU_FILE)->actions().contains(exportAction));
+
+  exportAction->trigger();
+  const std::string exported = ReadAll(csv);
+  EXPECT_EQ(exported.rfind("category,text\r\n", 0), 0u) << exported;
+  EXPECT_NE(exported.find(",\"bravo\nsecond line\"\r\n"), std::string::npos) << exported;
+
+  ASSERT_TRUE(window->SelectUser("Carol"));
+  QCoreApplication::processEvents();
+  ASSERT_NE(List(), nullptr);
+  EXPECT_EQ(List()->model()->rowCount(), 0);
+  importAction->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(List()->model()->rowCount(), 5) << window->StatusMessage().toStdString();
+  EXPECT_EQ(asked, (std::vector<COrganizerWindow::Exchange>{COrganizerWindow::Exchange::EXPORT,
+                                                             COrganizerWindow::Exchange::IMPORT}));
+  std::filesystem::remove(csv);
+}
