@@ -345,3 +345,34 @@ TEST_F(OrganizerTest, FileMenuExportsTheMemosAndImportsThemForAnotherUser) {
                                                              COrganizerWindow::Exchange::IMPORT}));
   std::filesystem::remove(csv);
 }
+
+TEST_F(OrganizerTest, ExportOfProtectedMemosAsksForThePasswordAndWarnsItIsNotEncrypted) {
+  // Answers every password prompt and keeps every message shown.
+  QStringList messages;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    if (auto* box = qobject_cast<QMessageBox*>(dialog)) messages << box->text();
+    for (QLineEdit* field : dialog->findChildren<QLineEdit*>()) {
+      if (field->echoMode() == QLineEdit::Password) field->setText(QString::fromLatin1(PASSWORD));
+    }
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+      if (button->isDefault()) return button->click();
+    }
+    dialog->accept();
+  });
+  answer.start(10);
+  ASSERT_TRUE(window->SelectUser("Bob"));
+  QCoreApplication::processEvents();
+  const std::filesystem::path xml = *s_dir / "bob.xml";
+  window->SetPathChooser([&](COrganizerWindow::Exchange) { return QString::fromStdString(xml.string()); });
+  EXPECT_TRUE(window->ExportMemos());
+  answer.stop();
+  const std::string exported = ReadAll(xml);
+  EXPECT_NE(exported.find("this file is NOT encrypted"), std::string::npos) << exported;
+  EXPECT_NE(exported.find("<Value>bob two</Value>"), std::string::npos) << exported;
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].contains(QStringLiteral("not encrypted"))) << messages[0].toStdString();
+  std::filesystem::remove(xml);
+}
