@@ -3,25 +3,37 @@
 
 #include "viewer/PrefsFile.h"
 
-#include <filesystem>
+#include <fcntl.h>
+
+#include <algorithm>
+#include <new>
+
+#include "platform/files/AtomicFileWriter.h"
+#include "platform/files/FileEnv.h"
+#include "platform/files/FileSystem.h"
+
+namespace {
+
+// A preferences file is a few bytes; anything beyond this is not one.
+constexpr std::uintmax_t MAX_FILE_SIZE = 1u << 20;
+
+}  // namespace
 
 CPrefsFile::~CPrefsFile() = default;
 
-bool CPrefsFile::OpenFile() {
-  file.close();
-  file.clear();
-  const auto binary = std::ios::binary;
-  file.open(path, std::ios::in | std::ios::out | binary);
-  if (!file.is_open() && (openMode & PREFS_MODE_CREATE) != 0) {
-    // Create the file empty, then open it for reading and writing.
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
-      std::ofstream create(path, binary | std::ios::app);
-    }
-    file.clear();
-    file.open(path, std::ios::in | std::ios::out | binary);
+bool CPrefsFile::ReadFile() {
+  content.clear();
+  offset = 0;
+  IFileEnv& env = Files::Env();
+  const int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | ((openMode & PREFS_MODE_CREATE) != 0 ? O_CREAT : 0);
+  const int fd = env.Open(path, flags, 0666);
+  if (fd < 0) return false;
+  (void)env.Close(fd);
+  try {
+    return Files::ReadWholeFile(path, content, MAX_FILE_SIZE) == Files::FILE_OK;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  return file.is_open();
 }
 
 int CPrefsFile::Open(const std::string& filePath, int mode) {
@@ -29,25 +41,30 @@ int CPrefsFile::Open(const std::string& filePath, int mode) {
   int keptMode = openMode;
   path = filePath;
   openMode = mode;
-  if (!OpenFile()) {
+  if (!ReadFile()) {
     path = keptPath;
     openMode = keptMode;
     return -1;
   }
-  file.seekg(0);
   ReadFields();
-  file.close();
+  content.clear();
   return 0;
 }
 
 int CPrefsFile::Save() {
-  if (!OpenFile()) return -1;
-  file.seekp(0);
-  WriteFields();
-  file.flush();
-  bool good = file.good();
-  file.close();
-  return good ? 0 : -1;
+  try {
+    if (!ReadFile()) return -1;
+    WriteFields();
+    CAtomicFileWriter out;
+    Files::FileResult rc = out.Begin(path, {});
+    if (rc == Files::FILE_OK) rc = out.Write(content.data(), content.size());
+    if (rc == Files::FILE_OK) rc = out.Commit();
+    content.clear();
+    // The folder flush is best effort: the new file is whole and in place.
+    return rc == Files::FILE_OK || rc == Files::FILE_ERR_FOLDER_SYNC ? 0 : -1;
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
 }
 
 void CPrefsFile::ReadFields() {
@@ -58,22 +75,21 @@ void CPrefsFile::ReadFields() {
 void CPrefsFile::WriteFields() { WriteInt(PREFS_FORMAT); }
 
 void CPrefsFile::ReadInt(std::int32_t& value) {
-  unsigned char bytes[4];
-  file.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-  std::streamsize got = file.gcount();
-  if (got <= 0) return;
+  const std::size_t got = offset < content.size() ? std::min<std::size_t>(4, content.size() - offset) : 0;
+  if (got == 0) return;
   // A short read replaces only the low-order bytes it found.
   auto bits = static_cast<std::uint32_t>(value);
-  for (std::streamsize i = 0; i < got; ++i) {
+  for (std::size_t i = 0; i < got; ++i) {
     bits &= ~(0xFFu << (8 * i));
-    bits |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+    bits |= static_cast<std::uint32_t>(content[offset + i]) << (8 * i);
   }
+  offset += got;
   value = static_cast<std::int32_t>(bits);
 }
 
 void CPrefsFile::WriteInt(std::int32_t value) {
   auto bits = static_cast<std::uint32_t>(value);
-  char bytes[4];
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-  file.write(bytes, sizeof bytes);
+  if (content.size() < offset + 4) content.resize(offset + 4);
+  for (std::size_t i = 0; i < 4; ++i) content[offset + i] = static_cast<std::uint8_t>((bits >> (8 * i)) & 0xFF);
+  offset += 4;
 }

@@ -3,10 +3,16 @@
 // without truncation, read from its start into fields and written back over
 // its start.  The file leads with a format value; a derived class reads and
 // writes its own fields after it.  Integers are 4 bytes, little-endian.
+//
+// Save puts the fields over the start of the file's bytes and replaces the
+// file whole with the result (CAtomicFileWriter), so that bytes after the
+// fields stay and a failed save leaves the old file as it was.  Every file
+// operation goes through the file environment (Files::Env()).
 
+#include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <string>
+#include <vector>
 
 // Open modes (combinable).
 inline constexpr int PREFS_MODE_READWRITE = 0x0002;
@@ -41,8 +47,12 @@ class CPrefsFile {
   void ReadInt(std::int32_t& value);
   void WriteInt(std::int32_t value);
 
-  std::fstream file;
+  // The file's bytes while the fields are read or written, and the offset of
+  // the next field.
+  std::vector<std::uint8_t> content;
+  std::size_t offset = 0;
 
  private:
-  bool OpenFile();
+  // Opens (creating it when the mode asks) and reads the file into `content`.
+  bool ReadFile();
 };

@@ -1,6 +1,7 @@
 // "UiPrefs.DAT": reading the fields, an empty or short file, the bytes written
 // and a file that cannot be opened.
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "platform/files/ScopedFileEnv.h"
+#include "support/FaultInjectionEnv.h"
 #include "viewer/UiPrefsFile.h"
 
 namespace {
@@ -78,4 +81,41 @@ TEST(UiPrefsFile, OpenFailuresChangeNothing) {
   EXPECT_TRUE(prefs.path.empty());
   prefs.path = missingDir;
   EXPECT_EQ(prefs.Save(), -1);
+}
+
+// A save that fails at any file operation says so and leaves the old file as
+// it was; one that succeeds leaves the new one, the bytes after the fields kept.
+TEST(UiPrefsFile, FailedSaveLeavesTheOldFileWhole) {
+  using Op = IFileEnv::Op;
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("UiPrefs.DAT").toStdString();
+  const std::string old("\x00\x01\x00\x00\x03\x00\x00\x00\x07\x00\x00\x00tail", 16);
+  const std::string saved("\x00\x01\x00\x00\x05\x00\x00\x00\x09\x00\x00\x00tail", 16);
+  CFaultInjectionEnv faults;
+  const auto save = [&](const CFaultInjectionEnv::SFault* fault) {
+    Write(path, old);
+    CUiPrefsFile prefs;
+    EXPECT_EQ(prefs.Open(path), 0);
+    prefs.categoryFilter = 5;
+    prefs.currentPosition = 9;
+    if (fault != nullptr) {
+      faults.Plan(*fault);
+    } else {
+      faults.Reset();
+    }
+    CScopedFileEnv use(faults);
+    return prefs.Save();
+  };
+  ASSERT_EQ(save(nullptr), 0);
+  ASSERT_EQ(Bytes(path), saved);
+  for (const auto& fault : faults.EachFault({Op::OPEN_READ, Op::OPEN_WRITE, Op::READ, Op::WRITE, Op::SYNC,
+                                             Op::CLOSE, Op::RENAME, Op::SYNC_FOLDER})) {
+    const int rc = save(&fault);
+    EXPECT_EQ(faults.Injected(), 1) << fault.Describe();
+    if (fault.op == Op::WRITE || fault.op == Op::SYNC || fault.op == Op::RENAME) {
+      EXPECT_EQ(rc, -1) << fault.Describe();
+    }
+    EXPECT_EQ(Bytes(path), rc == 0 ? saved : old) << fault.Describe();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << fault.Describe();
+  }
 }
