@@ -184,23 +184,6 @@ std::filesystem::path CDevice::DatabasePath(std::string_view name, bool resource
   return m_folder / FileNameFor(name, resource);
 }
 
-int CDevice::MakeFolder(const std::filesystem::path& folder) {
-  IFileEnv& env = Files::Env();
-  SFileStatus status;
-  if (env.Stat(folder.string(), status)) {
-    if (status.kind == SFileStatus::Kind::FOLDER) return HH_OK;
-    errno = ENOTDIR;
-    return HH_ERR_IO;
-  }
-  if (errno != ENOENT) return HH_ERR_IO;
-  const std::filesystem::path parent = folder.parent_path();
-  if (!parent.empty() && parent != folder) {
-    const int rc = MakeFolder(parent);
-    if (rc != HH_OK) return rc;
-  }
-  return env.MakeFolder(folder.string()) || errno == EEXIST ? HH_OK : HH_ERR_IO;
-}
-
 // ---- device.json ----------------------------------------------------------------
 
 int CDevice::FromJson(const CJsonValue& json) {
@@ -276,7 +259,7 @@ int CDevice::Save() {
 int CDevice::Init(const std::filesystem::path& folder, std::string_view userName, std::uint32_t userId,
                   CDevice& out) {
   try {
-    if (MakeFolder(folder) != HH_OK) return HH_ERR_IO;
+    if (!Files::MakeFolders(folder.string())) return HH_ERR_IO;
     SFileStatus status;
     if (Files::Env().Stat((folder / DEVICE_FILE).string(), status, false)) return HH_ERR_EXISTS;
     if (errno != ENOENT) return HH_ERR_IO;

@@ -34,9 +34,6 @@ class CDevice {
   // the folder holds a device already.
   static int Init(const std::filesystem::path& folder, std::string_view userName, std::uint32_t userId,
                   CDevice& out);
-  // Makes the folder of a device, and any missing folder above it.  HH_OK, or
-  // HH_ERR_IO with errno telling why.
-  static int MakeFolder(const std::filesystem::path& folder);
   // Opens an existing device.  HH_ERR_NOT_FOUND without device.json,
   // HH_ERR_DAMAGED when it is not a device file of the format written here.
   int Open(const std::filesystem::path& folder);

@@ -6,7 +6,6 @@
 #include <iostream>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "conduit/ConduitBlocks.h"
@@ -20,6 +19,7 @@
 #include "hosts/hotsync/LogText.h"
 #include "hosts/hotsync/SyncActions.h"
 #include "platform/files/FileLock.h"
+#include "platform/files/FileSystem.h"
 #include "platform/hslog20/HsLog.h"
 #include "platform/sync20/SyncLibrary.h"
 #include "sync/SyncProperties.h"
@@ -178,10 +178,8 @@ int SyncCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 
   const std::filesystem::path hotSyncFolder = HotSyncFolder(home, user);
   const std::filesystem::path conduitFolder = hotSyncFolder / CONDUIT_FOLDER;
-  std::error_code ec;
-  std::filesystem::create_directories(conduitFolder, ec);
-  if (ec) {
-    return Fail(err, ExitStatus::CANNOT_OPEN, "cannot create " + conduitFolder.string() + ": " + ec.message());
+  if (!Files::MakeFolders(conduitFolder.string())) {
+    return Fail(err, ExitStatus::CANNOT_OPEN, "cannot create " + conduitFolder.string() + ": " + std::strerror(errno));
   }
 
   SyncProperties properties{};

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "handheld/HandheldResult.h"
+#include "platform/files/FileSystem.h"
 #include "store/SecretString.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
@@ -88,7 +89,7 @@ int CHandheldSession::Locate(const CArgParser& parser, std::ostream& err) {
 int CHandheldSession::LockDevice(std::ostream& err, bool newDevice) {
   if (m_lock.IsHeld()) return ExitStatus::OK;
   if (newDevice) {
-    if (CDevice::MakeFolder(m_folder) != HH_OK) {
+    if (!Files::MakeFolders(m_folder.string())) {
       return Fail(err, ExitStatus::CANNOT_OPEN,
                   "cannot make a device in " + m_folder.string() + ": " + std::strerror(errno));
     }
