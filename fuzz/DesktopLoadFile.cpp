@@ -2,7 +2,6 @@
 // loads it at the start of a HotSync, and stores it again at the end.  Whatever
 // the bytes, loading must stay inside its buffers; a file that loads must store
 // and load again to the same records.
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +12,7 @@
 
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/SyncType.h"
+#include "ScratchFolder.h"
 
 namespace {
 
@@ -25,28 +25,11 @@ class CFuzzDesktopDb : public CDesktopDb {
   void MoveTo(const std::string& path) { SetPath(path); }
 };
 
-// A private folder for the run's two files, removed when the process ends.
-struct CScratchFolder {
-  CScratchFolder() : path(fs::temp_directory_path() / ("quillet-fuzz-desktop-" + std::to_string(::getpid()))) {
-    fs::create_directories(path);
-  }
-  ~CScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-  fs::path path;
-};
-
-const fs::path& Folder() {
-  static const CScratchFolder folder;
-  return folder.path;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fs::path input = Folder() / "input.dat";
-  const fs::path output = Folder() / "output.dat";
+  const fs::path input = CScratchFolder::Path() / "input.dat";
+  const fs::path output = CScratchFolder::Path() / "output.dat";
   {
     std::ofstream out(input, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
@@ -54,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::error_code ec;
   fs::remove(output, ec);
 
-  CFuzzDesktopDb db(Folder().string(), "input.dat");
+  CFuzzDesktopDb db(CScratchFolder::Path().string(), "input.dat");
   if (db.Open() != 0 || db.Load() != 0) return 0;
   db.LoadCategories();
   const std::int32_t loaded = db.RecordCount();
@@ -62,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   db.SetDirty(true);
   if (db.Store() != 0) return 0;  // e.g. a header-only database too large to store
 
-  CFuzzDesktopDb again(Folder().string(), "output.dat");
+  CFuzzDesktopDb again(CScratchFolder::Path().string(), "output.dat");
   if (again.Open() != 0 || again.Load() != 0 || again.RecordCount() != loaded) {
     std::fprintf(stderr, "stored file does not load back (%d records before)\n", loaded);
     std::abort();

@@ -15,31 +15,9 @@
 
 #include "store/MemoDatabase.h"
 #include "store/RecordView.h"
+#include "ScratchFolder.h"
 
 namespace {
-
-// One folder per process for the input and its copy, removed at exit.
-class CWorkDir {
- public:
-  CWorkDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    dir_ = pattern;
-  }
-  ~CWorkDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-  const std::filesystem::path& path() const { return dir_; }
-
- private:
-  std::filesystem::path dir_;
-};
-
-const std::filesystem::path& WorkDir() {
-  static const CWorkDir dir;
-  return dir.path();
-}
 
 void WriteFile(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -73,8 +51,8 @@ void Check(bool condition, const char* what) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::filesystem::path input = WorkDir() / "input.dat";
-  const std::filesystem::path copy = WorkDir() / "copy.dat";
+  const std::filesystem::path input = CScratchFolder::Path() / "input.dat";
+  const std::filesystem::path copy = CScratchFolder::Path() / "copy.dat";
   WriteFile(input, data, size);
   for (const char* password : {static_cast<const char*>(nullptr), "x"}) {
     CMemoDatabase db;

@@ -1,31 +1,16 @@
 #pragma once
-// A private folder under the system's temporary folder for one fuzz process,
+// The private folder of one fuzz process under the system's temporary folder,
 // made on first use and removed with everything in it when the process ends.
 // Fuzz targets keep every file they write in it.
 
-#include <stdlib.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <string>
+
+#include "tests/support/TempFolder.h"
 
 class CScratchFolder {
  public:
   static const std::filesystem::path& Path() {
-    static const CScratchFolder folder;
-    return folder.m_path;
+    static const CTempFolder folder("fuzz");
+    return folder.Path();
   }
-
- private:
-  CScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    m_path = pattern;
-  }
-  ~CScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-
-  std::filesystem::path m_path;
 };

@@ -29,7 +29,7 @@
 #include "resources/extension/ExtensionModule.h"
 #include "store/MemoDatabase.h"
 #include "store/MemoFileBuilder.h"
-#include "store/StoreTestDir.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ class EditRecordDlgTest : public ::testing::Test {
     return result;
   }
 
-  memotest::CTempDir dir;
+  CTempFolder dir;
   CMemoDatabase database;
   std::vector<Shown> shown;
 };

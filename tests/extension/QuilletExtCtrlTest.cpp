@@ -23,7 +23,7 @@
 #include "platform/ui/MessageBox.h"
 #include "resources/extension/ExtensionModule.h"
 #include "store/MemoFileBuilder.h"
-#include "store/StoreTestDir.h"
+#include "support/TempFolder.h"
 #include "viewer/MainDlg.h"
 
 namespace {
@@ -78,7 +78,7 @@ class QuilletExtCtrlTest : public ::testing::Test {
 
   LONG HostId(LONG command) const { return command + kRunTimeOffset; }
 
-  memotest::CTempDir dir;
+  CTempFolder dir;
   std::filesystem::path file;
   CComPtr<CFakeSite> site = CComPtr<CFakeSite>::Attach(new CFakeSite);
   CComPtr<CFakeClientSite> clientSite;

@@ -13,7 +13,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/IClassFactory.h"
 #include "platform/registry/Registry.h"
-#include "store/StoreTestDir.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ const std::string kLibrary = std::string(QUILLET_BINARY_DIR) + "/extension/libQu
 class QuilletExtLibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("QUILLET_CONFIG_HOME", m_dir.path().c_str(), 1);
+    ::setenv("QUILLET_CONFIG_HOME", m_dir.Path().c_str(), 1);
     m_handle = ::dlopen(kLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(m_handle, nullptr) << ::dlerror();
     getClassObject = reinterpret_cast<DllGetClassObjectFunc>(::dlsym(m_handle, "DllGetClassObject"));
@@ -37,7 +37,7 @@ class QuilletExtLibraryTest : public ::testing::Test {
     ::unsetenv("QUILLET_CONFIG_HOME");
   }
 
-  memotest::CTempDir m_dir;
+  CTempFolder m_dir;
   void* m_handle = nullptr;
   DllGetClassObjectFunc getClassObject = nullptr;
   DllCanUnloadNowFunc canUnloadNow = nullptr;

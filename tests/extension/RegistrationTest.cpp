@@ -20,7 +20,7 @@
 #include "platform/com/IClassFactory.h"
 #include "platform/registry/Registry.h"
 #include "resources/extension/ExtensionModule.h"
-#include "store/StoreTestDir.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ const std::string HKCR = "HKEY_CLASSES_ROOT\\";
 class RegistrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("QUILLET_CONFIG_HOME", m_dir.path().c_str(), 1);
+    ::setenv("QUILLET_CONFIG_HOME", m_dir.Path().c_str(), 1);
     m_manager = new CFakeManager;
     ASSERT_EQ(CoRegisterClassObject(CLSID_HostExtensionManager,
                                     static_cast<IClassFactory*>(m_manager), &m_cookie),
@@ -156,7 +156,7 @@ class RegistrationTest : public ::testing::Test {
   }
   static std::string Id(const GUID& guid) { return GuidToString(guid); }
 
-  memotest::CTempDir m_dir;
+  CTempFolder m_dir;
   CFakeManager* m_manager = nullptr;
   DWORD m_cookie = 0;
 };

@@ -17,7 +17,7 @@
 #include "conduit/ConduitBlocks.h"
 #include "conduit/ConduitEntry.h"
 #include "dbfiles/ResultCodes.h"
-#include "hosts/TestFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -257,7 +257,7 @@ TEST_F(ConduitEntryTest, ConfigureConduitStartsFromTheBlocksSyncType) {
 }
 
 TEST_F(ConduitEntryTest, OpenConduitWithoutACallbackDoesNothing) {
-  CTestFolder folder;
+  CTempFolder folder;
   SyncProperties properties{};
   properties.syncType = 0;
   std::strcpy(properties.directory, folder.Path().c_str());

@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "hosts/TestFolder.h"
+#include "support/TempFolder.h"
 #include "hosts/hotsync/HotSyncPaths.h"
 #include "hosts/hotsync/HotSyncSettings.h"
 
 namespace {
 
 TEST(HotSyncSettingsTest, PcIdIsMadeOnceAndKept) {
-  CTestFolder folder;
+  CTempFolder folder;
   CHotSyncSettings settings(CRegistry(folder / "registry.ini"));
   std::uint32_t id = settings.PcId();
   EXPECT_NE(id, 0u);
@@ -19,7 +19,7 @@ TEST(HotSyncSettingsTest, PcIdIsMadeOnceAndKept) {
 }
 
 TEST(HotSyncSettingsTest, ActionsPermanentAndNextOnly) {
-  CTestFolder folder;
+  CTempFolder folder;
   CHotSyncSettings settings(CRegistry(folder / "registry.ini"));
   CHotSyncSettings::Actions actions = settings.GetActions("Ann");
   EXPECT_EQ(actions.permanent, 0);
@@ -42,7 +42,7 @@ TEST(HotSyncSettingsTest, ActionsPermanentAndNextOnly) {
 }
 
 TEST(HotSyncSettingsTest, UsersAndTheDefaultUser) {
-  CTestFolder folder;
+  CTempFolder folder;
   CHotSyncSettings settings(CRegistry(folder / "registry.ini"));
   EXPECT_EQ(settings.DefaultUser(), "");
   ASSERT_TRUE(settings.RememberUser("Back\\slash 100%", 7));
@@ -56,7 +56,7 @@ TEST(HotSyncSettingsTest, UsersAndTheDefaultUser) {
 }
 
 TEST(HotSyncSettingsTest, UserNamesWithControlCharactersAreRefusedAndNothingIsStored) {
-  CTestFolder folder;
+  CTempFolder folder;
   CHotSyncSettings settings(CRegistry(folder / "registry.ini"));
   ASSERT_TRUE(settings.RememberUser("Ann", 8));
   for (const std::string bad : {"A\nB", "A\rB", "Tab\t", "Esc\x1b[0m", ""}) {

@@ -14,7 +14,7 @@
 
 #include "handheld/JsonValue.h"
 #include "support/ProcessRunner.h"
-#include "hosts/TestFolder.h"
+#include "support/TempFolder.h"
 #include "hosts/hotsync/HotSyncSettings.h"
 #include "platform/files/FileLock.h"
 #include "platform/registry/Registry.h"
@@ -138,7 +138,7 @@ class HotSyncTest : public ::testing::Test {
     Ok(Handheld({"add", "--text", "paint the fence", "--category", "Home"}));
   }
 
-  CTestFolder folder;
+  CTempFolder folder;
 };
 
 const std::vector<std::string> kFirstMemos = {"groceries", "meeting notes", "paint the fence"};

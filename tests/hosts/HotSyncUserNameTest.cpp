@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "hosts/TestFolder.h"
+#include "support/TempFolder.h"
 #include "support/ProcessRunner.h"
 
 namespace {
@@ -39,7 +39,7 @@ class HotSyncUserNameTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
-  CTestFolder folder;
+  CTempFolder folder;
 };
 
 TEST_F(HotSyncUserNameTest, ControlCharactersInANameAreRefusedEverywhere) {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "hosts/TestFolder.h"
+#include "support/TempFolder.h"
 #include "platform/registry/Registry.h"
 
 namespace {
@@ -29,7 +29,7 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
 }
 
 TEST(RegistryTest, ValuesOfEveryTypeSurviveAWriteAndARead) {
-  CTestFolder folder;
+  CTempFolder folder;
   CRegistry registry(folder / "sub" / "registry.ini");
   ASSERT_EQ(registry.Load(), CRegistry::REG_OK) << "a missing file is an empty registry";
   const std::string awkward = std::string("quote \" back \\ line\nend tab\t nul\x01 sjis \x83\x81\x83\x82", 37);
@@ -85,7 +85,7 @@ TEST(RegistryTest, KeysNestAndDeleteWithEverythingBelow) {
 }
 
 TEST(RegistryTest, ADamagedFileIsRefusedAndKeptAsItIs) {
-  CTestFolder folder;
+  CTempFolder folder;
   const std::filesystem::path file = folder / "registry.ini";
   const std::vector<std::string> damaged = {
       "not a registry\n",
@@ -116,7 +116,7 @@ TEST(RegistryTest, ADamagedFileIsRefusedAndKeptAsItIs) {
 }
 
 TEST(RegistryTest, SavingKeepsPermissionsAndLeavesNoTemporaryFile) {
-  CTestFolder folder;
+  CTempFolder folder;
   const std::filesystem::path file = folder / "registry.ini";
   CRegistry registry(file);
   ASSERT_EQ(registry.SetDword(KEY, "Tab", 1), CRegistry::REG_OK);
@@ -137,7 +137,7 @@ TEST(RegistryTest, SavingKeepsPermissionsAndLeavesNoTemporaryFile) {
 }
 
 TEST(RegistryTest, ConcurrentUpdatesLoseNothing) {
-  CTestFolder folder;
+  CTempFolder folder;
   const std::filesystem::path file = folder / "registry.ini";
   constexpr int THREADS = 4;
   constexpr int ROUNDS = 25;
@@ -183,7 +183,7 @@ TEST(RegistryTest, DefaultPathFollowsTheEnvironment) {
 // the lock, removes it and nothing else.
 namespace {
 TEST(RegistryTest, AnUpdateRemovesTheTemporaryOfAKilledWriter) {
-  CTestFolder folder;
+  CTempFolder folder;
   const auto file = folder / "registry.ini";
   const auto stale = folder / ".registry.ini.Ab3xY9";
   const auto other = folder / ".registry.ini.bak";

@@ -27,13 +27,13 @@
 #include "resources/extension/ExtensionIds.h"
 #include "resources/extension/ExtensionModule.h"
 #include "store/MemoFileBuilder.h"
-#include "store/StoreTestDir.h"
+#include "support/TempFolder.h"
 #include "viewer/MainDlg.h"
 
 namespace {
 
 // Writes a memo file holding the memos (ANSI texts) in this order.
-std::filesystem::path WriteMemoFile(const memotest::CTempDir& dir, const std::vector<std::string>& texts) {
+std::filesystem::path WriteMemoFile(const CTempFolder& dir, const std::vector<std::string>& texts) {
   memotest::File file;
   file.appInfo = memotest::Block(memotest::MemoAppInfo(memotest::DefaultCategories(), std::nullopt, ""));
   for (const std::string& text : texts) {
@@ -69,23 +69,23 @@ QMenu* MenuOf(CViewerWindow& window, const QString& title) {
 }
 
 TEST(ViewerHost, ChoosesTheOnlyHotSyncUserAndRefusesWhenItIsNotClear) {
-  memotest::CTempDir dir;
+  CTempFolder dir;
   CHotSyncSettings settings(CRegistry(dir / "registry.ini"));
   ViewerTarget target;
   std::string error;
-  EXPECT_FALSE(ChooseViewerTarget(settings, dir.path(), "", false, "", target, error));
+  EXPECT_FALSE(ChooseViewerTarget(settings, dir.Path(), "", false, "", target, error));
   EXPECT_NE(error.find("no HotSync user"), std::string::npos) << error;
 
   ASSERT_TRUE(settings.RememberUser("Ann Smith", 7));
-  ASSERT_TRUE(ChooseViewerTarget(settings, dir.path(), "", false, "", target, error));
+  ASSERT_TRUE(ChooseViewerTarget(settings, dir.Path(), "", false, "", target, error));
   EXPECT_EQ(target.user, "Ann Smith");
-  EXPECT_EQ(target.file, dir.path() / "HotSync" / "Ann Smith" / "Quillet" / "record.dat");
+  EXPECT_EQ(target.file, dir.Path() / "HotSync" / "Ann Smith" / "Quillet" / "record.dat");
 
   ASSERT_TRUE(settings.RememberUser("Bob", 8));
   error.clear();
-  EXPECT_FALSE(ChooseViewerTarget(settings, dir.path(), "", false, "", target, error));
+  EXPECT_FALSE(ChooseViewerTarget(settings, dir.Path(), "", false, "", target, error));
   EXPECT_NE(error.find("Ann Smith, Bob"), std::string::npos) << error;
-  ASSERT_TRUE(ChooseViewerTarget(settings, dir.path(), "Bob", true, "/tmp/x.dat", target, error));
+  ASSERT_TRUE(ChooseViewerTarget(settings, dir.Path(), "Bob", true, "/tmp/x.dat", target, error));
   EXPECT_EQ(target.user, "Bob");
   EXPECT_EQ(target.file, "/tmp/x.dat");
 }
@@ -95,7 +95,7 @@ TEST(ViewerHost, StatusBarShowsTheSelectionOrWhyTheFileDidNotOpen) {
   EXPECT_EQ(CViewerWindow::SelectionText(-1, 5), "");
   EXPECT_EQ(CViewerWindow::SelectionText(0, 0), "");
 
-  memotest::CTempDir dir;
+  CTempFolder dir;
   setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
   WriteMemoFile(dir, {"b", "a", "c"});
 
@@ -116,7 +116,7 @@ TEST(ViewerHost, StatusBarShowsTheSelectionOrWhyTheFileDidNotOpen) {
 }
 
 TEST(ViewerHost, EditMenuFollowsTheViewAndItsKeysRunOnlyEnabledCommands) {
-  memotest::CTempDir dir;
+  CTempFolder dir;
   setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
   const auto path = WriteMemoFile(dir, {"a", "b"});
   ConfirmDeletes confirm;
@@ -164,7 +164,7 @@ TEST(ViewerHost, EditMenuFollowsTheViewAndItsKeysRunOnlyEnabledCommands) {
 }
 
 TEST(ViewerHost, ClosingWithChangesAsksAndDiscardLeavesTheFileWhileSaveWritesIt) {
-  memotest::CTempDir dir;
+  CTempFolder dir;
   setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
   setenv("QUILLET_LOCK_WAIT_MS", "0", 1);
   const auto path = WriteMemoFile(dir, {"a", "b"});
@@ -229,7 +229,7 @@ TEST(ViewerHost, ClosingWithChangesAsksAndDiscardLeavesTheFileWhileSaveWritesIt)
 }
 
 TEST(ViewerHost, FindBarFindsDoubleByteTextWithAndWithoutMatchCaseAndSelectsTheMemo) {
-  memotest::CTempDir dir;
+  CTempFolder dir;
   setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
   const auto path = WriteMemoFile(
       dir, {AnsiText("Abc会議メモ"), AnsiText("会議の資料"), AnsiText("abc会議"), "plain"});

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "MemoFileBuilder.h"
-#include "StoreTestDir.h"
+#include "support/TempFolder.h"
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
 
@@ -161,7 +161,7 @@ TEST(CategoryTableTest, FindRenameAndWalk) {
 }
 
 TEST(CategoryTableTest, DesktopChangesSurviveSaveAndLoad) {
-  CTempDir dir;
+  CTempFolder dir;
   File file;
   auto slots = DefaultCategories();
   slots[3] = Category{"Earlier add", 0x80, true};

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "MemoFileBuilder.h"
-#include "StoreTestDir.h"
+#include "support/TempFolder.h"
 #include "store/MemoDatabase.h"
 
 using namespace memotest;
@@ -58,7 +58,7 @@ class MemoDatabaseTest : public ::testing::Test {
     WriteAll(p, bytes);
     return p;
   }
-  CTempDir dir;
+  CTempFolder dir;
   CMemoDatabase db;
 };
 

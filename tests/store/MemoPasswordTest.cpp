@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "MemoFileBuilder.h"
-#include "StoreTestDir.h"
+#include "support/TempFolder.h"
 #include "store/MemoDatabase.h"
 
 using namespace memotest;
@@ -51,7 +51,7 @@ class MemoPasswordTest : public ::testing::Test {
     WriteAll(path, bytes);
     return path;
   }
-  CTempDir dir;
+  CTempFolder dir;
   fs::path path = dir / "record.dat";
 };
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MemoFileBuilder.h"
-#include "StoreTestDir.h"
+#include "support/TempFolder.h"
 #include "store/MemoDatabase.h"
 #include "store/RecordView.h"
 
@@ -33,7 +33,7 @@ class RecordViewTest : public ::testing::Test {
     return ids;
   }
 
-  CTempDir dir;
+  CTempFolder dir;
   CMemoDatabase db;
 };
 

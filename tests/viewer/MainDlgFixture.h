@@ -13,7 +13,7 @@
 
 #include "platform/ui/ListView.h"
 #include "store/MemoFileBuilder.h"
-#include "store/StoreTestDir.h"
+#include "support/TempFolder.h"
 #include "viewer/MainDlg.h"
 
 namespace viewertest {
@@ -109,7 +109,7 @@ class MainDlgTest : public ::testing::Test {
     return rows;
   }
 
-  memotest::CTempDir dir;
+  CTempFolder dir;
   std::filesystem::path file;
   CHostPane pane;
 };

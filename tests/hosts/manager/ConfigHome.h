@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 
-#include "hosts/TestFolder.h"
+#include "support/TempFolder.h"
 #include "platform/registry/Registry.h"
 
-struct CConfigHome : CTestFolder {
+struct CConfigHome : CTempFolder {
   CConfigHome() { setenv("QUILLET_CONFIG_HOME", Path().c_str(), 1); }
   std::string Folder() const { return Path().string(); }
   std::filesystem::path RegistryFile() const { return Path() / CRegistry::FILE_NAME; }

@@ -11,10 +11,10 @@
 #include "hosts/organizer/ExtensionManager.h"
 #include "hosts/organizer/FirstStart.h"
 #include "platform/registry/Registry.h"
-#include "store/StoreTestDir.h"
+#include "support/TempFolder.h"
 
 TEST(FirstStartTest, WritesTheInstallFolderOnceAndRegistersTheInstalledExtension) {
-  memotest::CTempDir dir;
+  CTempFolder dir;
   const char* previous = std::getenv("QUILLET_CONFIG_HOME");
   const std::string saved = previous != nullptr ? previous : "";
   setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
