@@ -3,23 +3,19 @@ function(quillet_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
 endfunction()
 
-# A core library made of every .cpp file in its folder.  Core libraries use the
-# standard library only.
+# quillet_core_library(target SOURCES ... LIBS ...): a core library made of the
+# listed sources of its folder, or an interface library (headers only) when
+# there are none.  Core libraries use the standard library only.
 function(quillet_core_library target)
-  cmake_parse_arguments(QL "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(sources)
-    add_library(${target} STATIC ${sources})
-  else()
-    add_library(${target} INTERFACE)
-  endif()
-  get_target_property(kind ${target} TYPE)
-  if(kind STREQUAL "INTERFACE_LIBRARY")
-    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} INTERFACE ${QL_LIBS})
-  else()
+  cmake_parse_arguments(QL "" "" "SOURCES;LIBS" ${ARGN})
+  if(QL_SOURCES)
+    add_library(${target} STATIC ${QL_SOURCES})
     quillet_warnings(${target})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${QL_LIBS})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${QL_LIBS})
   endif()
 endfunction()
