@@ -5,7 +5,7 @@
 #   scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-          qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic python3 keepassxc "$@")
+          qt6-base-dev nlohmann-json3-dev fonts-dejavu-core fonts-ipafont-gothic python3 keepassxc "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
