@@ -120,9 +120,11 @@ std::int32_t CDesktopDb::CommitReplacement() {
     CloseFile();
     return ok ? DB_OK : DB_ERR_WRITE_FAILED;
   }
-  // Flushing the folder is best effort: the file itself is whole by then.
-  const Files::FileResult rc = replacement_->Commit();
-  return rc == Files::FILE_OK || rc == Files::FILE_ERR_FOLDER_SYNC ? DB_OK : DB_ERR_WRITE_FAILED;
+  // The store counts only once the rename is on the disk: when the folder
+  // cannot be flushed, a crash may still bring the old file back after the
+  // handheld has cleared its change marks, so the HotSync must not be taken
+  // for complete (a failure makes the next one compare both sides whole).
+  return replacement_->Commit() == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
 }
 
 std::int32_t CDesktopDb::FinishReplacement() {

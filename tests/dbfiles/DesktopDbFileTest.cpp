@@ -342,8 +342,9 @@ TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
     const std::int32_t rc = store(&fault);
     EXPECT_EQ(faults.Injected(), 1) << fault.Describe();
     if (fault.op == Op::SYNC_FOLDER) {
-      // The new file is whole and in place; only its name may not be on the disk yet.
-      EXPECT_EQ(rc, DB_OK) << fault.Describe();
+      // The new file is whole and in place, but its name may not be on the
+      // disk yet: a failure, so that the HotSync is not taken for complete.
+      EXPECT_EQ(rc, DB_ERR_WRITE_FAILED) << fault.Describe();
       EXPECT_EQ(ReadAll(File()), stored) << fault.Describe();
       continue;
     }
