@@ -43,17 +43,18 @@ bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& c) {
     ++pos;
     return true;
   }
-  if (extra > 0 && pos + extra < text.size()) {
-    char32_t value = lead & (0x3F >> extra);
+  const std::size_t count = extra > 0 ? static_cast<std::size_t>(extra) : 0;
+  if (count > 0 && pos + count < text.size()) {
+    char32_t value = lead & (0x3Fu >> count);
     bool ok = true;
-    for (int i = 1; ok && i <= extra; ++i) {
+    for (std::size_t i = 1; ok && i <= count; ++i) {
       ok = (byte(pos + i) & 0xC0) == 0x80;
       value = (value << 6) | (byte(pos + i) & 0x3F);
     }
     static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (ok && value >= kMin[extra] && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
+    if (ok && value >= kMin[count] && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
       c = value;
-      pos += extra + 1;
+      pos += count + 1;
       return true;
     }
   }

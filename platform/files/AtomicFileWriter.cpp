@@ -24,7 +24,7 @@ std::string UniqueSuffix() {
   static std::atomic<std::uint64_t> counter{0};
   struct timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  std::uint64_t value = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull;
+  std::uint64_t value = static_cast<std::uint64_t>(::getpid()) * std::uint64_t{0x9E3779B97F4A7C15};
   value ^= (counter.fetch_add(1) + 1) * 0xBF58476D1CE4E5B9ull;
   value ^= static_cast<std::uint64_t>(now.tv_nsec) * 0x94D049BB133111EBull;
   value ^= value >> 31;

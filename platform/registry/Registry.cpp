@@ -249,7 +249,7 @@ int CRegistry::SetString(std::string_view key, std::string_view name, std::strin
 
 int CRegistry::SetDword(std::string_view key, std::string_view name, std::uint32_t value) {
   std::string data(4, '\0');
-  for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
   return Set(key, name, TYPE_DWORD, std::move(data));
 }
 
@@ -270,7 +270,7 @@ int CRegistry::GetDword(std::string_view key, std::string_view name, std::uint32
   if (found == nullptr) return REG_ERR_NOT_FOUND;
   if (found->type != TYPE_DWORD || found->data.size() != 4) return REG_ERR_TYPE;
   value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(found->data[i]);
+  for (std::size_t i = 4; i-- > 0;) value = (value << 8) | static_cast<unsigned char>(found->data[i]);
   return REG_OK;
 }
 
@@ -307,7 +307,7 @@ std::string CRegistry::Serialize() const {
           break;
         case TYPE_DWORD: {
           std::uint32_t number = 0;
-          for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value.data[i]);
+          for (std::size_t i = 4; i-- > 0;) number = (number << 8) | static_cast<unsigned char>(value.data[i]);
           char text[16];
           std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(number));
           out += "dword:";

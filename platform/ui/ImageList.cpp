@@ -28,7 +28,7 @@ int CImageList::Add(const QPixmap& image) {
 
 QPixmap CImageList::Image(int index) const {
   if (index < 0 || index >= GetImageCount()) return {};
-  return m_images[index];
+  return m_images[static_cast<std::size_t>(index)];
 }
 
 QIcon CImageList::Icon(int index) const {

@@ -333,14 +333,14 @@ std::vector<int> CListView::GetColumnOrderArray() const {
 bool CListView::SetColumnOrderArray(const std::vector<int>& order) {
   const int count = GetColumnCount();
   if (static_cast<int>(order.size()) != count) return false;
-  std::vector<bool> seen(count, false);
+  std::vector<bool> seen(order.size(), false);
   for (int position : order) {
-    if (position < 0 || position >= count || seen[position]) return false;
-    seen[position] = true;
+    if (position < 0 || position >= count || seen[static_cast<std::size_t>(position)]) return false;
+    seen[static_cast<std::size_t>(position)] = true;
   }
   QHeaderView* header = Header();
-  for (int visual = 0; visual < count; ++visual) {
-    header->moveSection(header->visualIndex(order[visual]), visual);
+  for (std::size_t visual = 0; visual < order.size(); ++visual) {
+    header->moveSection(header->visualIndex(order[visual]), static_cast<int>(visual));
   }
   return true;
 }
@@ -410,7 +410,7 @@ std::string CListView::GetItemText(int row, int subItem) const {
   if (row < 0 || row >= GetItemCount() || subItem < 0) return {};
   const ListViewRow& item = m_model->Row(row);
   if (subItem >= static_cast<int>(item.cells.size())) return {};
-  return item.cells[subItem];
+  return item.cells[static_cast<std::size_t>(subItem)];
 }
 
 bool CListView::SetItemImage(int row, int image) {

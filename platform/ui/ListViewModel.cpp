@@ -34,11 +34,11 @@ QVariant CListViewModel::data(const QModelIndex& index, int role) const {
   int row = index.row();
   int column = index.column();
   if (!index.isValid() || row >= m_published || row >= RowCount()) return {};
-  const ListViewRow& item = m_rows[row];
+  const ListViewRow& item = m_rows[Slot(row)];
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      if (column < static_cast<int>(item.cells.size())) return AnsiToQString(item.cells[column]);
+      if (column < static_cast<int>(item.cells.size())) return AnsiToQString(item.cells[Slot(column)]);
       return QString();
     case Qt::DecorationRole:
       if (column == 0 && m_images != nullptr && item.image >= 0 &&
@@ -52,7 +52,7 @@ QVariant CListViewModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
       // The first column is always left-aligned, as the row's own text.
       if (column > 0 && column < ColumnCount()) {
-        return QVariant::fromValue(AlignmentOf(m_columns[column].format));
+        return QVariant::fromValue(AlignmentOf(m_columns[Slot(column)].format));
       }
       return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     default:
@@ -83,9 +83,9 @@ Qt::ItemFlags CListViewModel::flags(const QModelIndex& index) const {
 
 QVariant CListViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount()) return {};
-  if (role == Qt::DisplayRole) return AnsiToQString(m_columns[section].title);
+  if (role == Qt::DisplayRole) return AnsiToQString(m_columns[Slot(section)].title);
   if (role == Qt::TextAlignmentRole) {
-    return QVariant::fromValue(AlignmentOf(section == 0 ? 0 : m_columns[section].format));
+    return QVariant::fromValue(AlignmentOf(section == 0 ? 0 : m_columns[Slot(section)].format));
   }
   return {};
 }
@@ -117,12 +117,12 @@ void CListViewModel::RemoveColumn(int position) {
 }
 
 void CListViewModel::SetColumnTitle(int position, const std::string& title) {
-  m_columns[position].title = title;
+  m_columns[Slot(position)].title = title;
   emit headerDataChanged(Qt::Horizontal, position, position);
 }
 
 void CListViewModel::AppendQuiet(ListViewRow row) {
-  row.cells.resize(CellCount());
+  row.cells.resize(Slot(CellCount()));
   m_rows.push_back(std::move(row));
 }
 
@@ -135,7 +135,7 @@ void CListViewModel::Publish() {
 
 void CListViewModel::InsertRow(int position, ListViewRow row) {
   Publish();
-  row.cells.resize(CellCount());
+  row.cells.resize(Slot(CellCount()));
   beginInsertRows(QModelIndex(), position, position);
   m_rows.insert(m_rows.begin() + position, std::move(row));
   ++m_published;
@@ -165,19 +165,19 @@ void CListViewModel::RowChanged(int row, int firstColumn, int lastColumn) {
 }
 
 void CListViewModel::SetCell(int row, int column, const std::string& text) {
-  ListViewRow& item = m_rows[row];
-  if (column >= static_cast<int>(item.cells.size())) item.cells.resize(column + 1);
-  item.cells[column] = text;
+  ListViewRow& item = m_rows[Slot(row)];
+  if (column >= static_cast<int>(item.cells.size())) item.cells.resize(Slot(column) + 1);
+  item.cells[Slot(column)] = text;
   RowChanged(row, column, column);
 }
 
 void CListViewModel::SetImage(int row, int image) {
-  m_rows[row].image = image;
+  m_rows[Slot(row)].image = image;
   RowChanged(row, 0, 0);
 }
 
 void CListViewModel::SetChecked(int row, bool checked) {
-  m_rows[row].checked = checked;
+  m_rows[Slot(row)].checked = checked;
   RowChanged(row, 0, 0);
 }
 

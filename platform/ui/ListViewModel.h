@@ -39,14 +39,14 @@ class CListViewModel : public QAbstractTableModel {
 
   // --- Columns ---
   int ColumnCount() const { return static_cast<int>(m_columns.size()); }
-  const ListViewColumn& Column(int position) const { return m_columns[position]; }
+  const ListViewColumn& Column(int position) const { return m_columns[Slot(position)]; }
   void InsertColumn(int position, const ListViewColumn& column);
   void RemoveColumn(int position);
   void SetColumnTitle(int position, const std::string& title);
 
   // --- Rows (all of them, published or not) ---
   int RowCount() const { return static_cast<int>(m_rows.size()); }
-  const ListViewRow& Row(int row) const { return m_rows[row]; }
+  const ListViewRow& Row(int row) const { return m_rows[Slot(row)]; }
   // Appends without telling the views (until Publish).
   void AppendQuiet(ListViewRow row);
   // Tells the views about the rows appended quietly.
@@ -57,7 +57,7 @@ class CListViewModel : public QAbstractTableModel {
   void Clear();
   void SetCell(int row, int column, const std::string& text);
   void SetImage(int row, int image);
-  void SetData(int row, std::intptr_t value) { m_rows[row].data = value; }
+  void SetData(int row, std::intptr_t value) { m_rows[Slot(row)].data = value; }
   void SetChecked(int row, bool checked);
 
   // --- Presentation ---
@@ -68,6 +68,9 @@ class CListViewModel : public QAbstractTableModel {
   void SetCheckHandler(std::function<void(int row, bool checked)> handler);
 
  private:
+  // Rows and columns are counted in int, as the views count them; every
+  // position passed in has been checked against the counts by the caller.
+  static std::size_t Slot(int position) { return static_cast<std::size_t>(position); }
   int CellCount() const { return m_columns.empty() ? 1 : ColumnCount(); }
   void RowChanged(int row, int firstColumn, int lastColumn);
 

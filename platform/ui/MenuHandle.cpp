@@ -295,7 +295,7 @@ bool CMenuHandle::RemoveItem(int item, unsigned flags) const {
 int CMenuHandle::EnableItem(int item, unsigned flags) const {
   QAction* action = Resolve(m_handle, item, flags).second;
   if (!action) return -1;
-  const int previous = action->isEnabled() ? MF_ENABLED : MF_GRAYED;
+  const int previous = static_cast<int>(action->isEnabled() ? MF_ENABLED : MF_GRAYED);
   action->setEnabled(!(flags & (MF_GRAYED | MF_DISABLED)));
   return previous;
 }
@@ -303,7 +303,7 @@ int CMenuHandle::EnableItem(int item, unsigned flags) const {
 int CMenuHandle::CheckItem(int item, unsigned flags) const {
   QAction* action = Resolve(m_handle, item, flags).second;
   if (!action) return -1;
-  const int previous = action->isChecked() ? MF_CHECKED : MF_UNCHECKED;
+  const int previous = static_cast<int>(action->isChecked() ? MF_CHECKED : MF_UNCHECKED);
   action->setCheckable(true);
   action->setChecked(flags & MF_CHECKED);
   return previous;

@@ -299,14 +299,14 @@ void CResizeDialog::mouseMoveEvent(QMouseEvent* event) {
   if (m_dragIndex < 0) {
     int index = HitTest(point.x(), point.y(), nullptr);
     if (index >= 0) {
-      SetBarCursor(m_splitters[index]);
+      SetBarCursor(m_splitters[static_cast<std::size_t>(index)]);
     } else {
       RestoreCursor();
     }
     CDialogWindow::mouseMoveEvent(event);
     return;
   }
-  const Splitter& splitter = m_splitters[m_dragIndex];
+  const Splitter& splitter = m_splitters[static_cast<std::size_t>(m_dragIndex)];
   SetBarCursor(splitter);
   const bool side = splitter.direction == SPLIT_SIDE_BY_SIDE;
   int offset = side ? point.x() - m_dragStartX : point.y() - m_dragStartY;
@@ -348,7 +348,7 @@ void CResizeDialog::mousePressEvent(QMouseEvent* event) {
 void CResizeDialog::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && m_dragIndex >= 0) {
     InvertFeedback();
-    const bool side = m_splitters[m_dragIndex].direction == SPLIT_SIDE_BY_SIDE;
+    const bool side = m_splitters[static_cast<std::size_t>(m_dragIndex)].direction == SPLIT_SIDE_BY_SIDE;
     PostWindowMessage(this, WM_RD_APPLYSPLIT, m_dragIndex, side ? m_feedback.right : m_feedback.bottom);
     m_dragIndex = -1;
     return;
@@ -366,7 +366,7 @@ void CResizeDialog::OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lPar
 
 void CResizeDialog::ApplySplit(int index, int position) {
   if (index < 0 || index >= static_cast<int>(m_splitters.size())) return;
-  const Splitter& splitter = m_splitters[index];
+  const Splitter& splitter = m_splitters[static_cast<std::size_t>(index)];
   AnchoredControl* first = Anchored(splitter.firstId);
   AnchoredControl* second = Anchored(splitter.secondId);
   if (first == nullptr || second == nullptr) return;
