@@ -7,8 +7,8 @@
 class CCategory {
  public:
   CCategory() = default;
-  CCategory(int index, int uniqueId, std::string name, int renamed)
-      : index(index), uniqueId(uniqueId), name(std::move(name)), renamed(renamed) {}
+  CCategory(int slot, int id, std::string text, int renamedFlag)
+      : index(slot), uniqueId(id), name(std::move(text)), renamed(renamedFlag) {}
   virtual ~CCategory();
 
   int index = 0;          // slot 0..15; 0 is "Unfiled"

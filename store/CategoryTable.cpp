@@ -34,7 +34,7 @@ bool CCategoryTable::IdInUse(int id) const {
 
 int CCategoryTable::Add(CCategory& category) {
   int index = 0;
-  while (index < SLOT_COUNT && entries[index]) ++index;
+  while (index < SLOT_COUNT && Entry(index)) ++index;
   if (index == SLOT_COUNT) return CAT_FULL;
   // Hand out the next identifier that no category of the table holds.  A
   // table of 16 entries can never hold all 256 values; the bound only keeps the
@@ -48,20 +48,20 @@ int CCategoryTable::Add(CCategory& category) {
   nextId = id + 1;
   category.index = index;
   category.uniqueId = id;
-  entries[index] = category;
+  Entry(index) = category;
   return CAT_OK;
 }
 
 int CCategoryTable::Remove(int index) {
-  if (!ValidIndex(index) || !entries[index]) return CAT_NOT_FOUND;
-  entries[index].reset();
+  if (!ValidIndex(index) || !Entry(index)) return CAT_NOT_FOUND;
+  Entry(index).reset();
   return CAT_OK;
 }
 
 int CCategoryTable::Rename(int index, std::string_view name) {
-  if (!ValidIndex(index) || !entries[index]) return CAT_NOT_FOUND;
-  entries[index]->name.assign(name);
-  entries[index]->renamed = 1;
+  if (!ValidIndex(index) || !Entry(index)) return CAT_NOT_FOUND;
+  Entry(index)->name.assign(name);
+  Entry(index)->renamed = 1;
   return CAT_OK;
 }
 
@@ -76,17 +76,17 @@ int CCategoryTable::FindByName(std::string_view name, CCategory& out) const {
 }
 
 int CCategoryTable::FindByIndex(int index, CCategory& out) const {
-  if (!ValidIndex(index) || !entries[index]) return CAT_NOT_FOUND;
-  out = *entries[index];
+  if (!ValidIndex(index) || !Entry(index)) return CAT_NOT_FOUND;
+  out = *Entry(index);
   return CAT_OK;
 }
 
 int CCategoryTable::Seek(int fromIndex, CCategory& out) {
   if (Count() == 0) return CAT_EMPTY;
   for (int index = fromIndex; index < SLOT_COUNT; ++index) {
-    if (entries[index]) {
+    if (Entry(index)) {
       cursor = static_cast<std::uint16_t>(index);
-      out = *entries[index];
+      out = *Entry(index);
       return CAT_OK;
     }
   }
@@ -118,7 +118,7 @@ void CCategoryTable::ReadFrom(const std::uint8_t* data, std::size_t size) {
     const std::size_t idPos = CAT_IDS + static_cast<std::size_t>(index);
     const int id = idPos < avail ? static_cast<int>(static_cast<std::int8_t>(data[idPos])) : 0;
     const int renamed = (renamedBits >> index) & 1;
-    entries[index].emplace(index, id, std::string(name), renamed);
+    Entry(index).emplace(index, id, std::string(name), renamed);
   }
 }
 
@@ -127,8 +127,8 @@ void CCategoryTable::WriteTo(std::uint8_t* data, std::size_t size) const {
   std::memset(data, 0, avail);
   std::uint16_t renamedBits = 0;
   for (int index = 0; index < SLOT_COUNT; ++index) {
-    if (!entries[index]) continue;
-    const CCategory& category = *entries[index];
+    if (!Entry(index)) continue;
+    const CCategory& category = *Entry(index);
     // Cut to 15 bytes without splitting a double-byte character.
     const std::size_t length = MbsTruncate(category.name, CAT_NAME_MAX);
     const std::size_t field = CAT_NAMES + CAT_NAME_FIELD_SIZE * static_cast<std::size_t>(index);

@@ -53,6 +53,9 @@ class CCategoryTable {
   int NextId() const { return nextId; }
 
  private:
+  // The entry at an index already checked to be 0..15.
+  std::optional<CCategory>& Entry(int index) { return entries[static_cast<std::size_t>(index)]; }
+  const std::optional<CCategory>& Entry(int index) const { return entries[static_cast<std::size_t>(index)]; }
   bool IdInUse(int id) const;
   int Seek(int fromIndex, CCategory& out);
 

@@ -28,7 +28,7 @@ CMemoDatabase::CMemoDatabase() = default;
 
 CMemoDatabase::~CMemoDatabase() = default;
 
-std::unique_ptr<CRecord> CMemoDatabase::CreateRecord(std::uint8_t* buffer, std::size_t size, CBlockCipher* cipher) {
+std::unique_ptr<CRecord> CMemoDatabase::CreateRecord(std::uint8_t* buffer, std::size_t size, CBlockCipher* bodyCipher) {
   try {
     auto record = std::make_unique<CMemoRecord>();
     record->ReadHeader(buffer);
@@ -38,7 +38,7 @@ std::unique_ptr<CRecord> CMemoDatabase::CreateRecord(std::uint8_t* buffer, std::
     // its size alike (a body cut short here would be saved cut for good).
     const std::size_t length = size > REC_HEADER_SIZE ? size - REC_HEADER_SIZE : 0;
     std::uint8_t* body = buffer + REC_HEADER_SIZE;
-    if (cipher) cipher->DecryptBody(body, length);
+    if (bodyCipher) bodyCipher->DecryptBody(body, length);
     record->text = TextOf(body, length);
     return record;
   } catch (const std::bad_alloc&) {

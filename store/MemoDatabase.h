@@ -25,7 +25,7 @@ class CMemoDatabase : public CRecordDatabase {
   // with the record's data length, cut to the bytes the record really holds;
   // an encrypted body is decrypted in place.
   std::unique_ptr<CRecord> CreateRecord(std::uint8_t* buffer, std::size_t size,
-                                        CBlockCipher* cipher) override;
+                                        CBlockCipher* bodyCipher) override;
   // A new unkeyed Blowfish cipher.
   std::unique_ptr<CBlockCipher> CreateCipher() override;
   // True when any digest byte is non-zero.  A file without an app-info block,

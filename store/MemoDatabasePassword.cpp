@@ -31,7 +31,7 @@ int CMemoDatabase::SetPassword(const char* newPassword, std::string_view hint) {
 
   // Everything that can fail is built aside first; the database changes only
   // by the swaps at the end.
-  std::unique_ptr<CBlockCipher> cipher;
+  std::unique_ptr<CBlockCipher> nextCipher;
   std::vector<std::uint8_t> fresh;
   std::array<std::uint8_t, CMd5::DIGEST_SIZE> digest{};
   try {
@@ -42,9 +42,9 @@ int CMemoDatabase::SetPassword(const char* newPassword, std::string_view hint) {
       if (std::all_of(digest.begin(), digest.end(), [](std::uint8_t b) { return b == 0; })) {
         return PW_ERR_PASSWORD;
       }
-      cipher = CreateCipher();
-      if (!cipher) return PW_ERR_NO_MEMORY;
-      cipher->SetKey(newPassword);
+      nextCipher = CreateCipher();
+      if (!nextCipher) return PW_ERR_NO_MEMORY;
+      nextCipher->SetKey(newPassword);
     } else {
       hint = std::string_view();
     }
@@ -70,6 +70,6 @@ int CMemoDatabase::SetPassword(const char* newPassword, std::string_view hint) {
   WriteU32(fresh.data() + BLK_LENGTH, newDataSize);
 
   block.swap(fresh);
-  ReplaceCipher(std::move(cipher));
+  ReplaceCipher(std::move(nextCipher));
   return RDB_OK;
 }
