@@ -119,7 +119,7 @@ std::string FormatLogMessage(const char* format, std::initializer_list<MessageAr
       case 'i': {
         if (arg == nullptr) break;
         auto value = static_cast<std::int32_t>(NumberOf(*arg));
-        std::string text = value < 0 ? "-" + Unsigned(-static_cast<std::int64_t>(value), 10, false)
+        std::string text = value < 0 ? "-" + Unsigned(static_cast<std::uint64_t>(-static_cast<std::int64_t>(value)), 10, false)
                                      : Unsigned(static_cast<std::uint64_t>(value), 10, false);
         Pad(out, text, field, true);
         break;

@@ -426,11 +426,12 @@ int CMemoApp::AddCategory(std::string_view name, std::uint8_t* slot) {
     if (rc != HH_OK) return rc;
     rc = EnsureAppInfo();
     if (rc != HH_OK) return rc;
-    int freeSlot = -1;
-    for (std::uint8_t s = 1; s < CAT_COUNT && freeSlot < 0; ++s) {
+    // Slot 0 is Unfiled and never free, so 0 stands for "none".
+    std::uint8_t freeSlot = 0;
+    for (std::uint8_t s = 1; s < CAT_COUNT && freeSlot == 0; ++s) {
       if (!IsCategoryUsed(s)) freeSlot = s;
     }
-    if (freeSlot < 0) return HH_ERR_FULL;
+    if (freeSlot == 0) return HH_ERR_FULL;
     // The next id after the last one given out, below 128 and not in use.
     bool used[HANDHELD_CATEGORY_ID_LIMIT] = {};
     for (std::uint8_t s = 0; s < CAT_COUNT; ++s) {
@@ -451,7 +452,7 @@ int CMemoApp::AddCategory(std::string_view name, std::uint8_t* slot) {
     data[CAT_LAST_ID] = static_cast<std::uint8_t>(newId);
     FileLayout::WriteU16BE(data + CAT_RENAMED,
                            static_cast<std::uint16_t>(FileLayout::ReadU16BE(data + CAT_RENAMED) | (1u << freeSlot)));
-    if (slot != nullptr) *slot = static_cast<std::uint8_t>(freeSlot);
+    if (slot != nullptr) *slot = freeSlot;
     return HH_OK;
   } catch (const std::bad_alloc&) {
     return HH_ERR_NO_MEMORY;

@@ -123,7 +123,7 @@ bool CAnsiDecoder::Build() {
     from = end + 1;
   }
   if (from != utf8.size()) return false;
-  for (int b = 0x20; b < 0x7F; ++b) {
+  for (std::size_t b = 0x20; b < 0x7F; ++b) {
     plain_[b] = single_[b].size == 1 && single_[b].bytes[0] == static_cast<char>(b);
   }
   const std::string separator = AnsiToUtf8(std::string(1, SEPARATOR));
