@@ -65,10 +65,10 @@ class CNameBytesValidator : public QValidator {
 
 }  // namespace
 
-CInputCategoryNameDlg::CInputCategoryNameDlg(CCategory* category, bool newCategory, QWidget* parent)
+CInputCategoryNameDlg::CInputCategoryNameDlg(CCategory* edited, bool isNew, QWidget* parent)
     : CDialogWindow(ResourceFindDialog(ExtensionResources(), IDD_CATEGORY_NAME), parent),
-      newCategory(newCategory),
-      category(category) {}
+      newCategory(isNew),
+      category(edited) {}
 
 CInputCategoryNameDlg::~CInputCategoryNameDlg() = default;
 

@@ -43,12 +43,12 @@ CSinkObject::CSinkObject() {
   std::fill(std::begin(hostCommandIds), std::end(hostCommandIds), -1);
   // The receivers call back into this link; the link clears their handlers
   // before it goes, so they never outlive it as callers.
-  auto handler = [this](bool site) {
-    return [this, site](DISPID member, const CDispArgs& args, VARIANT*) -> HRESULT {
+  auto handler = [this](bool fromSite) {
+    return [this, fromSite](DISPID member, const CDispArgs& args, VARIANT*) -> HRESULT {
       // An event may end in the organizer letting go of the link (a modal
       // dialog runs the event loop): keep it for the call.
       AddRef();
-      const HRESULT hr = site ? OnSiteEvent(member, args) : OnApplicationEvent(member, args);
+      const HRESULT hr = fromSite ? OnSiteEvent(member, args) : OnApplicationEvent(member, args);
       Release();
       return hr;
     };

@@ -94,8 +94,8 @@ void CListCtrlEx::CaptureLayout() {
   std::vector<int> order = m_list->GetColumnOrderArray();
   std::vector<ColumnInfo> captured;
   for (int position : order) {
-    if (position < 0 || position >= ColumnCount() || !columns[position].shown) continue;
-    ColumnInfo column = columns[position];
+    if (position < 0 || position >= ColumnCount() || !At(position).shown) continue;
+    ColumnInfo column = At(position);
     column.width = m_list->GetColumnWidth(position);
     captured.push_back(column);
   }
@@ -116,7 +116,7 @@ int CListCtrlEx::FindColumn(int id) const {
 // Expects `columns` in column order.
 int CListCtrlEx::PositionOf(int id) const {
   int index = FindColumn(id);
-  if (index < 0 || !columns[index].shown) return -1;
+  if (index < 0 || !At(index).shown) return -1;
   return index;
 }
 
@@ -145,10 +145,10 @@ void CListCtrlEx::Rebuild(std::vector<ColumnInfo> wanted) {
     }
     return false;
   };
-  for (int position = static_cast<int>(inControl.size()) - 1; position >= 0; --position) {
+  for (std::size_t position = inControl.size(); position-- > 0;) {
     if (!wantedShown(inControl[position])) {
-      m_list->DeleteColumn(position);
-      inControl.erase(inControl.begin() + position);
+      m_list->DeleteColumn(static_cast<int>(position));
+      inControl.erase(inControl.begin() + static_cast<std::ptrdiff_t>(position));
     }
   }
   std::vector<int> displayOrder;
@@ -183,7 +183,7 @@ int CListCtrlEx::SetColumnText(int row, int id, const std::string& text) {
   OrderColumns();
   int index = FindColumn(id);
   if (index < 0) return 0;
-  if (!columns[index].shown) return 1;
+  if (!At(index).shown) return 1;
   if (m_list != nullptr) m_list->SetItemText(row, index, text);
   return 1;
 }
@@ -199,7 +199,7 @@ int CListCtrlEx::SetViewMode(int mode) {
 int CListCtrlEx::GetColumnTitle(int id, std::string& title) const {
   int index = FindColumn(id);
   if (index < 0) return 0;
-  title = columns[index].title;
+  title = At(index).title;
   return 1;
 }
 
@@ -207,8 +207,8 @@ int CListCtrlEx::GetColumns(int* ids, int* shown, int count) {
   if (count != ColumnCount() || ids == nullptr || shown == nullptr) return 0;
   CaptureLayout();
   for (int i = 0; i < count; ++i) {
-    ids[i] = columns[i].id;
-    shown[i] = columns[i].shown;
+    ids[i] = At(i).id;
+    shown[i] = At(i).shown;
   }
   return 1;
 }
@@ -217,16 +217,16 @@ int CListCtrlEx::ApplyColumns(int count, const int* ids, const int* shown) {
   if (count != ColumnCount() || ids == nullptr || shown == nullptr || m_list == nullptr) return 0;
   // Widths of the shown columns as they stand, kept for those that get hidden.
   OrderColumns();
-  for (int position = 0; position < ColumnCount() && columns[position].shown; ++position) {
-    columns[position].width = m_list->GetColumnWidth(position);
+  for (int position = 0; position < ColumnCount() && At(position).shown; ++position) {
+    At(position).width = m_list->GetColumnWidth(position);
   }
   std::vector<ColumnInfo> wanted;
   std::vector<bool> taken(columns.size(), false);
   for (int i = 0; i < count; ++i) {
     int index = FindColumn(ids[i]);
-    if (index < 0 || taken[index]) continue;
-    taken[index] = true;
-    ColumnInfo column = columns[index];
+    if (index < 0 || taken[static_cast<std::size_t>(index)]) continue;
+    taken[static_cast<std::size_t>(index)] = true;
+    ColumnInfo column = At(index);
     // Column id 0 stays shown whatever the flag says.
     column.shown = shown[i] == 1 || column.id == 0 ? 1 : 0;
     wanted.push_back(column);
@@ -242,9 +242,9 @@ int CListCtrlEx::HideColumn(int id) {
   if (id == 0 || m_list == nullptr) return 0;
   OrderColumns();
   int index = FindColumn(id);
-  if (index < 0 || !columns[index].shown) return 0;
-  columns[index].width = m_list->GetColumnWidth(index);
-  columns[index].shown = 0;
+  if (index < 0 || !At(index).shown) return 0;
+  At(index).width = m_list->GetColumnWidth(index);
+  At(index).shown = 0;
   m_list->DeleteColumn(index);
   OrderColumns();
   return 1;
@@ -298,8 +298,8 @@ bool CListCtrlEx::ApplyLayoutValue(const std::string& value) {
         if (!taken[c] && columns[c].id == id) index = static_cast<int>(c);
       }
       if (index < 0) return false;
-      taken[index] = true;
-      ColumnInfo column = columns[index];
+      taken[static_cast<std::size_t>(index)] = true;
+      ColumnInfo column = At(index);
       column.width = width;
       column.shown = group == 0 || column.id == 0 ? 1 : 0;
       wanted.push_back(column);
@@ -354,6 +354,6 @@ int CListCtrlEx::ShowHeaderMenu(int screenX, int screenY, int showCommand, int h
 int CListCtrlEx::ClickedColumnId() {
   if (clickedHeaderItem < 0) return -1;
   OrderColumns();
-  if (clickedHeaderItem >= ColumnCount() || !columns[clickedHeaderItem].shown) return -1;
-  return columns[clickedHeaderItem].id;
+  if (clickedHeaderItem >= ColumnCount() || !At(clickedHeaderItem).shown) return -1;
+  return At(clickedHeaderItem).id;
 }

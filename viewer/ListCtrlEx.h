@@ -91,6 +91,9 @@ class CListCtrlEx {
   int ClickedHeaderItem() const { return clickedHeaderItem; }
 
  private:
+  // The column at a position already checked against ColumnCount().
+  ColumnInfo& At(int position) { return columns[static_cast<std::size_t>(position)]; }
+  const ColumnInfo& At(int position) const { return columns[static_cast<std::size_t>(position)]; }
   void OrderColumns();
   void CaptureLayout();
   int FindColumn(int id) const;

@@ -39,13 +39,13 @@ void CShowColumnsDlg::OnInitDialog() {
   list->InsertColumn(0, Ansi("列"), LVCFMT_LEFT, clientWidth);
 
   const int count = m_columns->ColumnCount();
-  std::vector<int> ids(count);
-  std::vector<int> shown(count);
+  std::vector<int> ids(m_columns->Columns().size());
+  std::vector<int> shown(ids.size());
   if (count > 0 && m_columns->GetColumns(ids.data(), shown.data(), count) != 0) {
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < ids.size(); ++i) {
       std::string title;
       m_columns->GetColumnTitle(ids[i], title);
-      int row = list->InsertItem(i, title, 0);
+      int row = list->InsertItem(static_cast<int>(i), title, 0);
       list->SetItemData(row, ids[i]);
       list->SetCheck(row, shown[i] == 1);
     }
@@ -92,11 +92,11 @@ void CShowColumnsDlg::OnCommand(int id) {
       CListView* list = ColumnList();
       if (list != nullptr && m_columns != nullptr) {
         const int count = list->GetItemCount();
-        std::vector<int> ids(count);
-        std::vector<int> shown(count);
+        std::vector<int> ids;
+        std::vector<int> shown;
         for (int row = 0; row < count; ++row) {
-          ids[row] = static_cast<int>(list->GetItemData(row));
-          shown[row] = list->GetCheck(row) ? 1 : 0;
+          ids.push_back(static_cast<int>(list->GetItemData(row)));
+          shown.push_back(list->GetCheck(row) ? 1 : 0);
         }
         m_columns->ApplyColumns(count, ids.data(), shown.data());
       }
