@@ -66,7 +66,7 @@ class CBenchFile {
     WriteU32(block.data() + BLK_CAPACITY, static_cast<std::uint32_t>(appInfoData));
     WriteU32(block.data() + BLK_LENGTH, static_cast<std::uint32_t>(appInfoData));
     std::uint8_t* data = block.data() + BLK_HEADER_SIZE;
-    for (int c = 0; c <= categories_ && c < static_cast<int>(CAT_COUNT); ++c) {
+    for (std::size_t c = 0; static_cast<int>(c) <= categories_ && c < CAT_COUNT; ++c) {
       const std::string name = c == 0 ? "Unfiled" : "Category " + std::to_string(c);
       std::copy(name.begin(), name.end(), data + CAT_NAMES + c * CAT_NAME_FIELD_SIZE);
       data[CAT_IDS + c] = static_cast<std::uint8_t>(c);

@@ -34,8 +34,7 @@ void BM_QuilletEncryptBody(benchmark::State& state) {
     bf.EncryptBody(buffer.data(), buffer.size());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          BUFFER_SIZE);
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(BUFFER_SIZE));
 }
 BENCHMARK(BM_QuilletEncryptBody);
 
@@ -47,8 +46,7 @@ void BM_QuilletDecryptBody(benchmark::State& state) {
     bf.DecryptBody(buffer.data(), buffer.size());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          BUFFER_SIZE);
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(BUFFER_SIZE));
 }
 BENCHMARK(BM_QuilletDecryptBody);
 
@@ -60,8 +58,7 @@ void BM_QuilletEncryptNative(benchmark::State& state) {
     bf.Encrypt(buffer.data(), buffer.size());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          BUFFER_SIZE);
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(BUFFER_SIZE));
 }
 BENCHMARK(BM_QuilletEncryptNative);
 
@@ -78,8 +75,7 @@ void OpenSslEcb(benchmark::State& state, int mode) {
       BF_ecb_encrypt(buffer.data() + i, buffer.data() + i, &key, mode);
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          BUFFER_SIZE);
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(BUFFER_SIZE));
 }
 
 void BM_OpenSslEcbEncrypt(benchmark::State& state) {

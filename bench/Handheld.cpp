@@ -57,7 +57,7 @@ void BM_SerializeFullDatabase(benchmark::State& state) {
     db.Serialize(bytes);
     benchmark::DoNotOptimize(bytes.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
 }
 BENCHMARK(BM_SerializeFullDatabase)->Unit(benchmark::kMillisecond);
 
@@ -69,7 +69,7 @@ void BM_ParseFullDatabase(benchmark::State& state) {
     if (CPdbFile::Parse(bytes.data(), bytes.size(), db) != HandheldResult::HH_OK) state.SkipWithError("parse");
     benchmark::DoNotOptimize(db.RecordCount());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
 }
 BENCHMARK(BM_ParseFullDatabase)->Unit(benchmark::kMillisecond);
 

@@ -130,7 +130,7 @@ void BM_LoadBaseline(benchmark::State& state) {
     cipher.SetKey(PASSWORD);
     const std::vector<std::uint8_t> bytes = ReadWhole(file.path);
     ForEachRecord(bytes, [&](std::size_t, std::size_t data, std::size_t length) {
-      std::copy(bytes.begin() + data, bytes.begin() + data + length, body.begin());
+      std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(data), length, body.begin());
       cipher.DecryptBody(body.data(), length);
     });
     benchmark::DoNotOptimize(body.data());

@@ -31,8 +31,8 @@ class CBenchView : public CMainDlg {
   using CMainDlg::CMainDlg;
 
  protected:
-  bool PromptPassword(const std::string&, const std::string&, CSecretString& password) override {
-    password.Assign(PASSWORD);
+  bool PromptPassword(const std::string&, const std::string&, CSecretString& entry) override {
+    entry.Assign(PASSWORD);
     return true;
   }
 };

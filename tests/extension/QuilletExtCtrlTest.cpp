@@ -55,7 +55,7 @@ class QuilletExtCtrlTest : public ::testing::Test {
     f.appInfo = memotest::Block(memotest::MemoAppInfo(memotest::DefaultCategories(), std::nullopt, ""));
     for (int i = 0; i < count; ++i) {
       memotest::Record r;
-      r.id = 100 + i;
+      r.id = 100 + static_cast<std::uint32_t>(i);
       r.body = memotest::PlainBody(std::string(1, static_cast<char>('a' + i)) + " memo");
       f.records.push_back(r);
     }

@@ -20,7 +20,7 @@ inline void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v)
   b[at + 1] = static_cast<std::uint8_t>(v);
 }
 inline void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+  for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 inline std::uint32_t Get16(const std::vector<std::uint8_t>& b, std::size_t at) {
   return (static_cast<std::uint32_t>(b.at(at)) << 8) | b.at(at + 1);
@@ -41,8 +41,8 @@ inline std::vector<std::uint8_t> Header(const std::string& name, const char* typ
   Put32(b, 40, 0xB0000002);     // modification date
   Put32(b, 44, 0xB0000003);     // backup date
   Put32(b, 48, 17);             // modification number
-  for (int i = 0; i < 4; ++i) b[60 + i] = static_cast<std::uint8_t>(type[i]);
-  for (int i = 0; i < 4; ++i) b[64 + i] = static_cast<std::uint8_t>(creator[i]);
+  for (std::size_t i = 0; i < 4; ++i) b[60 + i] = static_cast<std::uint8_t>(type[i]);
+  for (std::size_t i = 0; i < 4; ++i) b[64 + i] = static_cast<std::uint8_t>(creator[i]);
   Put32(b, 68, 0x1000);         // unique id seed
   Put16(b, 76, count);
   return b;
@@ -89,7 +89,8 @@ inline std::vector<Entry> Entries(const std::vector<std::uint8_t>& b) {
 inline std::vector<std::uint8_t> RecordData(const std::vector<std::uint8_t>& b, std::size_t i) {
   const auto entries = Entries(b);
   const std::size_t end = i + 1 < entries.size() ? entries[i + 1].offset : b.size();
-  return std::vector<std::uint8_t>(b.begin() + entries[i].offset, b.begin() + end);
+  return std::vector<std::uint8_t>(b.begin() + static_cast<std::ptrdiff_t>(entries[i].offset),
+                                   b.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 inline std::vector<std::uint8_t> Bytes(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }

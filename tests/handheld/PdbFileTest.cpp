@@ -122,10 +122,10 @@ TEST(PdbFile, RoundTripsAResourceDatabase) {
   b.resize(78 + 20 + 2, 0);
   const char* types[] = {"code", "tAIN"};
   const std::string data[] = {"CODE0", "name"};
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     const std::size_t e = 78 + 10 * i;
-    for (int k = 0; k < 4; ++k) b[e + k] = static_cast<std::uint8_t>(types[i][k]);
-    Put16(b, e + 4, 1000 + i);
+    for (std::size_t k = 0; k < 4; ++k) b[e + k] = static_cast<std::uint8_t>(types[i][k]);
+    Put16(b, e + 4, static_cast<std::uint16_t>(1000 + i));
     Put32(b, e + 6, static_cast<std::uint32_t>(b.size()));
     b.insert(b.end(), data[i].begin(), data[i].end());
   }
@@ -200,7 +200,7 @@ TEST(PdbFile, GivesFreshIdsThatAreNeverZeroOrInUse) {
 
 TEST(PdbFile, RenumbersZeroAndRepeatedIds) {
   auto bytes = Database({Bytes("a"), Bytes("b"), Bytes("c")}, nullptr);
-  for (int i = 0; i < 3; ++i) {
+  for (std::size_t i = 0; i < 3; ++i) {
     bytes[78 + 8 * i + 5] = 0;
     bytes[78 + 8 * i + 6] = 0;
     bytes[78 + 8 * i + 7] = i == 0 ? 0 : 5;  // ids 0, 5, 5

@@ -123,7 +123,7 @@ TEST(CategoryTableTest, AddNeverReusesAnIdTheTableHolds) {
 
   // Past 255 the low byte wraps; ids held there are skipped as well.
   auto low = DefaultCategories();
-  for (int i = 3; i < 14; ++i) low[i] = Category{"c" + std::to_string(i), static_cast<std::uint8_t>(i), false};
+  for (std::size_t i = 3; i < 14; ++i) low[i] = Category{"c" + std::to_string(i), static_cast<std::uint8_t>(i), false};
   CCategoryTable wrapping = TableOf(low);
   for (int i = 0; i < 128; ++i) {
     ASSERT_EQ(wrapping.Add(added), CCategoryTable::CAT_OK);

@@ -112,7 +112,7 @@ TEST_F(MemoDatabaseTest, AttributeBitsAreMappedOnLoadAndSave) {
 
   const ReadFile saved = Parse(ReadAll(p));
   ASSERT_EQ(saved.records.size(), 5u);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(saved.records[i].fileAttributes, fileBits[i]) << i;
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(saved.records[i].fileAttributes, fileBits[i]) << i;
   EXPECT_EQ(saved.records[4].fileAttributes,
             fl::REC_ATTR_PRIVATE | fl::REC_ATTR_MODIFIED | fl::REC_ATTR_DELETED);
 }
@@ -130,14 +130,14 @@ TEST_F(MemoDatabaseTest, AddedMemosArePaddedAndWrittenAfterLoadedOnes) {
 
   const ReadFile saved = Parse(ReadAll(p));
   ASSERT_EQ(saved.records.size(), 7u);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(saved.records[i].id, file.records[i].id);
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(saved.records[i].id, file.records[i].id);
   const Bytes expected[] = {
       Bytes{'a', '\n', 'b', 0, 0, 0, 0, 0},
       Bytes(8, 0),
       Bytes{'1', '2', '3', '4', '5', '6', '7', 0},
       Bytes{'1', '2', '3', '4', '5', '6', '7', '8', 0, 0, 0, 0, 0, 0, 0, 0},
   };
-  for (int i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     const ReadRecord& r = saved.records[3 + i];
     EXPECT_TRUE(r.consistent) << i;
     EXPECT_EQ(r.body, expected[i]) << i;
@@ -212,7 +212,7 @@ TEST_F(MemoDatabaseTest, ProtectedFileNeedsTheRightPassword) {
   ASSERT_EQ(db.Save(), RDB_OK);
   const ReadFile saved = Parse(ReadAll(p));
   ASSERT_EQ(saved.records.size(), 4u);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(saved.records[i].body, file.records[i].body) << i;
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(saved.records[i].body, file.records[i].body) << i;
   EXPECT_NE(saved.records[3].body, PlainBody("added\nlater"));
   EXPECT_EQ(DecryptBody(saved.records[3].body, "secret"), PlainBody("added\nlater"));
 

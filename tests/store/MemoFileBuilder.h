@@ -30,7 +30,7 @@ inline void Put16(Bytes& b, std::size_t at, std::uint16_t v) {
 }
 inline void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
   if (b.size() < at + 4) b.resize(at + 4);
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
+  for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
 }
 inline std::uint32_t Get32(const Bytes& b, std::size_t at) {
   return static_cast<std::uint32_t>(b.at(at)) | (static_cast<std::uint32_t>(b.at(at + 1)) << 8) |
@@ -90,7 +90,7 @@ inline Bytes CategoryBlock(const std::vector<std::optional<Category>>& categoryS
   std::uint16_t renamed = 0;
   for (std::size_t i = 0; i < categorySlots.size() && i < fl::CAT_COUNT; ++i) {
     if (!categorySlots[i]) continue;
-    std::copy(categorySlots[i]->name.begin(), categorySlots[i]->name.end(), b.begin() + fl::CAT_NAMES + fl::CAT_NAME_FIELD_SIZE * i);
+    std::copy(categorySlots[i]->name.begin(), categorySlots[i]->name.end(), b.begin() + static_cast<std::ptrdiff_t>(fl::CAT_NAMES + fl::CAT_NAME_FIELD_SIZE * i));
     b[fl::CAT_IDS + i] = categorySlots[i]->id;
     if (categorySlots[i]->renamed) renamed = static_cast<std::uint16_t>(renamed | (1u << i));
   }
@@ -104,7 +104,7 @@ inline Bytes CategoryBlock(const std::vector<std::optional<Category>>& categoryS
 inline Bytes MemoAppInfo(const std::vector<std::optional<Category>>& categorySlots,
                          std::optional<std::string_view> password, std::string_view hint) {
   Bytes b = CategoryBlock(categorySlots);
-  for (std::uint8_t c : {0xA1, 0xB2, 0xC3, 0xD4}) b.push_back(c);
+  for (std::uint8_t c : {std::uint8_t{0xA1}, std::uint8_t{0xB2}, std::uint8_t{0xC3}, std::uint8_t{0xD4}}) b.push_back(c);
   if (password) {
     const auto digest = CMd5::Of(*password);
     b.insert(b.end(), digest.begin(), digest.end());
@@ -224,9 +224,9 @@ inline ReadFile Parse(const Bytes& file) {
   f.header.assign(file.begin(), file.begin() + fl::HDR_SIZE);
   std::size_t at = fl::HDR_SIZE;
   const std::uint32_t app = Get32(file, fl::HDR_APPINFO_SIZE), sort = Get32(file, fl::HDR_SORTINFO_SIZE);
-  f.appInfo.assign(file.begin() + at, file.begin() + at + app);
+  f.appInfo.assign(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(at + app));
   at += app;
-  f.sortInfo.assign(file.begin() + at, file.begin() + at + sort);
+  f.sortInfo.assign(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(at + sort));
   at += sort;
   for (std::uint32_t i = 0; i < Get32(file, fl::HDR_RECORD_COUNT); ++i) {
     const std::uint32_t total = Get32(file, at + fl::REC_TOTAL_SIZE);
@@ -234,7 +234,7 @@ inline ReadFile Parse(const Bytes& file) {
     ReadRecord r{Get32(file, at + fl::REC_ID), Get16(file, at + fl::REC_ATTRIBUTES),
                  Get32(file, at + fl::REC_CATEGORY), {}, false};
     const std::size_t data = at + Get32(file, at + fl::REC_DATA_OFFSET);
-    r.body.assign(file.begin() + data, file.begin() + data + length);
+    r.body.assign(file.begin() + static_cast<std::ptrdiff_t>(data), file.begin() + static_cast<std::ptrdiff_t>(data + length));
     r.consistent = total == fl::REC_HEADER_SIZE + length && Get32(file, at + fl::REC_KIND) == fl::REC_KIND_VALUE &&
                    data == at + fl::REC_HEADER_SIZE;
     f.records.push_back(r);

@@ -60,7 +60,9 @@ class HandheldDbTestBase : public ::testing::Test {
   std::size_t DirtyOnDevice() {
     CPdbFile db = DeviceDb();
     std::size_t n = 0;
-    for (std::size_t i = 0; i < db.RecordCount(); ++i) n += db.RecordAt(i)->IsDirty() ? 1 : 0;
+    for (std::size_t i = 0; i < db.RecordCount(); ++i) {
+      if (db.RecordAt(i)->IsDirty()) ++n;
+    }
     return n;
   }
 

@@ -332,7 +332,7 @@ TEST_P(TableActionTest, BothSidesShowTheActionsOfTheEntry) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTables, TableActionTest, ::testing::ValuesIn(AllCases()),
-                         [](const ::testing::TestParamInfo<TableCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<TableCase>& testInfo) { return testInfo.param.name; });
 
 // The tables as drawn: one entry per filled cell, and no key twice.
 TEST(SyncTablesTest, EachTableHasOneEntryPerFilledCell) {

@@ -49,10 +49,10 @@ class CScriptedView : public CMainDlg {
 
  protected:
   bool PromptPassword(const std::string& user, const std::string& hint,
-                      CSecretString& password) override {
-    prompts.push_back({user, std::string(password.view()), hint});
+                      CSecretString& entry) override {
+    prompts.push_back({user, std::string(entry.view()), hint});
     if (answers.empty() || !answers.front()) return false;
-    password.Assign(*answers.front());
+    entry.Assign(*answers.front());
     answers.pop_front();
     return true;
   }
@@ -82,7 +82,7 @@ class MainDlgTest : public ::testing::Test {
         categorySlots, password ? std::optional<std::string_view>(*password) : std::nullopt, "my hint"));
     const char* texts[] = {"bread and milk", "x line\ny line\nz line", "gone", "apples", "\x8b\x8d\x93\xfb"};
     const std::uint32_t cats[] = {1, 2, 0, 0, 3};
-    for (int i = 0; i < 5; ++i) {
+    for (std::uint32_t i = 0; i < 5; ++i) {
       memotest::Record r;
       r.id = 100 + i;
       r.category = cats[i];

@@ -122,13 +122,13 @@ TEST_F(TabLinkCtrlTest, PaintsEdgeTabsAndLink) {
 
   // The current tab reaches the top in the button face; the others are
   // lighter, lower, and carry the strip's shading over their top.
-  const QRect current = strip->TabRect(0), other = strip->TabRect(1);
+  const QRect current = strip->TabRect(0), next = strip->TabRect(1);
   EXPECT_EQ(current.top(), 0);
-  EXPECT_EQ(other.top(), 2);
-  EXPECT_EQ(other.x(), current.x() + current.width() + 1);
+  EXPECT_EQ(next.top(), 2);
+  EXPECT_EQ(next.x(), current.x() + current.width() + 1);
   EXPECT_EQ(PixelAt(image, current.x() + 4, 12), face);
-  EXPECT_EQ(PixelAt(image, other.x() + 4, 12), CTabLinkCtrl::ShadeColor(face, 16));
-  EXPECT_EQ(PixelAt(image, other.x() + 4, 2), CTabLinkCtrl::ShadeColor(face, -16));
+  EXPECT_EQ(PixelAt(image, next.x() + 4, 12), CTabLinkCtrl::ShadeColor(face, 16));
+  EXPECT_EQ(PixelAt(image, next.x() + 4, 2), CTabLinkCtrl::ShadeColor(face, -16));
 
   // The link sits at the right end in the dark shade, with its light copy.
   const QRect link = strip->LinkRect();
