@@ -2,6 +2,8 @@
 
 #include "conduit/MessageFormat.h"
 
+#include <cctype>
+#include <charconv>
 #include <cstring>
 #include <string_view>
 
@@ -38,16 +40,12 @@ void Pad(std::string& out, std::string body, const Field& field, bool numeric) {
   }
 }
 
-std::string Unsigned(std::uint64_t value, unsigned base, bool upper) {
-  const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-  char buffer[24];
-  std::size_t n = 0;
-  do {
-    buffer[n++] = digits[value % base];
-    value /= base;
-  } while (value != 0);
-  std::string text;
-  while (n > 0) text += buffer[--n];
+std::string Unsigned(std::uint64_t value, int base, bool upper) {
+  char buffer[24];  // 20 decimal digits at most
+  std::string text(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, base).ptr);
+  if (upper) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
   return text;
 }
 
@@ -129,7 +127,7 @@ std::string FormatLogMessage(const char* format, std::initializer_list<MessageAr
       case 'X': {
         if (arg == nullptr) break;
         auto value = static_cast<std::uint32_t>(NumberOf(*arg));
-        unsigned base = conversion == 'u' ? 10 : 16;
+        int base = conversion == 'u' ? 10 : 16;
         Pad(out, Unsigned(value, base, conversion == 'X'), field, true);
         break;
       }

@@ -2,6 +2,7 @@
 
 #include "conduit/SyncLog.h"
 
+#include <charconv>
 #include <cstring>
 #include <new>
 #include <string>
@@ -182,16 +183,9 @@ std::int32_t CSyncLog::MapErrorToText(std::int32_t /*error*/, char* /*out*/, std
 }
 
 const char* CSyncLog::NumberText(std::uint32_t value) {
-  static const char kDigits[] = "0123456789abcdef";
-  char reversed[NUMBER_TEXT_SIZE];
-  std::size_t n = 0;
-  do {
-    reversed[n++] = kDigits[value & 0xF];
-    value >>= 4;
-  } while (value != 0);
-  std::size_t i = 0;
-  while (n > 0) numberText_[i++] = reversed[--n];
-  numberText_[i] = '\0';
+  // At most eight digits: the buffer always has room for them and the end.
+  char* end = std::to_chars(numberText_, numberText_ + NUMBER_TEXT_SIZE - 1, value, 16).ptr;
+  *end = '\0';
   return numberText_;
 }
 

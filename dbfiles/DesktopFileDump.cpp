@@ -12,6 +12,7 @@
 #include "dbfiles/ResultCodes.h"
 #include "platform/recordfile/FileLayout.h"
 #include "platform/text/CodePage.h"
+#include "platform/text/Hex.h"
 #include "platform/text/LineEnds.h"
 
 namespace FL = FileLayout;
@@ -41,20 +42,15 @@ class CRawRecordReader : public CDesktopDb {
 };
 
 std::string Hex(const std::uint8_t* bytes, std::size_t n) {
-  static const char digits[] = "0123456789abcdef";
   std::string text;
   text.reserve(2 * n);
-  for (std::size_t i = 0; i < n; ++i) {
-    text.push_back(digits[bytes[i] >> 4]);
-    text.push_back(digits[bytes[i] & 0xF]);
-  }
+  for (std::size_t i = 0; i < n; ++i) AppendHex(text, bytes[i], 2);
   return text;
 }
 
 // A JSON string of UTF-8 text: quotes, backslashes and control characters
 // escaped, everything else as it is.
 std::string Quoted(std::string_view utf8) {
-  static const char digits[] = "0123456789abcdef";
   std::string q = "\"";
   for (const char ch : utf8) {
     const auto c = static_cast<unsigned char>(ch);
@@ -68,9 +64,8 @@ std::string Quoted(std::string_view utf8) {
       case '\t': q += "\\t"; break;
       default:
         if (c < 0x20 || c == 0x7F) {
-          q += "\\u00";
-          q += digits[c >> 4];
-          q += digits[c & 0xF];
+          q += "\\u";
+          AppendHex(q, c, 4);
         } else {
           q += ch;
         }

@@ -14,6 +14,7 @@
 #include "platform/files/FileEnv.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/StaleTemporaries.h"
+#include "platform/text/Hex.h"
 
 using namespace HandheldResult;
 using namespace PdbLayout;
@@ -171,9 +172,8 @@ std::string CDevice::FileNameFor(std::string_view name, bool resource) {
     if (IsFileNameSafe(c, i == 0)) {
       file += static_cast<char>(c);
     } else {
-      char escaped[4];
-      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-      file += escaped;
+      file += '%';
+      AppendHex(file, c, 2, true);
     }
   }
   file += resource ? ".prc" : ".pdb";

@@ -2,8 +2,9 @@
 
 #include "hosts/hotsync/HotSyncPaths.h"
 
-#include <cstdio>
 #include <cstdlib>
+
+#include "platform/text/Hex.h"
 
 namespace {
 
@@ -34,9 +35,8 @@ std::string FolderNameFor(const std::string& user) {
   for (char c : user) {
     auto byte = static_cast<unsigned char>(c);
     if (c == '/' || c == '%' || byte < 0x20 || byte == 0x7F) {
-      char escaped[4];
-      std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
-      out += escaped;
+      out += '%';
+      AppendHex(out, byte, 2, true);
     } else {
       out += c;
     }

@@ -16,6 +16,7 @@
 #include "platform/files/FileEnv.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/StaleTemporaries.h"
+#include "platform/text/Hex.h"
 
 namespace {
 
@@ -24,22 +25,6 @@ constexpr const char* MAGIC = "QUILLET REGISTRY 1";
 std::string EnvOrEmpty(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
-}
-
-bool IsHex(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return c - 'A' + 10;
-}
-
-void AppendHexByte(std::string& out, unsigned char byte) {
-  static const char digits[] = "0123456789abcdef";
-  out += digits[byte >> 4];
-  out += digits[byte & 0x0F];
 }
 
 // A quoted text with the escapes of the file.
@@ -56,7 +41,7 @@ std::string Quote(std::string_view text) {
       default:
         if (byte < 0x20 || byte == 0x7F) {
           out += "\\x";
-          AppendHexByte(out, byte);
+          AppendHex(out, byte, 2);
         } else {
           out += c;
         }
@@ -88,11 +73,13 @@ bool Unquote(std::string_view text, std::size_t& pos, std::string& out) {
       case 'n': out += '\n'; break;
       case 'r': out += '\r'; break;
       case 't': out += '\t'; break;
-      case 'x':
-        if (pos + 2 >= text.size() || !IsHex(text[pos + 1]) || !IsHex(text[pos + 2])) return false;
-        out += static_cast<char>(HexValue(text[pos + 1]) * 16 + HexValue(text[pos + 2]));
+      case 'x': {
+        std::uint8_t byte = 0;
+        if (pos + 2 >= text.size() || !ParseHex(text.substr(pos + 1, 2), byte)) return false;
+        out += static_cast<char>(byte);
         pos += 2;
         break;
+      }
       default:
         return false;
     }
@@ -308,17 +295,15 @@ std::string CRegistry::Serialize() const {
         case TYPE_DWORD: {
           std::uint32_t number = 0;
           for (std::size_t i = 4; i-- > 0;) number = (number << 8) | static_cast<unsigned char>(value.data[i]);
-          char text[16];
-          std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(number));
           out += "dword:";
-          out += text;
+          AppendHex(out, number, 8);
           break;
         }
         case TYPE_BINARY:
           out += "hex:";
           for (std::size_t i = 0; i < value.data.size(); ++i) {
             if (i > 0) out += ',';
-            AppendHexByte(out, static_cast<unsigned char>(value.data[i]));
+            AppendHex(out, static_cast<unsigned char>(value.data[i]), 2);
           }
           break;
       }
@@ -378,22 +363,19 @@ int CRegistry::Parse(std::string_view text) {
         SetString(current, name, value);
       } else if (data.rfind("dword:", 0) == 0) {
         std::string_view digits = data.substr(6);
-        if (digits.size() != 8) return fail(lineNumber, "bad dword value");
         std::uint32_t number = 0;
-        for (char c : digits) {
-          if (!IsHex(c)) return fail(lineNumber, "bad dword value");
-          number = number * 16 + static_cast<std::uint32_t>(HexValue(c));
-        }
+        if (digits.size() != 8 || !ParseHex(digits, number)) return fail(lineNumber, "bad dword value");
         SetDword(current, name, number);
       } else if (data.rfind("hex:", 0) == 0) {
         std::string_view digits = data.substr(4);
         std::string bytes;
         for (std::size_t i = 0; i < digits.size(); i += 3) {
-          if (i + 1 >= digits.size() || !IsHex(digits[i]) || !IsHex(digits[i + 1]) ||
+          std::uint8_t byte = 0;
+          if (i + 1 >= digits.size() || !ParseHex(digits.substr(i, 2), byte) ||
               (i + 2 < digits.size() && digits[i + 2] != ',')) {
             return fail(lineNumber, "bad hex value");
           }
-          bytes += static_cast<char>(HexValue(digits[i]) * 16 + HexValue(digits[i + 1]));
+          bytes += static_cast<char>(byte);
         }
         SetBinary(current, name, bytes);
       } else {

@@ -5,6 +5,7 @@
 
 #include "handheld/HandheldResult.h"
 #include "handheld/MemoApp.h"
+#include "platform/text/Hex.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
 #include "tools/common/JsonWriter.h"
@@ -17,13 +18,9 @@ using namespace HandheldResult;
 namespace {
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
-  static const char digits[] = "0123456789abcdef";
   std::string hex;
   hex.reserve(bytes.size() * 2);
-  for (const std::uint8_t b : bytes) {
-    hex += digits[b >> 4];
-    hex += digits[b & 0x0F];
-  }
+  for (const std::uint8_t b : bytes) AppendHex(hex, b, 2);
   return hex;
 }
 
