@@ -184,7 +184,9 @@ CMemoExport::Result CMemoExport::WritePerCategory(const std::string& dir, const 
     Written entry;
     entry.path = dir + "/" + file;
     entry.category = name;
-    for (const Memo& memo : memos.memos) entry.memos += memo.category == name ? 1 : 0;
+    for (const Memo& memo : memos.memos) {
+      if (memo.category == name) ++entry.memos;
+    }
     plan.push_back(entry);
   }
   if (!MakeFolder(dir, error)) return EXPORT_FAILED;
