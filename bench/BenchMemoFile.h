@@ -28,7 +28,7 @@ class CBenchFile {
  public:
   // `categories` user categories (named "Category 1" ...) besides Unfiled;
   // memo i goes to category i % (categories + 1).
-  explicit CBenchFile(int categories = 0) : categories_(categories) {
+  explicit CBenchFile(int categories = 0) : m_categories(categories) {
     std::string pattern = (std::filesystem::temp_directory_path() / "quillet-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     dir = pattern;
@@ -46,7 +46,7 @@ class CBenchFile {
   std::uintmax_t fileSize = 0;
 
  private:
-  int categories_;
+  int m_categories;
 
   // Streams the file out record by record, so making it costs no memory.
   void Generate() {
@@ -66,7 +66,7 @@ class CBenchFile {
     WriteU32(block.data() + BLK_CAPACITY, static_cast<std::uint32_t>(appInfoData));
     WriteU32(block.data() + BLK_LENGTH, static_cast<std::uint32_t>(appInfoData));
     std::uint8_t* data = block.data() + BLK_HEADER_SIZE;
-    for (std::size_t c = 0; static_cast<int>(c) <= categories_ && c < CAT_COUNT; ++c) {
+    for (std::size_t c = 0; static_cast<int>(c) <= m_categories && c < CAT_COUNT; ++c) {
       const std::string name = c == 0 ? "Unfiled" : "Category " + std::to_string(c);
       std::copy(name.begin(), name.end(), data + CAT_NAMES + c * CAT_NAME_FIELD_SIZE);
       data[CAT_IDS + c] = static_cast<std::uint8_t>(c);
@@ -92,7 +92,7 @@ class CBenchFile {
       WriteU32(record.data() + REC_KIND, REC_KIND_VALUE);
       WriteU32(record.data() + REC_DATA_OFFSET, static_cast<std::uint32_t>(REC_HEADER_SIZE));
       WriteU32(record.data() + REC_ID, i + 1);
-      WriteU32(record.data() + REC_CATEGORY, static_cast<std::uint32_t>(i % static_cast<std::uint32_t>(categories_ + 1)));
+      WriteU32(record.data() + REC_CATEGORY, static_cast<std::uint32_t>(i % static_cast<std::uint32_t>(m_categories + 1)));
       WriteU32(record.data() + REC_LENGTH, static_cast<std::uint32_t>(body));
       std::copy(text.begin(), text.end(), record.begin() + REC_HEADER_SIZE);
       cipher.EncryptBody(record.data() + REC_HEADER_SIZE, body);

@@ -39,9 +39,9 @@ class CBigDevice {
  public:
   CBigDevice() {
     std::random_device random;
-    folder_ = std::filesystem::temp_directory_path() / ("quillet-bench-sync-" + std::to_string(random()));
+    m_folder = std::filesystem::temp_directory_path() / ("quillet-bench-sync-" + std::to_string(random()));
     CDevice device;
-    if (CDevice::Init(folder_, "Bench", 1, device) != HandheldResult::HH_OK) std::abort();
+    if (CDevice::Init(m_folder, "Bench", 1, device) != HandheldResult::HH_OK) std::abort();
     CMemoApp app(device);
     if (app.Create() != HandheldResult::HH_OK) std::abort();
     CPdbFile db;
@@ -55,16 +55,16 @@ class CBigDevice {
       if (db.WriteRecord(std::move(record)) != HandheldResult::HH_OK) std::abort();
     }
     if (device.WriteDatabase(db) != HandheldResult::HH_OK) std::abort();
-    if (SyncAttachDevice(folder_.c_str()) != 0) std::abort();
+    if (SyncAttachDevice(m_folder.c_str()) != 0) std::abort();
   }
   ~CBigDevice() {
     SyncDetachDevice();
     std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
+    std::filesystem::remove_all(m_folder, ec);
   }
 
  private:
-  std::filesystem::path folder_;
+  std::filesystem::path m_folder;
 };
 
 void BM_LoadAll65535(benchmark::State& state) {

@@ -29,8 +29,8 @@ std::uint32_t SideMessage(std::int32_t side, std::uint32_t handheld, std::uint32
 
 }  // namespace
 
-CSyncLog::CSyncLog(ResourceInstance resources) : resources_(resources) {
-  LoadStringA(resources_, IDS_CONDUIT_NAME, conduitName_, static_cast<std::int32_t>(CONDUIT_NAME_SIZE));
+CSyncLog::CSyncLog(ResourceInstance resources) : m_resources(resources) {
+  LoadStringA(m_resources, IDS_CONDUIT_NAME, m_conduitName, static_cast<std::int32_t>(CONDUIT_NAME_SIZE));
 }
 
 CSyncLog::~CSyncLog() = default;
@@ -46,7 +46,7 @@ std::int32_t CSyncLog::LogSyncStart() {
 }
 
 std::int32_t CSyncLog::LogSyncEnd(bool failed) {
-  return Entry(conduitName_, failed ? ACT_SYNC_FAILED : ACT_SYNC_OK);
+  return Entry(m_conduitName, failed ? ACT_SYNC_FAILED : ACT_SYNC_OK);
 }
 
 std::int32_t CSyncLog::ReportFatalErrorId(std::uint32_t /*messageId*/) { return 0; }
@@ -54,7 +54,7 @@ std::int32_t CSyncLog::ReportFatalErrorId(std::uint32_t /*messageId*/) { return 
 std::int32_t CSyncLog::LogHeader() {
   if (LogTestHeader() != 0) return 0;
   try {
-    std::string header = std::string("-- ") + conduitName_;
+    std::string header = std::string("-- ") + m_conduitName;
     return Entry(header.c_str(), ACT_NONE);
   } catch (const std::bad_alloc&) {
     return Entry("-- ", ACT_NONE);
@@ -66,7 +66,7 @@ std::int32_t CSyncLog::LogAddFailed(std::int32_t error, const CSyncRecord& recor
   DescribeRecord(record);
   bool handheld = side == SIDE_HANDHELD;
   return WriteMessage(handheld ? IDS_HH_ADD_FAILED : IDS_PC_ADD_FAILED,
-                      handheld ? ACT_HH_ADD_FAILED : ACT_PC_ADD_FAILED, recordDescription_,
+                      handheld ? ACT_HH_ADD_FAILED : ACT_PC_ADD_FAILED, m_recordDescription,
                       static_cast<std::uint32_t>(error), true);
 }
 
@@ -75,7 +75,7 @@ std::int32_t CSyncLog::LogReadFailed(std::int32_t error, const CSyncRecord& reco
   DescribeRecord(record);
   bool handheld = side == SIDE_HANDHELD;
   return WriteMessage(handheld ? IDS_HH_READ_FAILED : IDS_PC_READ_FAILED,
-                      handheld ? ACT_HH_READ_FAILED : ACT_NONE, recordDescription_,
+                      handheld ? ACT_HH_READ_FAILED : ACT_NONE, m_recordDescription,
                       static_cast<std::uint32_t>(error), true);
 }
 
@@ -115,12 +115,12 @@ std::int32_t CSyncLog::LogClearFlagsFailed(std::int32_t error, std::int32_t side
 
 std::int32_t CSyncLog::LogDuplicated(const CSyncRecord& record) {
   DescribeRecord(record);
-  return WriteMessage(IDS_RECORD_DUPLICATED, ACT_DUPLICATED, recordDescription_, 0, false);
+  return WriteMessage(IDS_RECORD_DUPLICATED, ACT_DUPLICATED, m_recordDescription, 0, false);
 }
 
 std::int32_t CSyncLog::LogModifiedDeleted(const CSyncRecord& record) {
   DescribeRecord(record);
-  return WriteMessage(IDS_MODIFIED_DELETED, ACT_MODIFIED_DELETED, recordDescription_, 0, false);
+  return WriteMessage(IDS_MODIFIED_DELETED, ACT_MODIFIED_DELETED, m_recordDescription, 0, false);
 }
 
 std::int32_t CSyncLog::LogCategoryDeleted(const char* name, std::int32_t side) {
@@ -143,8 +143,8 @@ std::int32_t CSyncLog::DescribeDatabase(char* out, std::size_t outSize, const ch
                                         std::int32_t version) {
   if (out == nullptr || outSize == 0) return DB_ERR_NULL_BUFFER;
   char format[MESSAGE_SIZE] = "";
-  bool longForm = longDescription_ != 0;
-  LoadStringA(resources_, longForm ? IDS_DB_DESCRIPTION_LONG : IDS_DB_DESCRIPTION_SHORT, format,
+  bool longForm = m_longDescription != 0;
+  LoadStringA(m_resources, longForm ? IDS_DB_DESCRIPTION_LONG : IDS_DB_DESCRIPTION_SHORT, format,
               static_cast<std::int32_t>(sizeof format));
   const char* creatorText = NumberText(creator);
   const char* dbName = name != nullptr ? name : "";
@@ -167,13 +167,13 @@ std::int32_t CSyncLog::WriteErrorText(const char* /*text*/) { return 0; }
 
 std::int32_t CSyncLog::DescribeRecord(const CSyncRecord& record) {
   std::int32_t size = static_cast<std::int32_t>(RECORD_DESCRIPTION_SIZE);
-  std::int32_t result = record.Describe(recordDescription_, &size);
-  if (result != 0) recordDescription_[0] = '\0';
+  std::int32_t result = record.Describe(m_recordDescription, &size);
+  if (result != 0) m_recordDescription[0] = '\0';
   return result;
 }
 
 std::int32_t CSyncLog::LoadMessage(std::uint32_t id) {
-  return LoadStringA(resources_, id, messageText_, static_cast<std::int32_t>(MESSAGE_SIZE));
+  return LoadStringA(m_resources, id, m_messageText, static_cast<std::int32_t>(MESSAGE_SIZE));
 }
 
 std::int32_t CSyncLog::MapErrorToMessage(std::int32_t /*error*/) { return 0; }
@@ -184,9 +184,9 @@ std::int32_t CSyncLog::MapErrorToText(std::int32_t /*error*/, char* /*out*/, std
 
 const char* CSyncLog::NumberText(std::uint32_t value) {
   // At most eight digits: the buffer always has room for them and the end.
-  char* end = std::to_chars(numberText_, numberText_ + NUMBER_TEXT_SIZE - 1, value, 16).ptr;
+  char* end = std::to_chars(m_numberText, m_numberText + NUMBER_TEXT_SIZE - 1, value, 16).ptr;
   *end = '\0';
-  return numberText_;
+  return m_numberText;
 }
 
 std::int32_t CSyncLog::LogFileInUse(const char* path) {
@@ -206,11 +206,11 @@ std::int32_t CSyncLog::WriteMessage(std::uint32_t id, std::int32_t activity, con
   LogHeader();
   LoadMessage(id);
   try {
-    std::string message = withNumber ? FormatLogMessage(messageText_, {text, number}, MESSAGE_SIZE)
-                                     : FormatLogMessage(messageText_, {text}, MESSAGE_SIZE);
+    std::string message = withNumber ? FormatLogMessage(m_messageText, {text, number}, MESSAGE_SIZE)
+                                     : FormatLogMessage(m_messageText, {text}, MESSAGE_SIZE);
     return Entry(message.c_str(), activity);
   } catch (const std::bad_alloc&) {
-    return Entry(messageText_, activity);
+    return Entry(m_messageText, activity);
   }
 }
 

@@ -124,14 +124,14 @@ class CSyncLog : public ISyncLog {
   std::int32_t LogPasswordMismatch() override;
 
   // Chooses the long (true) or short database description.  Starts long.
-  void SetLongDescription(bool longForm) { longDescription_ = longForm ? 1 : 0; }
-  bool LongDescription() const { return longDescription_ != 0; }
+  void SetLongDescription(bool longForm) { m_longDescription = longForm ? 1 : 0; }
+  bool LongDescription() const { return m_longDescription != 0; }
 
-  ResourceInstance Resources() const { return resources_; }
-  const char* ConduitName() const { return conduitName_; }
-  const char* RecordDescription() const { return recordDescription_; }
-  const char* NumberTextValue() const { return numberText_; }
-  const char* MessageText() const { return messageText_; }
+  ResourceInstance Resources() const { return m_resources; }
+  const char* ConduitName() const { return m_conduitName; }
+  const char* RecordDescription() const { return m_recordDescription; }
+  const char* NumberTextValue() const { return m_numberText; }
+  const char* MessageText() const { return m_messageText; }
 
  private:
   // Formats the loaded message with the arguments and writes the entry.
@@ -139,10 +139,10 @@ class CSyncLog : public ISyncLog {
                             std::uint32_t number, bool withNumber);
   std::int32_t Entry(const char* text, std::int32_t activity);
 
-  ResourceInstance resources_;
-  std::int16_t longDescription_ = 1;
-  char recordDescription_[RECORD_DESCRIPTION_SIZE] = {};
-  char numberText_[NUMBER_TEXT_SIZE] = {};
-  char messageText_[MESSAGE_SIZE] = {};
-  char conduitName_[CONDUIT_NAME_SIZE] = {};
+  ResourceInstance m_resources;
+  std::int16_t m_longDescription = 1;
+  char m_recordDescription[RECORD_DESCRIPTION_SIZE] = {};
+  char m_numberText[NUMBER_TEXT_SIZE] = {};
+  char m_messageText[MESSAGE_SIZE] = {};
+  char m_conduitName[CONDUIT_NAME_SIZE] = {};
 };

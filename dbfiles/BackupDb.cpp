@@ -6,8 +6,8 @@
 
 CBackupDb::CBackupDb(ISyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
                      const char* directory, std::int32_t syncType)
-    : CDesktopDb(log, dbFlags, dbName, fileName, directory, syncType), sourcePath_(Path()) {
-  SetPath(CompanionFileName(sourcePath_, BACKUP_EXTENSION));
+    : CDesktopDb(log, dbFlags, dbName, fileName, directory, syncType), m_sourcePath(Path()) {
+  SetPath(CompanionFileName(m_sourcePath, BACKUP_EXTENSION));
 }
 
 std::int32_t CBackupDb::OpenPerSyncType() {
@@ -27,7 +27,7 @@ std::int32_t CBackupDb::Load() {
 
 std::int32_t CBackupDb::Store() {
   CloseFile();
-  return CopyFile(sourcePath_, Path(), false) ? DB_OK : DB_ERR_BACKUP_COPY_FAILED;
+  return CopyFile(m_sourcePath, Path(), false) ? DB_OK : DB_ERR_BACKUP_COPY_FAILED;
 }
 
 std::int32_t CBackupDb::Close(std::int32_t /*flag*/) {

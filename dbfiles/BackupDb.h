@@ -28,8 +28,8 @@ class CBackupDb : public CDesktopDb {
   std::int32_t Store() override;
   std::int32_t Close(std::int32_t flag) override;
 
-  const std::string& SourcePath() const { return sourcePath_; }
+  const std::string& SourcePath() const { return m_sourcePath; }
 
  private:
-  std::string sourcePath_;
+  std::string m_sourcePath;
 };

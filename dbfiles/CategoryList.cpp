@@ -23,19 +23,19 @@ bool ValidSlot(std::int32_t index) { return index >= 0 && index < CCategoryList:
 }  // namespace
 
 CCategoryList::CCategoryList(const CCategoryList& other)
-    : changed_(other.changed_), count_(other.count_), position_(other.position_) {
-  for (std::size_t i = 0; i < slots_.size(); ++i) {
-    if (other.slots_[i]) slots_[i] = std::make_unique<CPCategory>(*other.slots_[i]);
+    : m_changed(other.m_changed), m_count(other.m_count), m_position(other.m_position) {
+  for (std::size_t i = 0; i < m_slots.size(); ++i) {
+    if (other.m_slots[i]) m_slots[i] = std::make_unique<CPCategory>(*other.m_slots[i]);
   }
 }
 
 CCategoryList& CCategoryList::operator=(const CCategoryList& other) {
   if (this != &other) {
     CCategoryList copy(other);
-    slots_.swap(copy.slots_);
-    changed_ = copy.changed_;
-    count_ = copy.count_;
-    position_ = copy.position_;
+    m_slots.swap(copy.m_slots);
+    m_changed = copy.m_changed;
+    m_count = copy.m_count;
+    m_position = copy.m_position;
   }
   return *this;
 }
@@ -46,7 +46,7 @@ std::int32_t CCategoryList::ReadCategoryBlock(const std::uint8_t* data, std::siz
   if (length < FileLayout::CAT_BLOCK_SIZE) return CAT_ERR_BLOCK_TOO_SHORT;
   if (data == nullptr) return DB_ERR_NULL_BUFFER;
   Clear();
-  changed_ = false;
+  m_changed = false;
   std::uint16_t renamed = FileLayout::ReadU16BE(data + FileLayout::CAT_RENAMED);
   for (std::int32_t slot = 0; slot < SLOT_COUNT; ++slot) {
     const char* field = reinterpret_cast<const char*>(data + FileLayout::CAT_NAMES +
@@ -62,7 +62,7 @@ std::int32_t CCategoryList::ReadCategoryBlock(const std::uint8_t* data, std::siz
     category.SetName(name.c_str());
     if ((renamed & (1u << slot)) != 0) {
       category.SetRenamed(true);
-      changed_ = true;
+      m_changed = true;
     }
     std::int32_t result = AddCategory(category);
     if (result != 0) return result;
@@ -79,8 +79,8 @@ std::int32_t CCategoryList::WriteCategoryBlock(std::uint8_t* buffer, std::int32_
     return DB_ERR_BUFFER_TOO_SMALL;
   }
   std::memset(buffer, 0, FileLayout::CAT_BLOCK_SIZE);
-  for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
-    const CPCategory* category = slots_[slot].get();
+  for (std::size_t slot = 0; slot < m_slots.size(); ++slot) {
+    const CPCategory* category = m_slots[slot].get();
     if (category == nullptr) continue;
     const std::string& name = category->Name();
     std::size_t length = name.size() < FileLayout::CAT_NAME_MAX ? name.size() : FileLayout::CAT_NAME_MAX;
@@ -91,10 +91,10 @@ std::int32_t CCategoryList::WriteCategoryBlock(std::uint8_t* buffer, std::int32_
   return 0;
 }
 
-std::int32_t CCategoryList::GetCount() const { return count_; }
+std::int32_t CCategoryList::GetCount() const { return m_count; }
 
 CPCategory* CCategoryList::FindById(std::int32_t id) {
-  for (auto& slot : slots_) {
+  for (auto& slot : m_slots) {
     if (slot && slot->GetId() == id) return slot.get();
   }
   return nullptr;
@@ -102,24 +102,24 @@ CPCategory* CCategoryList::FindById(std::int32_t id) {
 
 CPCategory* CCategoryList::FindByName(const char* name) {
   if (name == nullptr || *name == '\0') return nullptr;
-  for (auto& slot : slots_) {
+  for (auto& slot : m_slots) {
     if (slot && !slot->Name().empty() && MbsCompareNoCase(slot->Name(), name) == 0) return slot.get();
   }
   return nullptr;
 }
 
 CPCategory* CCategoryList::GetByIndex(std::int32_t index) {
-  return ValidSlot(index) ? slots_[static_cast<std::size_t>(index)].get() : nullptr;
+  return ValidSlot(index) ? m_slots[static_cast<std::size_t>(index)].get() : nullptr;
 }
 
 CPCategory* CCategoryList::First() {
-  position_ = 0;
+  m_position = 0;
   return Next();
 }
 
 CPCategory* CCategoryList::Next() {
-  while (position_ < SLOT_COUNT) {
-    CPCategory* category = slots_[static_cast<std::size_t>(position_++)].get();
+  while (m_position < SLOT_COUNT) {
+    CPCategory* category = m_slots[static_cast<std::size_t>(m_position++)].get();
     if (category != nullptr) return category;
   }
   return nullptr;
@@ -127,20 +127,20 @@ CPCategory* CCategoryList::Next() {
 
 std::int32_t CCategoryList::FirstFreeIndex() const {
   for (std::int32_t index = 1; index < SLOT_COUNT; ++index) {
-    if (!slots_[static_cast<std::size_t>(index)]) return index;
+    if (!m_slots[static_cast<std::size_t>(index)]) return index;
   }
   return -1;
 }
 
 void CCategoryList::MarkAllRenamed() {
-  for (auto& slot : slots_) {
+  for (auto& slot : m_slots) {
     if (slot) slot->SetRenamed(true);
   }
 }
 
 std::int32_t CCategoryList::Add(const CPCategory& category) {
   std::int32_t result = AddCategory(category);
-  if (result == 0) changed_ = true;
+  if (result == 0) m_changed = true;
   return result;
 }
 
@@ -149,19 +149,19 @@ std::int32_t CCategoryList::SetAt(std::int32_t index, const CPCategory& category
   try {
     auto copy = std::make_unique<CPCategory>(category);
     copy->SetIndex(index);
-    auto& slot = slots_[static_cast<std::size_t>(index)];
-    if (!slot) ++count_;
+    auto& slot = m_slots[static_cast<std::size_t>(index)];
+    if (!slot) ++m_count;
     slot = std::move(copy);
   } catch (const std::bad_alloc&) {
     return DB_ERR_NO_MEMORY;
   }
-  changed_ = true;
+  m_changed = true;
   return 0;
 }
 
 std::int32_t CCategoryList::RenameAt(std::int32_t index, const char* name) {
   if (!ValidSlot(index)) return DB_ERR_BAD_CATEGORY_INDEX;
-  CPCategory* category = slots_[static_cast<std::size_t>(index)].get();
+  CPCategory* category = m_slots[static_cast<std::size_t>(index)].get();
   if (category == nullptr) return CAT_ERR_EMPTY_SLOT;
   if (name == nullptr || *name == '\0') return DB_ERR_EMPTY_NAME;
   std::int32_t result = category->SetName(name);
@@ -170,15 +170,15 @@ std::int32_t CCategoryList::RenameAt(std::int32_t index, const char* name) {
     category->SetLongName(longName);
   }
   category->SetRenamed(true);
-  changed_ = true;
+  m_changed = true;
   return result;
 }
 
 std::int32_t CCategoryList::RemoveAt(std::int32_t index) {
-  if (!ValidSlot(index) || !slots_[static_cast<std::size_t>(index)]) return DB_ERR_BAD_CATEGORY_INDEX;
-  slots_[static_cast<std::size_t>(index)].reset();
-  --count_;
-  changed_ = true;
+  if (!ValidSlot(index) || !m_slots[static_cast<std::size_t>(index)]) return DB_ERR_BAD_CATEGORY_INDEX;
+  m_slots[static_cast<std::size_t>(index)].reset();
+  --m_count;
+  m_changed = true;
   return 0;
 }
 
@@ -190,21 +190,21 @@ std::int32_t CCategoryList::DeleteById(std::int32_t id) {
 
 std::int32_t CCategoryList::DeleteByName(const char* name) {
   if (name == nullptr || *name == '\0') return DB_ERR_EMPTY_NAME;
-  for (std::size_t i = 0; i < slots_.size(); ++i) {
-    if (slots_[i] && MbsCompare(slots_[i]->Name(), name) == 0) {
+  for (std::size_t i = 0; i < m_slots.size(); ++i) {
+    if (m_slots[i] && MbsCompare(m_slots[i]->Name(), name) == 0) {
       return RemoveAt(static_cast<std::int32_t>(i));
     }
   }
   return DB_ERR_CATEGORY_NOT_FOUND;
 }
 
-bool CCategoryList::IsChanged() const { return changed_; }
-void CCategoryList::SetChanged(bool changed) { changed_ = changed; }
+bool CCategoryList::IsChanged() const { return m_changed; }
+void CCategoryList::SetChanged(bool changed) { m_changed = changed; }
 
 bool CCategoryList::Equals(const CCategoryList& other) const {
-  for (std::size_t i = 0; i < slots_.size(); ++i) {
-    const CPCategory* mine = slots_[i].get();
-    const CPCategory* theirs = other.slots_[i].get();
+  for (std::size_t i = 0; i < m_slots.size(); ++i) {
+    const CPCategory* mine = m_slots[i].get();
+    const CPCategory* theirs = other.m_slots[i].get();
     if (mine == nullptr && theirs == nullptr) continue;
     if (mine == nullptr || theirs == nullptr || !mine->Equals(*theirs)) return false;
   }
@@ -212,13 +212,13 @@ bool CCategoryList::Equals(const CCategoryList& other) const {
 }
 
 void CCategoryList::Clear() {
-  for (auto& slot : slots_) slot.reset();
-  count_ = 0;
-  position_ = 0;
+  for (auto& slot : m_slots) slot.reset();
+  m_count = 0;
+  m_position = 0;
 }
 
 std::int32_t CCategoryList::AddCategory(const CPCategory& category) {
-  if (count_ >= SLOT_COUNT) return CAT_ERR_TABLE_FULL;
+  if (m_count >= SLOT_COUNT) return CAT_ERR_TABLE_FULL;
   std::int32_t index = category.GetIndex();
   bool newSlot = index == -1;
   if (newSlot) {
@@ -243,9 +243,9 @@ std::int32_t CCategoryList::AddCategory(const CPCategory& category) {
       char longName[kLongNameBuffer] = "";
       if (MakeFileName(copy->Name().c_str(), longName, sizeof longName) == 0) copy->SetLongName(longName);
     }
-    auto& slot = slots_[static_cast<std::size_t>(index)];
+    auto& slot = m_slots[static_cast<std::size_t>(index)];
     // A category already in the slot is replaced, so the count stays right.
-    if (!slot) ++count_;
+    if (!slot) ++m_count;
     slot = std::move(copy);
   } catch (const std::bad_alloc&) {
     return DB_ERR_NO_MEMORY;

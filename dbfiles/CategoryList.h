@@ -107,8 +107,8 @@ class CCategoryList {
   }
 
  private:
-  bool changed_ = false;
-  std::int32_t count_ = 0;
-  std::int32_t position_ = 0;
-  std::array<std::unique_ptr<CPCategory>, SLOT_COUNT> slots_;
+  bool m_changed = false;
+  std::int32_t m_count = 0;
+  std::int32_t m_position = 0;
+  std::array<std::unique_ptr<CPCategory>, SLOT_COUNT> m_slots;
 };

@@ -20,26 +20,26 @@ std::int32_t CategoryKey(const CSyncRecord& r) { return r.GetCategory(); }
 // range whose key is below a bound in logarithmic time.
 class CMinTree {
  public:
-  explicit CMinTree(const std::vector<std::int32_t>& keys) : count_(keys.size()) {
-    while (leaves_ < count_) leaves_ <<= 1;
-    tree_.assign(2 * leaves_, INT32_MAX);
-    for (std::size_t i = 0; i < count_; ++i) tree_[leaves_ + i] = keys[i];
-    for (std::size_t n = leaves_ - 1; n >= 1; --n) tree_[n] = std::min(tree_[2 * n], tree_[2 * n + 1]);
+  explicit CMinTree(const std::vector<std::int32_t>& keys) : m_count(keys.size()) {
+    while (m_leaves < m_count) m_leaves <<= 1;
+    m_tree.assign(2 * m_leaves, INT32_MAX);
+    for (std::size_t i = 0; i < m_count; ++i) m_tree[m_leaves + i] = keys[i];
+    for (std::size_t n = m_leaves - 1; n >= 1; --n) m_tree[n] = std::min(m_tree[2 * n], m_tree[2 * n + 1]);
   }
   void Set(std::size_t i, std::int32_t key) {
-    std::size_t n = leaves_ + i;
-    tree_[n] = key;
-    for (n >>= 1; n >= 1; n >>= 1) tree_[n] = std::min(tree_[2 * n], tree_[2 * n + 1]);
+    std::size_t n = m_leaves + i;
+    m_tree[n] = key;
+    for (n >>= 1; n >= 1; n >>= 1) m_tree[n] = std::min(m_tree[2 * n], m_tree[2 * n + 1]);
   }
   // Rightmost position p in [lo, hi] with key(p) < bound, or -1.
   std::int64_t RightmostBelow(std::size_t lo, std::size_t hi, std::int32_t bound) const {
-    return Find(1, 0, leaves_ - 1, lo, hi, bound);
+    return Find(1, 0, m_leaves - 1, lo, hi, bound);
   }
 
  private:
   std::int64_t Find(std::size_t node, std::size_t nodeLo, std::size_t nodeHi, std::size_t lo,
                     std::size_t hi, std::int32_t bound) const {
-    if (nodeHi < lo || nodeLo > hi || tree_[node] >= bound) return -1;
+    if (nodeHi < lo || nodeLo > hi || m_tree[node] >= bound) return -1;
     if (nodeLo == nodeHi) return static_cast<std::int64_t>(nodeLo);
     std::size_t mid = nodeLo + (nodeHi - nodeLo) / 2;
     std::int64_t right = Find(2 * node + 1, mid + 1, nodeHi, lo, hi, bound);
@@ -47,15 +47,15 @@ class CMinTree {
     return Find(2 * node, nodeLo, mid, lo, hi, bound);
   }
 
-  std::size_t count_;
-  std::size_t leaves_ = 1;
-  std::vector<std::int32_t> tree_;
+  std::size_t m_count;
+  std::size_t m_leaves = 1;
+  std::vector<std::int32_t> m_tree;
 };
 
 }  // namespace
 
 CDbManager::CDbManager(ISyncLog* log, std::int32_t dbFlags, std::int32_t syncType)
-    : log_(log), dbFlags_(dbFlags), syncType_(syncType) {}
+    : m_log(log), m_dbFlags(dbFlags), m_syncType(syncType) {}
 
 CDbManager::~CDbManager() = default;
 
@@ -68,12 +68,12 @@ std::int32_t CDbManager::CopyOut(const CSyncRecord& stored, CSyncRecord& out) {
 
 const CSyncRecord* CDbManager::RecordAt(std::int32_t slot) const {
   if (slot < 0 || slot >= Capacity()) return nullptr;
-  return slots_[static_cast<std::size_t>(slot)].get();
+  return m_slots[static_cast<std::size_t>(slot)].get();
 }
 
 CSyncRecord* CDbManager::MutableRecordAt(std::int32_t slot) {
   if (slot < 0 || slot >= Capacity()) return nullptr;
-  return slots_[static_cast<std::size_t>(slot)].get();
+  return m_slots[static_cast<std::size_t>(slot)].get();
 }
 
 std::int32_t CDbManager::StoreAt(std::int32_t slot, const CSyncRecord& record) {
@@ -90,69 +90,69 @@ std::int32_t CDbManager::StoreAt(std::int32_t slot, const CSyncRecord& record) {
   }
   if (copy->CopyFrom(record) != DB_OK) return DB_ERR_NO_MEMORY;
   copy->SetIndex(slot);
-  Slot& target = slots_[static_cast<std::size_t>(slot)];
+  Slot& target = m_slots[static_cast<std::size_t>(slot)];
   // The new id goes into the index before the old one leaves it, so that a
   // failed allocation leaves the table as it was.
   if (!target || target->GetId() != copy->GetId()) {
-    if (!idIndex_.Add(copy->GetId(), slot)) return DB_ERR_NO_MEMORY;
-    if (target) idIndex_.Remove(target->GetId(), slot);
+    if (!m_idIndex.Add(copy->GetId(), slot)) return DB_ERR_NO_MEMORY;
+    if (target) m_idIndex.Remove(target->GetId(), slot);
   }
-  if (!target) ++recordCount_;
+  if (!target) ++m_recordCount;
   target = std::move(copy);
-  highWater_ = std::max(highWater_, slot + 1);
+  m_highWater = std::max(m_highWater, slot + 1);
   return DB_OK;
 }
 
 void CDbManager::FreeSlot(std::int32_t slot) {
   if (slot < 0 || slot >= Capacity()) return;
-  Slot& target = slots_[static_cast<std::size_t>(slot)];
+  Slot& target = m_slots[static_cast<std::size_t>(slot)];
   if (!target) return;
-  idIndex_.Remove(target->GetId(), slot);
+  m_idIndex.Remove(target->GetId(), slot);
   target.reset();
-  --recordCount_;
-  firstFree_ = std::min(firstFree_, slot);
+  --m_recordCount;
+  m_firstFree = std::min(m_firstFree, slot);
 }
 
 std::int32_t CDbManager::SetStoredId(std::int32_t slot, std::int32_t id) {
   CSyncRecord* record = MutableRecordAt(slot);
   if (record == nullptr) return DB_ERR_RECORD_NOT_FOUND;
   if (record->GetId() == id) return DB_OK;
-  if (!idIndex_.Add(id, slot)) return DB_ERR_NO_MEMORY;
-  idIndex_.Remove(record->GetId(), slot);
+  if (!m_idIndex.Add(id, slot)) return DB_ERR_NO_MEMORY;
+  m_idIndex.Remove(record->GetId(), slot);
   record->SetId(id);
   return DB_OK;
 }
 
 void CDbManager::SwapSlots(std::int32_t a, std::int32_t b) {
   if (a == b || a < 0 || b < 0 || a >= Capacity() || b >= Capacity()) return;
-  Slot& first = slots_[static_cast<std::size_t>(a)];
-  Slot& second = slots_[static_cast<std::size_t>(b)];
+  Slot& first = m_slots[static_cast<std::size_t>(a)];
+  Slot& second = m_slots[static_cast<std::size_t>(b)];
   // Each record changes slot within its id's entry: nothing is allocated.
   bool sameId = first && second && first->GetId() == second->GetId();
   if (!sameId) {
-    if (first) idIndex_.Move(first->GetId(), a, b);
-    if (second) idIndex_.Move(second->GetId(), b, a);
+    if (first) m_idIndex.Move(first->GetId(), a, b);
+    if (second) m_idIndex.Move(second->GetId(), b, a);
   }
   std::swap(first, second);
   if (first) {
     first->SetIndex(a);
   } else {
-    firstFree_ = std::min(firstFree_, a);
+    m_firstFree = std::min(m_firstFree, a);
   }
   if (second) {
     second->SetIndex(b);
   } else {
-    firstFree_ = std::min(firstFree_, b);
+    m_firstFree = std::min(m_firstFree, b);
   }
-  highWater_ = std::max({highWater_, first ? a + 1 : 0, second ? b + 1 : 0});
+  m_highWater = std::max({m_highWater, first ? a + 1 : 0, second ? b + 1 : 0});
 }
 
 std::int32_t CDbManager::FirstEmptySlot(std::int32_t& rc) {
   rc = DB_OK;
-  // Every slot below firstFree_ is occupied.
-  std::int32_t slot = firstFree_;
-  while (slot < Capacity() && slots_[static_cast<std::size_t>(slot)]) ++slot;
-  firstFree_ = slot;
+  // Every slot below m_firstFree is occupied.
+  std::int32_t slot = m_firstFree;
+  while (slot < Capacity() && m_slots[static_cast<std::size_t>(slot)]) ++slot;
+  m_firstFree = slot;
   if (slot < Capacity()) return slot;
   rc = Grow(Capacity() + TABLE_GROWTH);
   return rc == DB_OK ? slot : -1;
@@ -160,22 +160,22 @@ std::int32_t CDbManager::FirstEmptySlot(std::int32_t& rc) {
 
 // ---- Operations ---------------------------------------------------------------
 
-CCategoryList* CDbManager::CategoryTable() { return categories_.get(); }
+CCategoryList* CDbManager::CategoryTable() { return m_categories.get(); }
 
 bool CDbManager::HasCategoryBlock() const {
-  return (dbFlags_ & DB_FLAGS_CONDUIT) == DB_FLAGS_CONDUIT;
+  return (m_dbFlags & DB_FLAGS_CONDUIT) == DB_FLAGS_CONDUIT;
 }
 
 std::int32_t CDbManager::GetRecordCount(std::int32_t& /*count*/) { return DB_ERR_NOT_SUPPORTED; }
 
 std::int32_t CDbManager::IndexOfId(std::int32_t id) const {
-  return idIndex_.First(id);
+  return m_idIndex.First(id);
 }
 
 std::int32_t CDbManager::GetRecordById(std::int32_t id, CSyncRecord& out, bool /*logErrors*/) {
   std::int32_t slot = IndexOfId(id);
   if (slot < 0) return DB_ERR_NOT_FOUND;
-  return CopyOut(*slots_[static_cast<std::size_t>(slot)], out);
+  return CopyOut(*m_slots[static_cast<std::size_t>(slot)], out);
 }
 
 std::int32_t CDbManager::FirstRecord(CSyncRecord& out) {
@@ -184,17 +184,17 @@ std::int32_t CDbManager::FirstRecord(CSyncRecord& out) {
 }
 
 std::int32_t CDbManager::NextRecord(CSyncRecord& out) {
-  if (walkMode_ < 0 || walkMode_ > WALK_MODE_MAX) return DB_ERR_BAD_ITERATION;
+  if (m_walkMode < 0 || m_walkMode > WALK_MODE_MAX) return DB_ERR_BAD_ITERATION;
   return Walk(out);
 }
 
 std::int32_t CDbManager::Walk(CSyncRecord& out) {
-  std::int32_t end = std::min(highWater_, Capacity());
-  for (std::int32_t slot = std::max(walkPosition_, 0); slot < end; ++slot) {
-    const CSyncRecord* record = slots_[static_cast<std::size_t>(slot)].get();
+  std::int32_t end = std::min(m_highWater, Capacity());
+  for (std::int32_t slot = std::max(m_walkPosition, 0); slot < end; ++slot) {
+    const CSyncRecord* record = m_slots[static_cast<std::size_t>(slot)].get();
     if (record == nullptr) continue;
     bool match = false;
-    switch (walkMode_) {
+    switch (m_walkMode) {
       case WALK_ALL: match = true; break;
       case WALK_CHANGED: match = record->IsChanged(); break;
       case WALK_PENDING: match = record->IsPending(); break;
@@ -203,13 +203,13 @@ std::int32_t CDbManager::Walk(CSyncRecord& out) {
     if (!match) continue;
     std::int32_t rc = CopyOut(*record, out);
     if (rc != DB_OK) {
-      walkPosition_ = slot;
+      m_walkPosition = slot;
       return rc;
     }
-    walkPosition_ = slot + 1;
+    m_walkPosition = slot + 1;
     return DB_OK;
   }
-  walkPosition_ = end;
+  m_walkPosition = end;
   return DB_ERR_NOT_FOUND;
 }
 
@@ -248,14 +248,14 @@ std::int32_t CDbManager::ModifyRecord(CSyncRecord&) { return DB_ERR_NOT_SUPPORTE
 std::int32_t CDbManager::DeleteRecord(CSyncRecord&) { return DB_ERR_NOT_SUPPORTED; }
 std::int32_t CDbManager::ModifyRecordAt(std::int32_t, CSyncRecord&) { return DB_ERR_NOT_SUPPORTED; }
 
-void CDbManager::SetSyncType(std::int32_t syncType) { syncType_ = syncType; }
+void CDbManager::SetSyncType(std::int32_t syncType) { m_syncType = syncType; }
 
 std::int32_t CDbManager::FirstNew(CSyncRecord&) { return DB_ERR_NOT_SUPPORTED; }
 std::int32_t CDbManager::PurgeDeleted() { return DB_ERR_NOT_SUPPORTED; }
 
 std::int32_t CDbManager::Reorder(std::int32_t kind) {
   if (kind < REORDER_BY_ID || kind > REORDER_BY_CATEGORY_TOO) return DB_ERR_NOT_SUPPORTED;
-  if (recordCount_ == 0) return DB_OK;
+  if (m_recordCount == 0) return DB_OK;
   try {
     switch (kind) {
       case REORDER_BY_ID: return SortByKey(IdKey);
@@ -270,16 +270,16 @@ std::int32_t CDbManager::Reorder(std::int32_t kind) {
 }
 
 void CDbManager::MoveMatchingToFront(bool (*matches)(const CSyncRecord&)) {
-  std::int32_t end = std::min(highWater_, Capacity());
+  std::int32_t end = std::min(m_highWater, Capacity());
   // The first later matching slot only moves forward: the slots between a
   // non-matching slot and the match found for it hold no matching record.
   std::int32_t next = 0;
   for (std::int32_t slot = 0; slot < end; ++slot) {
-    const CSyncRecord* record = slots_[static_cast<std::size_t>(slot)].get();
+    const CSyncRecord* record = m_slots[static_cast<std::size_t>(slot)].get();
     if (record == nullptr || matches(*record)) continue;
     next = std::max(next, slot + 1);
-    while (next < end && !(slots_[static_cast<std::size_t>(next)] &&
-                           matches(*slots_[static_cast<std::size_t>(next)]))) {
+    while (next < end && !(m_slots[static_cast<std::size_t>(next)] &&
+                           matches(*m_slots[static_cast<std::size_t>(next)]))) {
       ++next;
     }
     if (next >= end) return;
@@ -300,14 +300,14 @@ std::int32_t CDbManager::SortByKey(std::int32_t (*key)(const CSyncRecord&)) {
   // The records move once, at the end, and the id index is rebuilt before
   // anything changes.
   std::vector<std::int32_t> occupied;
-  std::int32_t end = std::min(highWater_, Capacity());
+  std::int32_t end = std::min(m_highWater, Capacity());
   for (std::int32_t slot = 0; slot < end; ++slot) {
-    if (slots_[static_cast<std::size_t>(slot)]) occupied.push_back(slot);
+    if (m_slots[static_cast<std::size_t>(slot)]) occupied.push_back(slot);
   }
   const std::size_t count = occupied.size();
   if (count < 2) return DB_OK;
   std::vector<std::int32_t> keys(count);
-  for (std::size_t i = 0; i < count; ++i) keys[i] = key(*slots_[static_cast<std::size_t>(occupied[i])]);
+  for (std::size_t i = 0; i < count; ++i) keys[i] = key(*m_slots[static_cast<std::size_t>(occupied[i])]);
   // order[i]: the position (in `occupied`) of the record that ends at position i.
   std::vector<std::size_t> order(count);
   for (std::size_t i = 0; i < count; ++i) order[i] = i;
@@ -346,20 +346,20 @@ std::int32_t CDbManager::SortByKey(std::int32_t (*key)(const CSyncRecord&)) {
   CIdSlotIndex index;
   index.Reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
-    const CSyncRecord& record = *slots_[static_cast<std::size_t>(occupied[order[i]])];
+    const CSyncRecord& record = *m_slots[static_cast<std::size_t>(occupied[order[i]])];
     if (!index.Add(record.GetId(), occupied[i])) return DB_ERR_NO_MEMORY;
   }
   // Holes stay where they are: only occupied slots take part in the order.
   std::vector<Slot> moved(count);
-  for (std::size_t i = 0; i < count; ++i) moved[i] = std::move(slots_[static_cast<std::size_t>(occupied[order[i]])]);
+  for (std::size_t i = 0; i < count; ++i) moved[i] = std::move(m_slots[static_cast<std::size_t>(occupied[order[i]])]);
   // Nothing below allocates: commit.
   for (std::size_t i = 0; i < count; ++i) {
     moved[i]->SetIndex(occupied[i]);
-    slots_[static_cast<std::size_t>(occupied[i])] = std::move(moved[i]);
+    m_slots[static_cast<std::size_t>(occupied[i])] = std::move(moved[i]);
   }
   // Every slot that was in the index was rebuilt above; ids of records outside
   // the high-water mark cannot exist.
-  idIndex_.Swap(index);
+  m_idIndex.Swap(index);
   return DB_OK;
 }
 
@@ -371,7 +371,7 @@ std::int32_t CDbManager::LoadCategories() {
 }
 
 std::int32_t CDbManager::StoreCategories() {
-  if (UsesCategories() && HasCategoryBlock() && categories_ && categories_->IsChanged()) {
+  if (UsesCategories() && HasCategoryBlock() && m_categories && m_categories->IsChanged()) {
     return CategoriesToAppInfo();
   }
   return DB_OK;
@@ -396,15 +396,15 @@ std::int32_t CDbManager::SetDbInfo(const char*, std::uint16_t, std::uint32_t, st
 
 std::int32_t CDbManager::GetAllIds(std::int32_t* ids, std::int32_t* count) {
   if (count == nullptr) return DB_ERR_NULL_ARGUMENT;
-  if (*count < recordCount_) {
-    *count = recordCount_;
+  if (*count < m_recordCount) {
+    *count = m_recordCount;
     return DB_ERR_BUFFER_TOO_SMALL;
   }
   if (ids == nullptr) return DB_ERR_NULL_BUFFER;
   std::int32_t written = 0;
-  std::int32_t end = std::min(highWater_, Capacity());
-  for (std::int32_t slot = 0; slot < end && written < recordCount_; ++slot) {
-    const CSyncRecord* record = slots_[static_cast<std::size_t>(slot)].get();
+  std::int32_t end = std::min(m_highWater, Capacity());
+  for (std::int32_t slot = 0; slot < end && written < m_recordCount; ++slot) {
+    const CSyncRecord* record = m_slots[static_cast<std::size_t>(slot)].get();
     if (record != nullptr) ids[written++] = record->GetId();
   }
   *count = written;
@@ -412,8 +412,8 @@ std::int32_t CDbManager::GetAllIds(std::int32_t* ids, std::int32_t* count) {
 }
 
 std::int32_t CDbManager::ReorderByIds(const std::int32_t* ids, std::int32_t count) {
-  if (recordCount_ == 0) return DB_OK;
-  if (count != recordCount_) return DB_ERR_COUNT_MISMATCH;
+  if (m_recordCount == 0) return DB_OK;
+  if (count != m_recordCount) return DB_ERR_COUNT_MISMATCH;
   if (ids == nullptr) return DB_ERR_NULL_BUFFER;
   try {
     // Plan first: which old slot goes to which new position.  Records that
@@ -424,16 +424,16 @@ std::int32_t CDbManager::ReorderByIds(const std::int32_t* ids, std::int32_t coun
     for (std::int32_t i = 0; i < count; ++i) {
       std::int32_t id = ids[i];
       if (id == -1) continue;
-      std::size_t carriers = idIndex_.Count(id);
+      std::size_t carriers = m_idIndex.Count(id);
       if (carriers == 0) return DB_ERR_UNKNOWN_ID;
       std::size_t& next = used[id];
       // An id asked for more often than records carry it would place one
       // record twice and leave another out.
       if (next >= carriers) return DB_ERR_COUNT_MISMATCH;
-      sourceOf[static_cast<std::size_t>(i)] = idIndex_.At(id, next++);
+      sourceOf[static_cast<std::size_t>(i)] = m_idIndex.At(id, next++);
       ++placed;
     }
-    if (placed != recordCount_) return DB_ERR_COUNT_MISMATCH;
+    if (placed != m_recordCount) return DB_ERR_COUNT_MISMATCH;
 
     std::vector<Slot> table(static_cast<std::size_t>(std::max(Capacity(), count)));
     CIdSlotIndex index;
@@ -442,48 +442,48 @@ std::int32_t CDbManager::ReorderByIds(const std::int32_t* ids, std::int32_t coun
     for (std::int32_t i = 0; i < count; ++i) {
       std::int32_t source = sourceOf[static_cast<std::size_t>(i)];
       if (source < 0) continue;
-      if (!index.Add(slots_[static_cast<std::size_t>(source)]->GetId(), i)) return DB_ERR_NO_MEMORY;
+      if (!index.Add(m_slots[static_cast<std::size_t>(source)]->GetId(), i)) return DB_ERR_NO_MEMORY;
       highWater = i + 1;
     }
     // Nothing below allocates: commit.
     for (std::int32_t i = 0; i < count; ++i) {
       std::int32_t source = sourceOf[static_cast<std::size_t>(i)];
       if (source < 0) continue;
-      table[static_cast<std::size_t>(i)] = std::move(slots_[static_cast<std::size_t>(source)]);
+      table[static_cast<std::size_t>(i)] = std::move(m_slots[static_cast<std::size_t>(source)]);
       table[static_cast<std::size_t>(i)]->SetIndex(i);
     }
-    slots_.swap(table);
-    idIndex_.Swap(index);
-    highWater_ = highWater;
-    firstFree_ = 0;
+    m_slots.swap(table);
+    m_idIndex.Swap(index);
+    m_highWater = highWater;
+    m_firstFree = 0;
   } catch (const std::bad_alloc&) {
     return DB_ERR_NO_MEMORY;
   }
   return DB_OK;
 }
 
-bool CDbManager::UsesCategories() const { return (dbFlags_ & DB_FLAG_USES_CATEGORIES) != 0; }
+bool CDbManager::UsesCategories() const { return (m_dbFlags & DB_FLAG_USES_CATEGORIES) != 0; }
 
 void CDbManager::SetUsesCategories(bool on) {
-  dbFlags_ = on ? (dbFlags_ | DB_FLAG_USES_CATEGORIES) : (dbFlags_ & ~DB_FLAG_USES_CATEGORIES);
+  m_dbFlags = on ? (m_dbFlags | DB_FLAG_USES_CATEGORIES) : (m_dbFlags & ~DB_FLAG_USES_CATEGORIES);
 }
 
 std::int32_t CDbManager::CategoriesFromAppInfo() { return DB_ERR_NOT_SUPPORTED; }
 std::int32_t CDbManager::CategoriesToAppInfo() { return DB_ERR_NOT_SUPPORTED; }
 
 void CDbManager::FreeAll() {
-  std::vector<Slot>().swap(slots_);
-  idIndex_.Clear();
-  recordCount_ = 0;
-  highWater_ = 0;
-  firstFree_ = 0;
-  walkPosition_ = 0;
+  std::vector<Slot>().swap(m_slots);
+  m_idIndex.Clear();
+  m_recordCount = 0;
+  m_highWater = 0;
+  m_firstFree = 0;
+  m_walkPosition = 0;
 }
 
 std::int32_t CDbManager::Grow(std::int32_t slots) {
   if (slots <= Capacity()) return DB_OK;
   try {
-    slots_.resize(static_cast<std::size_t>(slots));
+    m_slots.resize(static_cast<std::size_t>(slots));
   } catch (const std::bad_alloc&) {
     return DB_ERR_NO_MEMORY;
   } catch (const std::length_error&) {
@@ -493,19 +493,19 @@ std::int32_t CDbManager::Grow(std::int32_t slots) {
 }
 
 std::int32_t CDbManager::GetByPosition(std::int32_t n, CSyncRecord& out) {
-  if (n < 0 || n >= recordCount_) return DB_ERR_NOT_FOUND;
-  std::int32_t end = std::min(highWater_, Capacity());
+  if (n < 0 || n >= m_recordCount) return DB_ERR_NOT_FOUND;
+  std::int32_t end = std::min(m_highWater, Capacity());
   for (std::int32_t slot = 0; slot < end; ++slot) {
-    const CSyncRecord* record = slots_[static_cast<std::size_t>(slot)].get();
+    const CSyncRecord* record = m_slots[static_cast<std::size_t>(slot)].get();
     if (record != nullptr && n-- == 0) return CopyOut(*record, out);
   }
   return DB_ERR_NOT_FOUND;
 }
 
 std::int32_t CDbManager::FindByAlternateIndex(std::int32_t alternateIndex, CSyncRecord& out) {
-  std::int32_t end = std::min(highWater_, Capacity());
+  std::int32_t end = std::min(m_highWater, Capacity());
   for (std::int32_t slot = 0; slot < end; ++slot) {
-    const CSyncRecord* record = slots_[static_cast<std::size_t>(slot)].get();
+    const CSyncRecord* record = m_slots[static_cast<std::size_t>(slot)].get();
     if (record != nullptr && record->GetAlternateIndex() == alternateIndex) return CopyOut(*record, out);
   }
   return DB_ERR_NOT_FOUND;
@@ -513,9 +513,9 @@ std::int32_t CDbManager::FindByAlternateIndex(std::int32_t alternateIndex, CSync
 
 std::int32_t CDbManager::FindByIdAndAlternateIndex(std::int32_t id, std::int32_t alternateIndex,
                                                    CSyncRecord& out) {
-  std::size_t carriers = idIndex_.Count(id);
+  std::size_t carriers = m_idIndex.Count(id);
   for (std::size_t k = 0; k < carriers; ++k) {
-    const CSyncRecord& record = *slots_[static_cast<std::size_t>(idIndex_.At(id, k))];
+    const CSyncRecord& record = *m_slots[static_cast<std::size_t>(m_idIndex.At(id, k))];
     if (record.GetAlternateIndex() == alternateIndex) return CopyOut(record, out);
   }
   return DB_ERR_NOT_FOUND;
@@ -523,7 +523,7 @@ std::int32_t CDbManager::FindByIdAndAlternateIndex(std::int32_t id, std::int32_t
 
 void CDbManager::Reset() {
   FreeAll();
-  categories_.reset();
-  walkMode_ = WALK_NONE;
-  walkPosition_ = 0;
+  m_categories.reset();
+  m_walkMode = WALK_NONE;
+  m_walkPosition = 0;
 }

@@ -152,13 +152,13 @@ class CDbManager {
   virtual void Reset();
 
   // ---- Plain accessors --------------------------------------------------------
-  std::int32_t SyncType() const { return syncType_; }
-  std::int32_t DbFlags() const { return dbFlags_; }
-  void SetDbFlags(std::int32_t flags) { dbFlags_ = flags; }
-  ISyncLog* Log() const { return log_; }
-  std::int32_t RecordCount() const { return recordCount_; }
-  std::int32_t Capacity() const { return static_cast<std::int32_t>(slots_.size()); }
-  std::int32_t HighWater() const { return highWater_; }
+  std::int32_t SyncType() const { return m_syncType; }
+  std::int32_t DbFlags() const { return m_dbFlags; }
+  void SetDbFlags(std::int32_t flags) { m_dbFlags = flags; }
+  ISyncLog* Log() const { return m_log; }
+  std::int32_t RecordCount() const { return m_recordCount; }
+  std::int32_t Capacity() const { return static_cast<std::int32_t>(m_slots.size()); }
+  std::int32_t HighWater() const { return m_highWater; }
   // The stored record of a slot (nullptr for an empty or out-of-range slot), for
   // reading only.
   const CSyncRecord* RecordAt(std::int32_t slot) const;
@@ -182,15 +182,15 @@ class CDbManager {
   void SwapSlots(std::int32_t a, std::int32_t b);
 
   // The current walk.
-  std::int32_t WalkMode() const { return walkMode_; }
-  std::int32_t WalkPosition() const { return walkPosition_; }
+  std::int32_t WalkMode() const { return m_walkMode; }
+  std::int32_t WalkPosition() const { return m_walkPosition; }
   void SetWalk(std::int32_t mode, std::int32_t position) {
-    walkMode_ = mode;
-    walkPosition_ = position;
+    m_walkMode = mode;
+    m_walkPosition = position;
   }
 
   // The category table (owned); replaced or dropped by derived managers.
-  std::unique_ptr<CCategoryList>& CategoryTableOwner() { return categories_; }
+  std::unique_ptr<CCategoryList>& CategoryTableOwner() { return m_categories; }
 
   // Called after every change of the table or of record contents (InsertRecord
   // and the desktop operations that change records); the desktop manager marks
@@ -218,18 +218,18 @@ class CDbManager {
   std::int32_t SortByKey(std::int32_t (*key)(const CSyncRecord&));
   std::int32_t Walk(CSyncRecord& out);
 
-  ISyncLog* log_;
-  std::int32_t dbFlags_;
-  std::int32_t syncType_;
-  std::unique_ptr<CCategoryList> categories_;
-  std::vector<Slot> slots_;
-  std::int32_t recordCount_ = 0;
-  std::int32_t highWater_ = 0;
+  ISyncLog* m_log;
+  std::int32_t m_dbFlags;
+  std::int32_t m_syncType;
+  std::unique_ptr<CCategoryList> m_categories;
+  std::vector<Slot> m_slots;
+  std::int32_t m_recordCount = 0;
+  std::int32_t m_highWater = 0;
   // Every slot below this one is occupied: inserts look for a free slot from
   // here instead of from slot 0.
-  std::int32_t firstFree_ = 0;
-  std::int32_t walkMode_ = WALK_NONE;
-  std::int32_t walkPosition_ = 0;
+  std::int32_t m_firstFree = 0;
+  std::int32_t m_walkMode = WALK_NONE;
+  std::int32_t m_walkPosition = 0;
   // id -> occupied slots holding that id.
-  CIdSlotIndex idIndex_;
+  CIdSlotIndex m_idIndex;
 };

@@ -48,9 +48,9 @@ CDesktopDb::CDesktopDb() : CDbManager(nullptr, DB_FLAGS_CONDUIT, SyncType::DO_NO
 
 CDesktopDb::CDesktopDb(ISyncLog* log, std::int32_t dbFlags, const char* dbName, const char* fileName,
                        const char* directory, std::int32_t syncType)
-    : CDbManager(log, dbFlags, syncType), path_(BuildPath(directory, fileName)) {
+    : CDbManager(log, dbFlags, syncType), m_path(BuildPath(directory, fileName)) {
   std::string_view name = Text(dbName);
-  dbName_.assign(name.substr(0, MbsTruncate(name, DB_NAME_MAX)));
+  m_dbName.assign(name.substr(0, MbsTruncate(name, DB_NAME_MAX)));
 }
 
 CDesktopDb::~CDesktopDb() { CloseFile(); }
@@ -69,13 +69,13 @@ std::string CDesktopDb::BuildPath(const char* directory, const char* fileName) {
 
 std::int32_t CDesktopDb::OpenFile(std::int32_t mode) {
   CloseFile();
-  lastOpenMissing_ = false;
-  if (path_.empty()) return DB_ERR_OPEN_FAILED;
+  m_lastOpenMissing = false;
+  if (m_path.empty()) return DB_ERR_OPEN_FAILED;
   if (mode == OPEN_CREATE) {
     // The file is only ever replaced whole, by StoreFile: opening it to be
     // rewritten neither creates nor touches it, so a HotSync that fails before
     // its store leaves no empty or half-written file behind.
-    return replacing_ ? OpenReplacement() : DB_OK;
+    return m_replacing ? OpenReplacement() : DB_OK;
   }
   int flags = 0;
   switch (mode) {
@@ -85,9 +85,9 @@ std::int32_t CDesktopDb::OpenFile(std::int32_t mode) {
     default: return DB_ERR_OPEN_FAILED;
   }
   IFileEnv& env = Files::Env();
-  int fd = env.Open(path_, flags, 0666);
+  int fd = env.Open(m_path, flags, 0666);
   if (fd < 0) {
-    lastOpenMissing_ = errno == ENOENT;
+    m_lastOpenMissing = errno == ENOENT;
     return DB_ERR_OPEN_FAILED;
   }
   SFileStatus st;
@@ -95,13 +95,13 @@ std::int32_t CDesktopDb::OpenFile(std::int32_t mode) {
     (void)env.Close(fd);
     return DB_ERR_OPEN_FAILED;
   }
-  fd_ = fd;
+  m_fd = fd;
   return DB_OK;
 }
 
 std::int32_t CDesktopDb::OpenReplacement() {
   try {
-    if (!replacement_) replacement_ = std::make_unique<CAtomicFileWriter>();
+    if (!m_replacement) m_replacement = std::make_unique<CAtomicFileWriter>();
   } catch (const std::bad_alloc&) {
     return DB_ERR_OPEN_FAILED;
   }
@@ -109,14 +109,14 @@ std::int32_t CDesktopDb::OpenReplacement() {
   // holds memos and is readable by its owner only.
   CAtomicFileWriter::Options options;
   options.newFileMode = NEW_FILE_MODE;
-  return replacement_->Begin(path_, options) == Files::FILE_OK ? DB_OK : DB_ERR_OPEN_FAILED;
+  return m_replacement->Begin(m_path, options) == Files::FILE_OK ? DB_OK : DB_ERR_OPEN_FAILED;
 }
 
 std::int32_t CDesktopDb::CommitReplacement() {
-  if (!replacement_ || !replacement_->IsOpen()) {
+  if (!m_replacement || !m_replacement->IsOpen()) {
     // The real file was written in place (an open mode other than create):
     // nothing to rename.
-    bool ok = fd_ < 0 || Files::FlushFile(fd_);
+    bool ok = m_fd < 0 || Files::FlushFile(m_fd);
     CloseFile();
     return ok ? DB_OK : DB_ERR_WRITE_FAILED;
   }
@@ -124,18 +124,18 @@ std::int32_t CDesktopDb::CommitReplacement() {
   // cannot be flushed, a crash may still bring the old file back after the
   // handheld has cleared its change marks, so the HotSync must not be taken
   // for complete (a failure makes the next one compare both sides whole).
-  return replacement_->Commit() == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
+  return m_replacement->Commit() == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
 }
 
 std::int32_t CDesktopDb::FinishReplacement() {
-  if (!holdCommit_ || !replacement_ || !replacement_->IsOpen()) return CommitReplacement();
-  return replacement_->Flush() == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
+  if (!m_holdCommit || !m_replacement || !m_replacement->IsOpen()) return CommitReplacement();
+  return m_replacement->Flush() == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
 }
 
 std::int32_t CDesktopDb::CommitHeld() {
-  if (!replacement_ || !replacement_->IsOpen()) return DB_OK;
+  if (!m_replacement || !m_replacement->IsOpen()) return DB_OK;
   if (CommitReplacement() == DB_OK) {
-    dirty_ = false;
+    m_dirty = false;
     return DB_OK;
   }
   if (Log() != nullptr) Log()->LogSaveFailed(DB_ERR_WRITE_FAILED);
@@ -143,20 +143,20 @@ std::int32_t CDesktopDb::CommitHeld() {
 }
 
 void CDesktopDb::CloseFile() {
-  if (fd_ >= 0) {
-    (void)Files::Env().Close(fd_);
-    fd_ = -1;
+  if (m_fd >= 0) {
+    (void)Files::Env().Close(m_fd);
+    m_fd = -1;
   }
-  if (replacement_) replacement_->Abort();
+  if (m_replacement) m_replacement->Abort();
 }
 
-bool CDesktopDb::IsFileOpen() const { return fd_ >= 0 || (replacement_ && replacement_->IsOpen()); }
+bool CDesktopDb::IsFileOpen() const { return m_fd >= 0 || (m_replacement && m_replacement->IsOpen()); }
 
 std::int32_t CDesktopDb::ReadUpTo(std::uint8_t* buffer, std::uint32_t n, std::uint32_t& got) {
   got = 0;
-  if (fd_ < 0) return DB_ERR_FILE_NOT_OPEN;
+  if (m_fd < 0) return DB_ERR_FILE_NOT_OPEN;
   while (got < n) {
-    ssize_t r = Files::Env().Read(fd_, buffer + got, n - got);
+    ssize_t r = Files::Env().Read(m_fd, buffer + got, n - got);
     if (r < 0) return DB_ERR_READ_FAILED;
     if (r == 0) break;
     got += static_cast<std::uint32_t>(r);
@@ -172,11 +172,11 @@ std::int32_t CDesktopDb::ReadExactly(std::uint8_t* buffer, std::uint32_t n) {
 }
 
 std::int32_t CDesktopDb::WriteBytes(const std::uint8_t* buffer, std::uint32_t n) {
-  if (replacement_ && replacement_->IsOpen()) {
-    return replacement_->Write(buffer, n) == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
+  if (m_replacement && m_replacement->IsOpen()) {
+    return m_replacement->Write(buffer, n) == Files::FILE_OK ? DB_OK : DB_ERR_WRITE_FAILED;
   }
-  if (fd_ < 0) return DB_ERR_WRITE_FAILED;
-  return Files::WriteAll(fd_, buffer, n) ? DB_OK : DB_ERR_WRITE_FAILED;
+  if (m_fd < 0) return DB_ERR_WRITE_FAILED;
+  return Files::WriteAll(m_fd, buffer, n) ? DB_OK : DB_ERR_WRITE_FAILED;
 }
 
 bool CDesktopDb::CopyFile(const std::string& source, const std::string& target, bool failIfExists) {
@@ -224,20 +224,20 @@ std::int32_t CDesktopDb::OpenPerSyncType() {
   switch (SyncType()) {
     case SyncType::FAST:
     case SyncType::SLOW:
-      if (firstOpen_) {
+      if (m_firstOpen) {
         std::int32_t rc = OpenFile(OPEN_READ);
-        if (rc != DB_OK && lastOpenMissing_) return DB_ERR_DESKTOP_FILE_MISSING;
+        if (rc != DB_OK && m_lastOpenMissing) return DB_ERR_DESKTOP_FILE_MISSING;
         return rc;
       }
-      dirty_ = true;
+      m_dirty = true;
       return OpenFile(OPEN_CREATE);
     case SyncType::HANDHELD_OVERWRITES:
     case SyncType::HANDHELD_OVERWRITES_KEEP:
-      dirty_ = true;
+      m_dirty = true;
       return OpenFile(OPEN_CREATE);
     case SyncType::DESKTOP_OVERWRITES:
-      if (firstOpen_) return OpenFile(OPEN_READ);
-      dirty_ = true;
+      if (m_firstOpen) return OpenFile(OPEN_READ);
+      m_dirty = true;
       return OpenFile(OPEN_CREATE);
     case SyncType::DESKTOP_OVERWRITES_4:
     case SyncType::DESKTOP_OVERWRITES_7:
@@ -255,8 +255,8 @@ std::int32_t CDesktopDb::Close(std::int32_t /*flag*/) {
 }
 
 std::int32_t CDesktopDb::Load() {
-  if (loaded_) return DB_OK;
-  loaded_ = true;
+  if (m_loaded) return DB_OK;
+  m_loaded = true;
   switch (SyncType()) {
     case SyncType::FAST:
     case SyncType::SLOW: {
@@ -266,7 +266,7 @@ std::int32_t CDesktopDb::Load() {
       // be opened stays an error.
       if (rc == DB_ERR_FILE_NOT_OPEN) {
         SFileStatus st;
-        if (!Files::Env().Stat(path_, st, false) && errno == ENOENT) return DB_ERR_DESKTOP_FILE_MISSING;
+        if (!Files::Env().Stat(m_path, st, false) && errno == ENOENT) return DB_ERR_DESKTOP_FILE_MISSING;
       }
       return rc;
     }
@@ -280,7 +280,7 @@ std::int32_t CDesktopDb::Load() {
 }
 
 std::int32_t CDesktopDb::Store() {
-  firstOpen_ = false;
+  m_firstOpen = false;
   ClearChangedStatus();
   switch (SyncType()) {
     case SyncType::FAST:
@@ -304,7 +304,7 @@ void CDesktopDb::ClearChangedStatus() {
   }
   // The file is written back at the end of every HotSync, also when no record
   // changed, so that every change mark in it is left clear.
-  dirty_ = true;
+  m_dirty = true;
 }
 
 std::int32_t CDesktopDb::ReadBlock(std::uint32_t size, std::vector<std::uint8_t>& block) {
@@ -321,9 +321,9 @@ std::int32_t CDesktopDb::ReadBlock(std::uint32_t size, std::vector<std::uint8_t>
 }
 
 std::int32_t CDesktopDb::LoadFile() {
-  dirty_ = false;
-  if (path_.empty()) return DB_ERR_NO_FILE_NAME;
-  if (fd_ < 0) return DB_ERR_FILE_NOT_OPEN;
+  m_dirty = false;
+  if (m_path.empty()) return DB_ERR_NO_FILE_NAME;
+  if (m_fd < 0) return DB_ERR_FILE_NOT_OPEN;
   std::int32_t result = DB_OK;
   try {
     std::vector<std::uint8_t> header(FL::HDR_SIZE, 0);
@@ -336,7 +336,7 @@ std::int32_t CDesktopDb::LoadFile() {
       CloseFile();
       return DB_ERR_BAD_HEADER;
     }
-    header_.swap(header);
+    m_header.swap(header);
 
     struct BlockToRead {
       std::size_t sizeField;
@@ -344,11 +344,11 @@ std::int32_t CDesktopDb::LoadFile() {
       std::int32_t failure;
     };
     const BlockToRead blocks[] = {
-        {FL::HDR_APPINFO_SIZE, &appInfo_, DB_ERR_BAD_APP_INFO},
-        {FL::HDR_SORTINFO_SIZE, &sortInfo_, DB_ERR_BAD_SORT_INFO},
+        {FL::HDR_APPINFO_SIZE, &m_appInfo, DB_ERR_BAD_APP_INFO},
+        {FL::HDR_SORTINFO_SIZE, &m_sortInfo, DB_ERR_BAD_SORT_INFO},
     };
     for (const BlockToRead& b : blocks) {
-      std::uint32_t size = FL::ReadU32(header_.data() + b.sizeField);
+      std::uint32_t size = FL::ReadU32(m_header.data() + b.sizeField);
       if (size == 0) continue;
       std::vector<std::uint8_t> block;
       bool ok = false;
@@ -365,7 +365,7 @@ std::int32_t CDesktopDb::LoadFile() {
     }
 
     std::vector<std::uint8_t> buffer(FL::REC_MAX_SIZE, 0);
-    std::uint32_t count = FL::ReadU32(header_.data() + FL::HDR_RECORD_COUNT);
+    std::uint32_t count = FL::ReadU32(m_header.data() + FL::HDR_RECORD_COUNT);
     for (std::uint32_t read = 0; read < count; ++read) {
       std::fill(buffer.begin(), buffer.end(), 0);
       if (ReadExactly(buffer.data(), FL::REC_HEADER_SIZE) != DB_OK) {
@@ -396,22 +396,22 @@ std::int32_t CDesktopDb::LoadFile() {
     return DB_ERR_NO_MEMORY;
   }
   CloseFile();
-  dirty_ = false;
+  m_dirty = false;
   return result;
 }
 
 std::int32_t CDesktopDb::StoreFile() {
   CCategoryList* categories = CategoryTable();
-  if (!dirty_ && (categories == nullptr || !categories->IsChanged())) return DB_OK;
-  replacing_ = true;
+  if (!m_dirty && (categories == nullptr || !categories->IsChanged())) return DB_OK;
+  m_replacing = true;
   std::int32_t rc = OpenPerSyncType();
-  replacing_ = false;
+  m_replacing = false;
   if (rc != DB_OK) {
     CloseFile();
     return DB_ERR_WRITE_FAILED;
   }
-  if (header_.empty()) {
-    if (RecordCount() == 0 && appInfo_.empty() && sortInfo_.empty()) {
+  if (m_header.empty()) {
+    if (RecordCount() == 0 && m_appInfo.empty() && m_sortInfo.empty()) {
       // Nothing to write: the file becomes (or stays) empty.
       return FinishReplacement() == DB_OK ? DB_OK : DB_ERR_WRITE_FAILED;
     }
@@ -422,8 +422,8 @@ std::int32_t CDesktopDb::StoreFile() {
       CloseFile();
       return rc;
     }
-    FL::WriteU16(header_.data() + FL::HDR_KIND, FL::HDR_KIND_VALUE);
-    std::memcpy(header_.data() + FL::HDR_NAME, dbName_.data(), std::min(dbName_.size(), FL::HDR_NAME_MAX));
+    FL::WriteU16(m_header.data() + FL::HDR_KIND, FL::HDR_KIND_VALUE);
+    std::memcpy(m_header.data() + FL::HDR_NAME, m_dbName.data(), std::min(m_dbName.size(), FL::HDR_NAME_MAX));
   }
   rc = WriteDatabase();
   if (rc != DB_OK) {
@@ -432,19 +432,19 @@ std::int32_t CDesktopDb::StoreFile() {
   }
   rc = FinishReplacement();
   if (rc != DB_OK) return rc;
-  if (!holdCommit_) dirty_ = false;
+  if (!m_holdCommit) m_dirty = false;
   return DB_OK;
 }
 
 std::int32_t CDesktopDb::WriteDatabase() {
-  FL::WriteU32(header_.data() + FL::HDR_SIZE_FIELD, static_cast<std::uint32_t>(FL::HDR_SIZE));
-  FL::WriteU32(header_.data() + FL::HDR_RECORD_COUNT, static_cast<std::uint32_t>(RecordCount()));
-  FL::WriteU32(header_.data() + FL::HDR_APPINFO_SIZE, static_cast<std::uint32_t>(appInfo_.size()));
-  FL::WriteU32(header_.data() + FL::HDR_SORTINFO_SIZE, static_cast<std::uint32_t>(sortInfo_.size()));
-  if (WriteBytes(header_.data(), static_cast<std::uint32_t>(FL::HDR_SIZE)) != DB_OK) {
+  FL::WriteU32(m_header.data() + FL::HDR_SIZE_FIELD, static_cast<std::uint32_t>(FL::HDR_SIZE));
+  FL::WriteU32(m_header.data() + FL::HDR_RECORD_COUNT, static_cast<std::uint32_t>(RecordCount()));
+  FL::WriteU32(m_header.data() + FL::HDR_APPINFO_SIZE, static_cast<std::uint32_t>(m_appInfo.size()));
+  FL::WriteU32(m_header.data() + FL::HDR_SORTINFO_SIZE, static_cast<std::uint32_t>(m_sortInfo.size()));
+  if (WriteBytes(m_header.data(), static_cast<std::uint32_t>(FL::HDR_SIZE)) != DB_OK) {
     return DB_ERR_WRITE_FAILED;
   }
-  for (std::vector<std::uint8_t>* block : {&appInfo_, &sortInfo_}) {
+  for (std::vector<std::uint8_t>* block : {&m_appInfo, &m_sortInfo}) {
     if (block->empty()) continue;
     // The block's size field says what the header says: the block is exactly
     // the bytes held for it.
@@ -574,7 +574,7 @@ std::int32_t CDesktopDb::ModifyRecordAt(std::int32_t index, CSyncRecord& record)
   std::int32_t rc = StoreAt(index, record);
   if (rc != DB_OK) return rc;
   MutableRecordAt(index)->ResetStatus();
-  dirty_ = true;
+  m_dirty = true;
   return DB_OK;
 }
 
@@ -582,7 +582,7 @@ std::int32_t CDesktopDb::DeleteRecord(CSyncRecord& record) {
   std::int32_t slot = record.GetId() != 0 ? IndexOfId(record.GetId()) : record.GetIndex();
   if (RecordAt(slot) == nullptr) return DB_ERR_RECORD_NOT_FOUND;
   FreeSlot(slot);
-  dirty_ = true;
+  m_dirty = true;
   return DB_OK;
 }
 
@@ -596,23 +596,23 @@ std::size_t BodyHash(const CSyncRecord& record) {
 
 std::int32_t CDesktopDb::AdoptNewTwin(const CSyncRecord& handheld, CSyncRecord& out) {
   try {
-    if (!twinsIndexed_) {
-      twinsIndexed_ = true;
+    if (!m_twinsIndexed) {
+      m_twinsIndexed = true;
       for (std::int32_t slot = 0; slot < HighWater(); ++slot) {
         const CSyncRecord* record = RecordAt(slot);
         if (record != nullptr && record->IsPending() && !record->IsDeleted() &&
             (record->GetId() == 0 || record->IsNew())) {
-          twins_.emplace(BodyHash(*record), slot);
+          m_twins.emplace(BodyHash(*record), slot);
         }
       }
     }
-    if (twins_.empty()) return DB_ERR_NOT_FOUND;
-    auto [first, last] = twins_.equal_range(BodyHash(handheld));
+    if (m_twins.empty()) return DB_ERR_NOT_FOUND;
+    auto [first, last] = m_twins.equal_range(BodyHash(handheld));
     for (auto it = first; it != last; ++it) {
       const std::int32_t slot = it->second;
       const CSyncRecord* record = RecordAt(slot);
       if (record == nullptr || !record->IsPending() || record->Compare(handheld) != CSyncRecord::CMP_EQUAL) continue;
-      twins_.erase(it);
+      m_twins.erase(it);
       CSyncRecord adopted(*record);
       adopted.SetId(handheld.GetId());
       std::int32_t rc = ModifyRecordAt(slot, adopted);
@@ -642,7 +642,7 @@ std::int32_t CDesktopDb::PurgeDeleted() {
     const CSyncRecord* record = RecordAt(slot);
     if (record != nullptr && record->IsDeleted()) FreeSlot(slot);
   }
-  dirty_ = true;
+  m_dirty = true;
   return DB_OK;
 }
 
@@ -653,7 +653,7 @@ std::int32_t CDesktopDb::PurgeCategory(std::int32_t category, bool move) {
     const CSyncRecord* record = RecordAt(slot);
     if (record != nullptr && record->GetCategory() == category) FreeSlot(slot);
   }
-  dirty_ = true;
+  m_dirty = true;
   return DB_OK;
 }
 
@@ -666,13 +666,13 @@ std::int32_t CDesktopDb::ChangeCategory(std::int32_t from, std::int32_t to) {
       record->SetModified(true);
     }
   }
-  dirty_ = true;
+  m_dirty = true;
   return DB_OK;
 }
 
 std::int32_t CDesktopDb::RemapCategories(const std::int32_t* map) {
   if (map == nullptr) return DB_ERR_NULL_BUFFER;
-  dirty_ = true;
+  m_dirty = true;
   for (std::int32_t slot = 0; slot < HighWater(); ++slot) {
     CSyncRecord* record = MutableRecordAt(slot);
     if (record == nullptr) continue;
@@ -692,9 +692,9 @@ std::int32_t CDesktopDb::RemapCategories(const std::int32_t* map) {
 std::size_t CDesktopDb::CategoryBlockSize() const { return HasCategoryBlock() ? FL::CAT_BLOCK_SIZE : 0; }
 
 void CDesktopDb::PutBlockName(std::vector<std::uint8_t>& block) const {
-  std::size_t n = std::min(dbName_.size(), FL::BLK_NAME_FIELD_SIZE - 1);
+  std::size_t n = std::min(m_dbName.size(), FL::BLK_NAME_FIELD_SIZE - 1);
   std::memset(block.data() + FL::BLK_NAME, 0, FL::BLK_NAME_FIELD_SIZE);
-  std::memcpy(block.data() + FL::BLK_NAME, dbName_.data(), n);
+  std::memcpy(block.data() + FL::BLK_NAME, m_dbName.data(), n);
 }
 
 std::int32_t CDesktopDb::GetBlock(const std::vector<std::uint8_t>& block, std::int32_t missing,
@@ -715,7 +715,7 @@ std::int32_t CDesktopDb::GetBlock(const std::vector<std::uint8_t>& block, std::i
 
 std::int32_t CDesktopDb::SetBlock(std::vector<std::uint8_t>& block, const DbBlockInfo& info) {
   if (info.dataLength > 0 && info.data == nullptr) return DB_ERR_NULL_BUFFER;
-  dirty_ = true;
+  m_dirty = true;
   std::vector<std::uint8_t> fresh;
   try {
     fresh.assign(FL::BLK_HEADER_SIZE + info.dataLength, 0);
@@ -736,31 +736,31 @@ std::int32_t CDesktopDb::SetBlock(std::vector<std::uint8_t>& block, const DbBloc
 }
 
 std::int32_t CDesktopDb::GetSortInfo(DbBlockInfo& info) {
-  return GetBlock(sortInfo_, DB_ERR_NO_SORT_INFO_BLOCK, info);
+  return GetBlock(m_sortInfo, DB_ERR_NO_SORT_INFO_BLOCK, info);
 }
-std::int32_t CDesktopDb::SetSortInfo(const DbBlockInfo& info) { return SetBlock(sortInfo_, info); }
+std::int32_t CDesktopDb::SetSortInfo(const DbBlockInfo& info) { return SetBlock(m_sortInfo, info); }
 std::int32_t CDesktopDb::GetAppInfo(DbBlockInfo& info) {
-  return GetBlock(appInfo_, DB_ERR_NO_APP_INFO_BLOCK, info);
+  return GetBlock(m_appInfo, DB_ERR_NO_APP_INFO_BLOCK, info);
 }
-std::int32_t CDesktopDb::SetAppInfo(const DbBlockInfo& info) { return SetBlock(appInfo_, info); }
+std::int32_t CDesktopDb::SetAppInfo(const DbBlockInfo& info) { return SetBlock(m_appInfo, info); }
 
 bool CDesktopDb::HasAppInfoExtra() {
-  if (appInfo_.empty()) return false;
-  std::size_t length = ViewFileBlock(appInfo_.data(), appInfo_.size()).length;
+  if (m_appInfo.empty()) return false;
+  std::size_t length = ViewFileBlock(m_appInfo.data(), m_appInfo.size()).length;
   if (length == 0) return false;
   return !HasCategoryBlock() || length >= FL::CAT_BLOCK_SIZE + 1;
 }
 
 std::uint32_t CDesktopDb::AppInfoExtraSize() {
-  if (appInfo_.empty()) return 0;
-  std::size_t length = ViewFileBlock(appInfo_.data(), appInfo_.size()).length;
+  if (m_appInfo.empty()) return 0;
+  std::size_t length = ViewFileBlock(m_appInfo.data(), m_appInfo.size()).length;
   std::size_t skip = CategoryBlockSize();
   return length > skip ? static_cast<std::uint32_t>(length - skip) : 0;
 }
 
 const std::uint8_t* CDesktopDb::AppInfoExtraPtr() {
   if (AppInfoExtraSize() == 0) return nullptr;
-  return appInfo_.data() + ViewFileBlock(appInfo_.data(), appInfo_.size()).dataOffset + CategoryBlockSize();
+  return m_appInfo.data() + ViewFileBlock(m_appInfo.data(), m_appInfo.size()).dataOffset + CategoryBlockSize();
 }
 
 std::int32_t CDesktopDb::GetAppInfoExtra(std::uint8_t* buffer, std::uint32_t* size) {
@@ -778,19 +778,19 @@ std::int32_t CDesktopDb::GetAppInfoExtra(std::uint8_t* buffer, std::uint32_t* si
 
 std::int32_t CDesktopDb::ReserveAppInfo(std::uint32_t room) {
   std::size_t total = FL::BLK_HEADER_SIZE + static_cast<std::size_t>(room);
-  if (!appInfo_.empty() && appInfo_.size() >= total) return DB_OK;
+  if (!m_appInfo.empty() && m_appInfo.size() >= total) return DB_OK;
   std::vector<std::uint8_t> fresh;
   try {
     fresh.assign(total, 0);
   } catch (const std::bad_alloc&) {
     return DB_ERR_NO_MEMORY;
   }
-  if (!appInfo_.empty()) {
+  if (!m_appInfo.empty()) {
     // The new block keeps the old block's header and, for a category
     // database, its category block.
     std::size_t keep = HasCategoryBlock() ? FL::CAT_APPINFO_BLOCK_SIZE : FL::BLK_HEADER_SIZE;
-    keep = std::min({keep, appInfo_.size(), total});
-    std::memcpy(fresh.data(), appInfo_.data(), keep);
+    keep = std::min({keep, m_appInfo.size(), total});
+    std::memcpy(fresh.data(), m_appInfo.data(), keep);
   } else {
     FL::WriteU16(fresh.data() + FL::BLK_KIND, FL::BLK_KIND_VALUE);
     PutBlockName(fresh);
@@ -800,8 +800,8 @@ std::int32_t CDesktopDb::ReserveAppInfo(std::uint32_t room) {
   FL::WriteU32(fresh.data() + FL::BLK_TOTAL_SIZE, static_cast<std::uint32_t>(total));
   FL::WriteU32(fresh.data() + FL::BLK_CAPACITY, room);
   if (FL::ReadU32(fresh.data() + FL::BLK_LENGTH) > room) FL::WriteU32(fresh.data() + FL::BLK_LENGTH, room);
-  appInfo_.swap(fresh);
-  dirty_ = true;
+  m_appInfo.swap(fresh);
+  m_dirty = true;
   return DB_OK;
 }
 
@@ -811,26 +811,26 @@ std::int32_t CDesktopDb::SetAppInfoExtra(std::uint32_t length, const std::uint8_
   if (length > FL::REC_MAX_SIZE) return DB_ERR_TOO_LONG;
   std::int32_t rc = ReserveAppInfo(static_cast<std::uint32_t>(skip + length));
   if (rc != DB_OK) return rc;
-  FileBlockView view = ViewFileBlock(appInfo_.data(), appInfo_.size());
+  FileBlockView view = ViewFileBlock(m_appInfo.data(), m_appInfo.size());
   if (view.capacity < skip || length > view.capacity - skip) return DB_ERR_TOO_LONG;
-  std::uint8_t* data = appInfo_.data() + view.dataOffset;
+  std::uint8_t* data = m_appInfo.data() + view.dataOffset;
   std::memset(data + skip, 0, view.capacity - skip);
   if (length > 0) std::memcpy(data + skip, bytes, length);
-  FL::WriteU32(appInfo_.data() + FL::BLK_LENGTH, static_cast<std::uint32_t>(skip + length));
-  dirty_ = true;
+  FL::WriteU32(m_appInfo.data() + FL::BLK_LENGTH, static_cast<std::uint32_t>(skip + length));
+  m_dirty = true;
   return DB_OK;
 }
 
 std::int32_t CDesktopDb::CategoriesFromAppInfo() {
   if (!HasCategoryBlock()) return DB_OK;
   CategoryTableOwner().reset();
-  if (appInfo_.empty()) return DB_ERR_NO_APP_INFO;
-  FileBlockView view = ViewFileBlock(appInfo_.data(), appInfo_.size());
+  if (m_appInfo.empty()) return DB_ERR_NO_APP_INFO;
+  FileBlockView view = ViewFileBlock(m_appInfo.data(), m_appInfo.size());
   if (view.length == 0) return DB_ERR_NO_APP_INFO;
   try {
     auto table = std::make_unique<CCategoryList>();
     // A damaged category block leaves the categories read before the damage.
-    (void)table->ReadCategoryBlock(appInfo_.data() + view.dataOffset, view.length);
+    (void)table->ReadCategoryBlock(m_appInfo.data() + view.dataOffset, view.length);
     CategoryTableOwner() = std::move(table);
   } catch (const std::bad_alloc&) {
     return DB_ERR_NO_MEMORY;
@@ -841,21 +841,21 @@ std::int32_t CDesktopDb::CategoriesFromAppInfo() {
 std::int32_t CDesktopDb::CategoriesToAppInfo() {
   CCategoryList* categories = CategoryTable();
   if (!HasCategoryBlock() || categories == nullptr || !categories->IsChanged()) return DB_OK;
-  if (appInfo_.empty() ||
-      ViewFileBlock(appInfo_.data(), appInfo_.size()).capacity < FL::CAT_BLOCK_SIZE) {
+  if (m_appInfo.empty() ||
+      ViewFileBlock(m_appInfo.data(), m_appInfo.size()).capacity < FL::CAT_BLOCK_SIZE) {
     std::int32_t rc = ReserveAppInfo(static_cast<std::uint32_t>(FL::CAT_BLOCK_SIZE));
     if (rc != DB_OK) return rc;
   }
-  FileBlockView view = ViewFileBlock(appInfo_.data(), appInfo_.size());
+  FileBlockView view = ViewFileBlock(m_appInfo.data(), m_appInfo.size());
   std::int32_t room = static_cast<std::int32_t>(std::min<std::size_t>(view.capacity, 0x7FFFFFFF));
-  std::int32_t rc = categories->WriteCategoryBlock(appInfo_.data() + view.dataOffset, &room);
+  std::int32_t rc = categories->WriteCategoryBlock(m_appInfo.data() + view.dataOffset, &room);
   if (rc != DB_OK) return rc;
   // A length that cannot hold the category block would cut it off on the next
   // load; application bytes after it are kept.
   if (view.length < FL::CAT_BLOCK_SIZE) {
-    FL::WriteU32(appInfo_.data() + FL::BLK_LENGTH, static_cast<std::uint32_t>(FL::CAT_BLOCK_SIZE));
+    FL::WriteU32(m_appInfo.data() + FL::BLK_LENGTH, static_cast<std::uint32_t>(FL::CAT_BLOCK_SIZE));
   }
-  dirty_ = true;
+  m_dirty = true;
   return DB_OK;
 }
 
@@ -863,11 +863,11 @@ std::int32_t CDesktopDb::CategoriesToAppInfo() {
 
 std::int32_t CDesktopDb::CreateEmptyHeader() {
   try {
-    header_.assign(FL::HDR_SIZE, 0);
+    m_header.assign(FL::HDR_SIZE, 0);
   } catch (const std::bad_alloc&) {
     return DB_ERR_NO_MEMORY;
   }
-  FL::WriteU32(header_.data() + FL::HDR_SIZE_FIELD, static_cast<std::uint32_t>(FL::HDR_SIZE));
+  FL::WriteU32(m_header.data() + FL::HDR_SIZE_FIELD, static_cast<std::uint32_t>(FL::HDR_SIZE));
   return DB_OK;
 }
 
@@ -877,7 +877,7 @@ std::int32_t CDesktopDb::SetDbInfo(const char* name, std::uint16_t flags, std::u
                                    std::uint32_t modificationDate, std::uint32_t backupDate) {
   std::int32_t rc = CreateEmptyHeader();
   if (rc != DB_OK) return rc;
-  std::uint8_t* h = header_.data();
+  std::uint8_t* h = m_header.data();
   FL::WriteU16(h + FL::HDR_KIND, FL::HDR_KIND_VALUE);
   std::string_view text = Text(name);
   std::size_t n = MbsTruncate(text, FL::HDR_NAME_MAX);
@@ -890,19 +890,19 @@ std::int32_t CDesktopDb::SetDbInfo(const char* name, std::uint16_t flags, std::u
   FL::WriteU32(h + FL::HDR_MODIFICATION_NUMBER, modificationNumber);
   FL::WriteU32(h + FL::HDR_CREATION_DATE, creationDate);
   FL::WriteU32(h + FL::HDR_BACKUP_DATE, backupDate);
-  dirty_ = true;
+  m_dirty = true;
   return DB_OK;
 }
 
 // ---- State ---------------------------------------------------------------------------------------
 
-bool CDesktopDb::IsDirty() const { return dirty_; }
-void CDesktopDb::SetDirty(bool dirty) { dirty_ = dirty; }
+bool CDesktopDb::IsDirty() const { return m_dirty; }
+void CDesktopDb::SetDirty(bool dirty) { m_dirty = dirty; }
 
 void CDesktopDb::Release() {
   CloseFile();
   FreeAll();
-  header_.clear();
-  appInfo_.clear();
-  sortInfo_.clear();
+  m_header.clear();
+  m_appInfo.clear();
+  m_sortInfo.clear();
 }

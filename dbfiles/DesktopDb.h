@@ -182,33 +182,33 @@ class CDesktopDb : public CDbManager {
   // place; closing the manager (or a failure) drops it and the old file stays.
   // The synchronizer writes the desktop this way before it lets the handheld
   // commit, so that a full disk fails the HotSync before either side changed.
-  void HoldCommit(bool on) { holdCommit_ = on; }
+  void HoldCommit(bool on) { m_holdCommit = on; }
   // Puts a held file in place (0 when none is held); a failure is logged
   // (LogSaveFailed) and returned as DB_ERR_WRITE_FAILED.
   std::int32_t CommitHeld();
 
   // ---- Accessors -----------------------------------------------------------------
-  const std::string& Path() const { return path_; }
-  const std::string& DbName() const { return dbName_; }
-  bool IsFirstOpen() const { return firstOpen_; }
-  bool IsLoaded() const { return loaded_; }
+  const std::string& Path() const { return m_path; }
+  const std::string& DbName() const { return m_dbName; }
+  bool IsFirstOpen() const { return m_firstOpen; }
+  bool IsLoaded() const { return m_loaded; }
   bool IsFileOpen() const;
   // The header (84 bytes) or empty when the manager has none; likewise the
   // blocks, each exactly the bytes of the block.
-  const std::vector<std::uint8_t>& HeaderBytes() const { return header_; }
-  const std::vector<std::uint8_t>& AppInfoBytes() const { return appInfo_; }
-  const std::vector<std::uint8_t>& SortInfoBytes() const { return sortInfo_; }
+  const std::vector<std::uint8_t>& HeaderBytes() const { return m_header; }
+  const std::vector<std::uint8_t>& AppInfoBytes() const { return m_appInfo; }
+  const std::vector<std::uint8_t>& SortInfoBytes() const { return m_sortInfo; }
 
   // The path built from a directory and a file name (rules above).
   static std::string BuildPath(const char* directory, const char* fileName);
 
  protected:
-  void SetPath(std::string path) { path_ = std::move(path); }
-  void SetFirstOpen(bool on) { firstOpen_ = on; }
-  void SetLoaded(bool on) { loaded_ = on; }
+  void SetPath(std::string path) { m_path = std::move(path); }
+  void SetFirstOpen(bool on) { m_firstOpen = on; }
+  void SetLoaded(bool on) { m_loaded = on; }
   // True when the last OpenFile failed because the file does not exist.
-  bool LastOpenFoundNoFile() const { return lastOpenMissing_; }
-  void OnTableChanged() override { dirty_ = true; }
+  bool LastOpenFoundNoFile() const { return m_lastOpenMissing; }
+  void OnTableChanged() override { m_dirty = true; }
 
  private:
   std::int32_t OpenReplacement();
@@ -223,22 +223,22 @@ class CDesktopDb : public CDbManager {
   void PutBlockName(std::vector<std::uint8_t>& block) const;
   std::size_t CategoryBlockSize() const;
 
-  std::string path_;
-  std::string dbName_;
-  int fd_ = -1;
+  std::string m_path;
+  std::string m_dbName;
+  int m_fd = -1;
   // The temporary file that StoreFile writes (through OpenFile(OPEN_CREATE)).
-  std::unique_ptr<CAtomicFileWriter> replacement_;
-  bool replacing_ = false;
-  bool holdCommit_ = false;
+  std::unique_ptr<CAtomicFileWriter> m_replacement;
+  bool m_replacing = false;
+  bool m_holdCommit = false;
   // AdoptNewTwin's index: body hash -> slots of the records it may adopt,
   // built on first use.
-  std::unordered_multimap<std::size_t, std::int32_t> twins_;
-  bool twinsIndexed_ = false;
-  bool lastOpenMissing_ = false;
-  std::vector<std::uint8_t> header_;
-  std::vector<std::uint8_t> appInfo_;
-  std::vector<std::uint8_t> sortInfo_;
-  bool dirty_ = false;
-  bool firstOpen_ = true;
-  bool loaded_ = false;
+  std::unordered_multimap<std::size_t, std::int32_t> m_twins;
+  bool m_twinsIndexed = false;
+  bool m_lastOpenMissing = false;
+  std::vector<std::uint8_t> m_header;
+  std::vector<std::uint8_t> m_appInfo;
+  std::vector<std::uint8_t> m_sortInfo;
+  bool m_dirty = false;
+  bool m_firstOpen = true;
+  bool m_loaded = false;
 };

@@ -76,7 +76,7 @@ std::string Quoted(std::string_view utf8) {
 
 class CObjectWriter {
  public:
-  CObjectWriter(std::ostream& out, const char* indent) : out_(out), indent_(indent) {}
+  CObjectWriter(std::ostream& out, const char* indent) : m_out(out), m_indent(indent) {}
   void Number(const char* key, std::uint64_t value) { Member(key, std::to_string(value)); }
   void String(const char* key, const std::string& value) { Member(key, "\"" + value + "\""); }
   // A NUL-terminated name in a fixed field, up to the NUL, as text in UTF-8
@@ -95,15 +95,15 @@ class CObjectWriter {
   }
   void Null(const char* key) { Member(key, "null"); }
   void Member(const char* key, const std::string& value) {
-    out_ << (first_ ? "{\n" : ",\n") << indent_ << "  \"" << key << "\": " << value;
-    first_ = false;
+    m_out << (m_first ? "{\n" : ",\n") << m_indent << "  \"" << key << "\": " << value;
+    m_first = false;
   }
-  void End() { out_ << (first_ ? "{}" : std::string("\n") + indent_ + "}"); }
+  void End() { m_out << (m_first ? "{}" : std::string("\n") + m_indent + "}"); }
 
  private:
-  std::ostream& out_;
-  const char* indent_;
-  bool first_ = true;
+  std::ostream& m_out;
+  const char* m_indent;
+  bool m_first = true;
 };
 
 void WriteHeader(std::ostream& out, const std::vector<std::uint8_t>& h) {

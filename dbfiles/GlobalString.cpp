@@ -18,15 +18,15 @@ CGlobalString::CGlobalString(const char* text) {
 
 CGlobalString::~CGlobalString() = default;
 
-std::int32_t CGlobalString::Status() const { return block_.empty() ? GS_ERR_ALLOC : 0; }
+std::int32_t CGlobalString::Status() const { return m_block.empty() ? GS_ERR_ALLOC : 0; }
 
 std::int32_t CGlobalString::Reserve(std::size_t size) {
   if (size < MIN_SIZE) size = MIN_SIZE;
-  if (size <= block_.size()) return 0;
+  if (size <= m_block.size()) return 0;
   try {
     std::vector<char> grown(size, '\0');
-    if (!block_.empty()) std::memcpy(grown.data(), block_.data(), length_);
-    block_.swap(grown);
+    if (!m_block.empty()) std::memcpy(grown.data(), m_block.data(), m_length);
+    m_block.swap(grown);
   } catch (const std::bad_alloc&) {
     return GS_ERR_ALLOC;
   } catch (const std::length_error&) {
@@ -37,27 +37,27 @@ std::int32_t CGlobalString::Reserve(std::size_t size) {
 
 std::int32_t CGlobalString::Set(const char* text) {
   std::size_t length = text != nullptr ? std::strlen(text) : 0;
-  if (length + 1 > block_.size()) {
+  if (length + 1 > m_block.size()) {
     std::int32_t result = Reserve(length + 1 + GROW_EXTRA);
     if (result != 0) return result;
   }
   // Zero the old text's tail so the block stays zero-filled past the NUL.
-  if (length_ > length) std::memset(block_.data() + length, 0, length_ - length);
-  if (length > 0) std::memmove(block_.data(), text, length);
-  block_[length] = '\0';
-  length_ = length;
+  if (m_length > length) std::memset(m_block.data() + length, 0, m_length - length);
+  if (length > 0) std::memmove(m_block.data(), text, length);
+  m_block[length] = '\0';
+  m_length = length;
   return 0;
 }
 
-const char* CGlobalString::Text() const { return block_.empty() ? "" : block_.data(); }
-std::size_t CGlobalString::Length() const { return length_; }
-std::size_t CGlobalString::Capacity() const { return block_.size(); }
-bool CGlobalString::IsEmpty() const { return length_ == 0; }
+const char* CGlobalString::Text() const { return m_block.empty() ? "" : m_block.data(); }
+std::size_t CGlobalString::Length() const { return m_length; }
+std::size_t CGlobalString::Capacity() const { return m_block.size(); }
+bool CGlobalString::IsEmpty() const { return m_length == 0; }
 
 std::int32_t CGlobalString::Compare(const char* other) const {
-  return MbsCompare(std::string_view(Text(), length_), other != nullptr ? other : "");
+  return MbsCompare(std::string_view(Text(), m_length), other != nullptr ? other : "");
 }
 
 std::int32_t CGlobalString::CompareNoCase(const char* other) const {
-  return MbsCompareNoCase(std::string_view(Text(), length_), other != nullptr ? other : "");
+  return MbsCompareNoCase(std::string_view(Text(), m_length), other != nullptr ? other : "");
 }

@@ -46,6 +46,6 @@ class CGlobalString {
   bool Equals(const char* other) const { return Compare(other) == 0; }
 
  private:
-  std::vector<char> block_;
-  std::size_t length_ = 0;
+  std::vector<char> m_block;
+  std::size_t m_length = 0;
 };

@@ -4,23 +4,23 @@
 #include <new>
 
 std::int32_t CIdSlotIndex::First(std::int32_t id) const {
-  auto it = entries_.find(id);
-  return it == entries_.end() ? -1 : it->second.first;
+  auto it = m_entries.find(id);
+  return it == m_entries.end() ? -1 : it->second.first;
 }
 
 std::size_t CIdSlotIndex::Count(std::int32_t id) const {
-  auto it = entries_.find(id);
-  return it == entries_.end() ? 0 : 1 + it->second.more.size();
+  auto it = m_entries.find(id);
+  return it == m_entries.end() ? 0 : 1 + it->second.more.size();
 }
 
 std::int32_t CIdSlotIndex::At(std::int32_t id, std::size_t k) const {
-  const Entry& entry = entries_.at(id);
+  const Entry& entry = m_entries.at(id);
   return k == 0 ? entry.first : entry.more[k - 1];
 }
 
 bool CIdSlotIndex::Add(std::int32_t id, std::int32_t slot) noexcept {
   try {
-    auto [it, inserted] = entries_.try_emplace(id, Entry{slot, {}});
+    auto [it, inserted] = m_entries.try_emplace(id, Entry{slot, {}});
     if (inserted) return true;
     Entry& entry = it->second;
     if (slot < entry.first) {
@@ -36,12 +36,12 @@ bool CIdSlotIndex::Add(std::int32_t id, std::int32_t slot) noexcept {
 }
 
 void CIdSlotIndex::Remove(std::int32_t id, std::int32_t slot) noexcept {
-  auto it = entries_.find(id);
-  if (it == entries_.end()) return;
+  auto it = m_entries.find(id);
+  if (it == m_entries.end()) return;
   Entry& entry = it->second;
   if (entry.first == slot) {
     if (entry.more.empty()) {
-      entries_.erase(it);
+      m_entries.erase(it);
       return;
     }
     entry.first = entry.more.front();
@@ -53,8 +53,8 @@ void CIdSlotIndex::Remove(std::int32_t id, std::int32_t slot) noexcept {
 }
 
 void CIdSlotIndex::Move(std::int32_t id, std::int32_t from, std::int32_t to) noexcept {
-  auto it = entries_.find(id);
-  if (it == entries_.end()) return;
+  auto it = m_entries.find(id);
+  if (it == m_entries.end()) return;
   Entry& entry = it->second;
   if (entry.more.empty()) {
     if (entry.first == from) entry.first = to;

@@ -26,15 +26,15 @@ class CIdSlotIndex {
   // The record with `id` moved from slot `from` to slot `to`.  Never allocates.
   void Move(std::int32_t id, std::int32_t from, std::int32_t to) noexcept;
 
-  void Clear() noexcept { entries_.clear(); }
+  void Clear() noexcept { m_entries.clear(); }
   // Room for `ids` distinct ids without rehashing (may throw std::bad_alloc).
-  void Reserve(std::size_t ids) { entries_.reserve(ids); }
-  void Swap(CIdSlotIndex& other) noexcept { entries_.swap(other.entries_); }
+  void Reserve(std::size_t ids) { m_entries.reserve(ids); }
+  void Swap(CIdSlotIndex& other) noexcept { m_entries.swap(other.m_entries); }
 
  private:
   struct Entry {
     std::int32_t first;
     std::vector<std::int32_t> more;  // further slots, ascending, all above `first`
   };
-  std::unordered_map<std::int32_t, Entry> entries_;
+  std::unordered_map<std::int32_t, Entry> m_entries;
 };

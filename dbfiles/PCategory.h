@@ -49,14 +49,14 @@ class CPCategory {
   virtual bool Equals(const CPCategory& other) const;
 
   // The long name, or nullptr when it is empty.
-  const char* GetLongName() const { return longName_.empty() ? nullptr : longName_.c_str(); }
+  const char* GetLongName() const { return m_longName.empty() ? nullptr : m_longName.c_str(); }
   // The name as stored ("" when empty).
-  const std::string& Name() const { return name_; }
+  const std::string& Name() const { return m_name; }
 
  private:
-  std::int32_t index_ = -1;
-  std::int32_t id_ = -1;
-  std::string name_;
-  std::string longName_;
-  std::int32_t flags_ = 0;
+  std::int32_t m_index = -1;
+  std::int32_t m_id = -1;
+  std::string m_name;
+  std::string m_longName;
+  std::int32_t m_flags = 0;
 };

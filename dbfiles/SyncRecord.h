@@ -125,21 +125,21 @@ class CSyncRecord {
   virtual void SetAlternateIndex(std::int32_t index);
   virtual std::int32_t GetAlternateIndex() const;
 
-  std::int32_t GetHandle() const { return handle_; }
-  void SetHandle(std::int32_t handle) { handle_ = handle; }
-  std::int32_t GetMarks() const { return marks_; }
+  std::int32_t GetHandle() const { return m_handle; }
+  void SetHandle(std::int32_t handle) { m_handle = handle; }
+  std::int32_t GetMarks() const { return m_marks; }
 
  private:
-  void SetBit(std::int32_t bit, bool on) { status_ = on ? (status_ | bit) : (status_ & ~bit); }
+  void SetBit(std::int32_t bit, bool on) { m_status = on ? (m_status | bit) : (m_status & ~bit); }
   std::uint8_t RawAttributes() const;
 
-  std::int32_t id_ = -1;
-  std::int32_t index_ = -1;
-  std::int32_t category_ = 0;
-  std::int32_t status_ = 0;
-  std::vector<std::uint8_t> body_;
-  std::int32_t handle_ = 0;
-  std::int32_t private_ = 0;
-  std::int32_t marks_ = 0;
-  std::int32_t alternateIndex_ = -1;
+  std::int32_t m_id = -1;
+  std::int32_t m_index = -1;
+  std::int32_t m_category = 0;
+  std::int32_t m_status = 0;
+  std::vector<std::uint8_t> m_body;
+  std::int32_t m_handle = 0;
+  std::int32_t m_private = 0;
+  std::int32_t m_marks = 0;
+  std::int32_t m_alternateIndex = -1;
 };

@@ -24,88 +24,88 @@ constexpr std::size_t IO_CHUNK = 1 << 20;
 // satisfied in full: a short read means the file is truncated.
 class CFileReader {
  public:
-  CFileReader(int fd, std::uint64_t fileSize) : fd_(fd), remaining_(fileSize) {}
+  CFileReader(int fd, std::uint64_t fileSize) : m_fd(fd), m_remaining(fileSize) {}
 
   // Bytes of the file not yet consumed, as the size at open time tells.
-  std::uint64_t Remaining() const { return remaining_; }
+  std::uint64_t Remaining() const { return m_remaining; }
 
   bool Read(void* dst, std::size_t count) {
-    if (count > remaining_) return false;
+    if (count > m_remaining) return false;
     auto* out = static_cast<std::uint8_t*>(dst);
     while (count > 0) {
-      if (pos_ == end_) {
+      if (m_pos == m_end) {
         if (count >= IO_CHUNK) {
           // Large reads go straight to the caller's memory.
           const std::size_t got = ReadSome(out, count);
           if (got == 0) return false;
           out += got;
           count -= got;
-          remaining_ -= got;
+          m_remaining -= got;
           continue;
         }
         if (!Fill()) return false;
       }
-      const std::size_t take = std::min(count, end_ - pos_);
-      std::memcpy(out, buffer_.data() + pos_, take);
-      pos_ += take;
+      const std::size_t take = std::min(count, m_end - m_pos);
+      std::memcpy(out, m_buffer.data() + m_pos, take);
+      m_pos += take;
       out += take;
       count -= take;
-      remaining_ -= take;
+      m_remaining -= take;
     }
     return true;
   }
 
  private:
   std::size_t ReadSome(std::uint8_t* dst, std::size_t count) {
-    const ssize_t got = Files::Env().Read(fd_, dst, count);
+    const ssize_t got = Files::Env().Read(m_fd, dst, count);
     return got > 0 ? static_cast<std::size_t>(got) : 0;
   }
 
   bool Fill() {
-    if (buffer_.empty()) buffer_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(IO_CHUNK, remaining_)));
-    pos_ = 0;
-    end_ = ReadSome(buffer_.data(), buffer_.size());
-    return end_ > 0;
+    if (m_buffer.empty()) m_buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(IO_CHUNK, m_remaining)));
+    m_pos = 0;
+    m_end = ReadSome(m_buffer.data(), m_buffer.size());
+    return m_end > 0;
   }
 
-  int fd_;
-  std::uint64_t remaining_;
-  std::vector<std::uint8_t> buffer_;
-  std::size_t pos_ = 0;
-  std::size_t end_ = 0;
+  int m_fd;
+  std::uint64_t m_remaining;
+  std::vector<std::uint8_t> m_buffer;
+  std::size_t m_pos = 0;
+  std::size_t m_end = 0;
 };
 
 // Writes a file front to back through one large buffer; remembers the first
 // failure.
 class CFileWriter {
  public:
-  explicit CFileWriter(CAtomicFileWriter& out) : out_(out) { buffer_.reserve(IO_CHUNK); }
+  explicit CFileWriter(CAtomicFileWriter& out) : m_out(out) { m_buffer.reserve(IO_CHUNK); }
 
   bool Write(const void* src, std::size_t count) {
-    if (failed_) return false;
+    if (m_failed) return false;
     const auto* in = static_cast<const std::uint8_t*>(src);
-    if (buffer_.size() + count > IO_CHUNK && !Flush()) return false;
+    if (m_buffer.size() + count > IO_CHUNK && !Flush()) return false;
     if (count >= IO_CHUNK) return WriteAll(in, count);
-    buffer_.insert(buffer_.end(), in, in + count);
+    m_buffer.insert(m_buffer.end(), in, in + count);
     return true;
   }
 
   bool Flush() {
-    if (failed_) return false;
-    const bool ok = WriteAll(buffer_.data(), buffer_.size());
-    buffer_.clear();
+    if (m_failed) return false;
+    const bool ok = WriteAll(m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
     return ok;
   }
 
  private:
   bool WriteAll(const std::uint8_t* data, std::size_t count) {
-    if (out_.Write(data, count) != Files::FILE_OK) failed_ = true;
-    return !failed_;
+    if (m_out.Write(data, count) != Files::FILE_OK) m_failed = true;
+    return !m_failed;
   }
 
-  CAtomicFileWriter& out_;
-  std::vector<std::uint8_t> buffer_;
-  bool failed_ = false;
+  CAtomicFileWriter& m_out;
+  std::vector<std::uint8_t> m_buffer;
+  bool m_failed = false;
 };
 
 // Reads an app-info or sort-info block of `size` bytes (the size the file

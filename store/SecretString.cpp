@@ -26,21 +26,21 @@ CSecretString& CSecretString::operator=(const CSecretString& other) {
 }
 
 CSecretString::CSecretString(CSecretString&& other) noexcept
-    : data_(other.data_), size_(other.size_), capacity_(other.capacity_) {
-  other.data_ = nullptr;
-  other.size_ = 0;
-  other.capacity_ = 0;
+    : m_data(other.m_data), m_size(other.m_size), m_capacity(other.m_capacity) {
+  other.m_data = nullptr;
+  other.m_size = 0;
+  other.m_capacity = 0;
 }
 
 CSecretString& CSecretString::operator=(CSecretString&& other) noexcept {
   if (this != &other) {
     Release();
-    data_ = other.data_;
-    size_ = other.size_;
-    capacity_ = other.capacity_;
-    other.data_ = nullptr;
-    other.size_ = 0;
-    other.capacity_ = 0;
+    m_data = other.m_data;
+    m_size = other.m_size;
+    m_capacity = other.m_capacity;
+    other.m_data = nullptr;
+    other.m_size = 0;
+    other.m_capacity = 0;
   }
   return *this;
 }
@@ -48,22 +48,22 @@ CSecretString& CSecretString::operator=(CSecretString&& other) noexcept {
 CSecretString::~CSecretString() { Release(); }
 
 void CSecretString::Release() {
-  if (data_ != nullptr) {
-    SecureWipe(data_, capacity_);
-    delete[] data_;
+  if (m_data != nullptr) {
+    SecureWipe(m_data, m_capacity);
+    delete[] m_data;
   }
-  data_ = nullptr;
-  size_ = 0;
-  capacity_ = 0;
+  m_data = nullptr;
+  m_size = 0;
+  m_capacity = 0;
 }
 
 void CSecretString::Assign(std::string_view text) {
-  if (text.size() < capacity_) {
+  if (text.size() < m_capacity) {
     // Reuse the buffer.  The text may overlap our own bytes, so move it
     // before wiping what lies beyond the new end.
-    std::memmove(data_, text.data(), text.size());
-    SecureWipe(data_ + text.size(), capacity_ - text.size());
-    size_ = text.size();
+    std::memmove(m_data, text.data(), text.size());
+    SecureWipe(m_data + text.size(), m_capacity - text.size());
+    m_size = text.size();
     return;
   }
   if (text.empty()) {
@@ -81,21 +81,21 @@ void CSecretString::Assign(std::string_view text) {
   std::memcpy(grown, text.data(), text.size());
   grown[text.size()] = '\0';
   Release();
-  data_ = grown;
-  size_ = text.size();
-  capacity_ = text.size() + 1;
+  m_data = grown;
+  m_size = text.size();
+  m_capacity = text.size() + 1;
 }
 
 void CSecretString::Clear() { Release(); }
 
 const char* CSecretString::c_str() const {
-  return data_ != nullptr ? data_ : EMPTY;
+  return m_data != nullptr ? m_data : EMPTY;
 }
 
-std::size_t CSecretString::size() const { return size_; }
+std::size_t CSecretString::size() const { return m_size; }
 
-bool CSecretString::empty() const { return size_ == 0; }
+bool CSecretString::empty() const { return m_size == 0; }
 
 std::string_view CSecretString::view() const {
-  return std::string_view(c_str(), size_);
+  return std::string_view(c_str(), m_size);
 }

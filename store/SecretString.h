@@ -31,7 +31,7 @@ class CSecretString {
  private:
   void Release();
 
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
+  char* m_data = nullptr;
+  std::size_t m_size = 0;
+  std::size_t m_capacity = 0;
 };

@@ -35,16 +35,16 @@ CHandheldDb::CHandheldDb(ISyncLog* log, std::int32_t featureFlags, const char* n
                          std::uint32_t type, std::uint16_t databaseFlags, std::uint16_t version,
                          std::uint32_t cardNumber, std::int32_t syncType)
     : CDbManager(log, featureFlags, syncType),
-      creator_(creator),
-      type_(type),
-      databaseFlags_(databaseFlags),
-      version_(version),
-      cardNumber_(cardNumber) {
+      m_creator(creator),
+      m_type(type),
+      m_databaseFlags(databaseFlags),
+      m_version(version),
+      m_cardNumber(cardNumber) {
   (void)SetName(name);
 }
 
 CHandheldDb::~CHandheldDb() {
-  if (IsOpen() && !abandoned_) (void)Close(1);
+  if (IsOpen() && !m_abandoned) (void)Close(1);
 }
 
 // ---- Properties ---------------------------------------------------------------------
@@ -55,68 +55,68 @@ std::int32_t CHandheldDb::SetName(const char* name) {
   const void* end = std::memchr(name, 0, NAME_FIELD);
   const std::size_t length = end == nullptr ? NAME_FIELD : static_cast<std::size_t>(static_cast<const char*>(end) - name);
   if (length > DB_NAME_MAX) return DB_ERR_TOO_LONG;
-  std::memset(name_, 0, sizeof name_);
-  std::memcpy(name_, name, length);
+  std::memset(m_name, 0, sizeof m_name);
+  std::memcpy(m_name, name, length);
   return DB_OK;
 }
 
 std::int32_t CHandheldDb::SetCreator(std::uint32_t creator) {
   if (IsOpen()) return DB_ERR_DB_IS_OPEN;
-  creator_ = creator;
+  m_creator = creator;
   return DB_OK;
 }
 
 std::int32_t CHandheldDb::SetType(std::uint32_t type) {
   if (IsOpen()) return DB_ERR_DB_IS_OPEN;
-  type_ = type;
+  m_type = type;
   return DB_OK;
 }
 
 std::int32_t CHandheldDb::SetDatabaseFlags(std::uint16_t flags) {
   if (IsOpen()) return DB_ERR_DB_IS_OPEN;
-  databaseFlags_ = flags;
+  m_databaseFlags = flags;
   return DB_OK;
 }
 
 std::int32_t CHandheldDb::SetVersion(std::uint16_t version) {
   if (IsOpen()) return DB_ERR_DB_IS_OPEN;
-  version_ = version;
+  m_version = version;
   return DB_OK;
 }
 
 std::int32_t CHandheldDb::SetCardNumber(std::uint32_t cardNumber) {
   if (IsOpen()) return DB_ERR_DB_IS_OPEN;
-  cardNumber_ = cardNumber;
+  m_cardNumber = cardNumber;
   return DB_OK;
 }
 
 // ---- Helpers ----------------------------------------------------------------------------
 
 std::int32_t CHandheldDb::PrepareRecordBlock() {
-  if (!recordBuffer_) {
-    recordBuffer_ = NewBuffer();
-    if (!recordBuffer_) return DB_ERR_NO_MEMORY;
-    recordBufferUsed_ = 0;
+  if (!m_recordBuffer) {
+    m_recordBuffer = NewBuffer();
+    if (!m_recordBuffer) return DB_ERR_NO_MEMORY;
+    m_recordBufferUsed = 0;
   }
   // Only the bytes that earlier calls may have filled need clearing for the
   // whole buffer to be zero.
-  if (recordBufferUsed_ > 0) std::memset(recordBuffer_.get(), 0, recordBufferUsed_);
-  recordBufferUsed_ = 0;
-  block_ = SyncRawRecord();
-  block_.handle = handle_;
-  block_.bufferSize = BUFFER_SIZE;
-  block_.buffer = recordBuffer_.get();
+  if (m_recordBufferUsed > 0) std::memset(m_recordBuffer.get(), 0, m_recordBufferUsed);
+  m_recordBufferUsed = 0;
+  m_block = SyncRawRecord();
+  m_block.handle = m_handle;
+  m_block.bufferSize = BUFFER_SIZE;
+  m_block.buffer = m_recordBuffer.get();
   return DB_OK;
 }
 
 std::int32_t CHandheldDb::ReadByIndex(std::int32_t index, CSyncRecord& out) {
   std::int32_t rc = PrepareRecordBlock();
   if (rc != DB_OK) return rc;
-  block_.index = static_cast<std::uint16_t>(index);
-  rc = SyncReadRecordByIndex(&block_);
-  recordBufferUsed_ = std::min<std::uint32_t>(block_.recordSize, BUFFER_SIZE);
+  m_block.index = static_cast<std::uint16_t>(index);
+  rc = SyncReadRecordByIndex(&m_block);
+  m_recordBufferUsed = std::min<std::uint32_t>(m_block.recordSize, BUFFER_SIZE);
   if (rc != DB_OK) return rc;
-  return out.FromRaw(block_);
+  return out.FromRaw(m_block);
 }
 
 void CHandheldDb::LogReadFailedAt(std::int32_t error, std::int32_t index) {
@@ -131,8 +131,8 @@ void CHandheldDb::LogReadFailedAt(std::int32_t error, std::int32_t index) {
 std::int32_t CHandheldDb::OpenFile(std::int32_t mode) {
   if (IsOpen()) (void)Close(1);
   FreeAppInfo();
-  sortInfo_.reset();
-  appInfoChanged_ = false;
+  m_sortInfo.reset();
+  m_appInfoChanged = false;
   std::uint8_t libraryMode = 0;
   switch (mode) {
     case OPEN_READ: libraryMode = SYNC_MODE_READ; break;
@@ -140,33 +140,33 @@ std::int32_t CHandheldDb::OpenFile(std::int32_t mode) {
     case OPEN_READ_WRITE: libraryMode = SYNC_MODE_READ_WRITE; break;
     case OPEN_RECREATE: {
       // The database may well be missing; only the create counts.
-      (void)SyncDeleteDB(name_, static_cast<std::int32_t>(cardNumber_));
+      (void)SyncDeleteDB(m_name, static_cast<std::int32_t>(m_cardNumber));
       SyncCreateDbBlock create;
-      create.creator = creator_;
-      create.flags = databaseFlags_;
-      create.cardNumber = static_cast<std::uint8_t>(cardNumber_);
-      std::memcpy(create.name, name_, sizeof create.name);
-      create.type = type_;
-      create.version = version_;
+      create.creator = m_creator;
+      create.flags = m_databaseFlags;
+      create.cardNumber = static_cast<std::uint8_t>(m_cardNumber);
+      std::memcpy(create.name, m_name, sizeof create.name);
+      create.type = m_type;
+      create.version = m_version;
       const std::int32_t rc = SyncCreateDB(&create);
       if (rc != DB_OK) {
         if (Log() != nullptr) {
           char description[DESCRIPTION_SIZE] = {};
-          Log()->DescribeDatabase(description, sizeof description, name_, creator_, type_, databaseFlags_, version_);
+          Log()->DescribeDatabase(description, sizeof description, m_name, m_creator, m_type, m_databaseFlags, m_version);
           Log()->LogCreateFailed(rc, description, ISyncLog::SIDE_HANDHELD);
         }
         return rc;
       }
-      handle_ = create.handle;
+      m_handle = create.handle;
       return DB_OK;
     }
     default: return DB_ERR_NOT_SUPPORTED;
   }
   std::uint8_t handle = 0;
-  const std::int32_t rc = SyncOpenDB(name_, static_cast<std::int32_t>(cardNumber_), &handle, libraryMode);
+  const std::int32_t rc = SyncOpenDB(m_name, static_cast<std::int32_t>(m_cardNumber), &handle, libraryMode);
   if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) return DB_ERR_HANDHELD_DB_MISSING;
   if (rc != DB_OK) return rc;
-  handle_ = handle;
+  m_handle = handle;
   return DB_OK;
 }
 
@@ -188,12 +188,12 @@ std::int32_t CHandheldDb::Close(std::int32_t keepFlags) {
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
   std::int32_t cleared = DB_OK;
   if (keepFlags == 0) {
-    cleared = SyncResetSyncFlags(handle_);
+    cleared = SyncResetSyncFlags(m_handle);
     if (cleared != DB_OK && Log() != nullptr) Log()->LogClearFlagsFailed(cleared, ISyncLog::SIDE_HANDHELD);
   }
-  const std::int32_t closed = SyncCloseDB(handle_);
+  const std::int32_t closed = SyncCloseDB(m_handle);
   if (closed != DB_OK && Log() != nullptr) Log()->LogCloseFailed(closed, ISyncLog::SIDE_HANDHELD);
-  handle_ = 0;
+  m_handle = 0;
   return cleared != DB_OK ? cleared : closed;
 }
 
@@ -216,7 +216,7 @@ std::int32_t CHandheldDb::Store() {
 std::int32_t CHandheldDb::GetRecordCount(std::int32_t& count) {
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
   std::uint16_t n = 0;
-  const std::int32_t rc = SyncGetDBRecordCount(handle_, &n);
+  const std::int32_t rc = SyncGetDBRecordCount(m_handle, &n);
   if (rc != DB_OK) return rc;
   count = n;
   return DB_OK;
@@ -225,10 +225,10 @@ std::int32_t CHandheldDb::GetRecordCount(std::int32_t& count) {
 std::int32_t CHandheldDb::GetRecordById(std::int32_t id, CSyncRecord& out, bool logErrors) {
   std::int32_t rc = IsOpen() ? PrepareRecordBlock() : DB_ERR_DB_NOT_OPEN;
   if (rc == DB_OK) {
-    block_.id = static_cast<std::uint32_t>(id);
-    rc = SyncReadRecordById(&block_);
-    recordBufferUsed_ = std::min<std::uint32_t>(block_.recordSize, BUFFER_SIZE);
-    if (rc == DB_OK) rc = out.FromRaw(block_);
+    m_block.id = static_cast<std::uint32_t>(id);
+    rc = SyncReadRecordById(&m_block);
+    m_recordBufferUsed = std::min<std::uint32_t>(m_block.recordSize, BUFFER_SIZE);
+    if (rc == DB_OK) rc = out.FromRaw(m_block);
   }
   if (rc != DB_OK) {
     out.Clear();
@@ -239,25 +239,25 @@ std::int32_t CHandheldDb::GetRecordById(std::int32_t id, CSyncRecord& out, bool 
 }
 
 std::int32_t CHandheldDb::FirstRecord(CSyncRecord& out) {
-  if (partialTable_) {
+  if (m_partialTable) {
     std::int32_t count = 0;
     const std::int32_t rc = GetRecordCount(count);
     if (rc != DB_OK) return rc;
-    walkCount_ = count;
+    m_walkCount = count;
   }
   SetWalk(WALK_ALL, 0);
   return NextRecord(out);
 }
 
 std::int32_t CHandheldDb::NextRecord(CSyncRecord& out) {
-  if (!partialTable_ || WalkMode() != WALK_ALL) return CDbManager::NextRecord(out);
-  const std::int32_t end = std::max(walkCount_, HighWater());
+  if (!m_partialTable || WalkMode() != WALK_ALL) return CDbManager::NextRecord(out);
+  const std::int32_t end = std::max(m_walkCount, HighWater());
   for (std::int32_t slot = std::max(WalkPosition(), 0); slot < end; ++slot) {
     if (const CSyncRecord* stored = static_cast<const CDbManager*>(this)->RecordAt(slot)) {
       SetWalk(WALK_ALL, slot + 1);
       return CopyOut(*stored, out);
     }
-    if (slot >= walkCount_) continue;
+    if (slot >= m_walkCount) continue;
     // A record the fast load did not take: read it now and keep it.
     CSyncRecord record;
     std::int32_t rc = ReadByIndex(slot, record);
@@ -281,14 +281,14 @@ std::int32_t CHandheldDb::FirstPending(CSyncRecord&) { return DB_ERR_NOT_SUPPORT
 std::int32_t CHandheldDb::PurgeCategory(std::int32_t category, bool move) {
   if (!IsCategory(category)) return CAT_ERR_BAD_INDEX;
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
-  if (move) return SyncChangeCategory(handle_, static_cast<std::uint8_t>(category), 0);
-  return SyncPurgeAllRecsInCategory(handle_, static_cast<std::int16_t>(category));
+  if (move) return SyncChangeCategory(m_handle, static_cast<std::uint8_t>(category), 0);
+  return SyncPurgeAllRecsInCategory(m_handle, static_cast<std::int16_t>(category));
 }
 
 std::int32_t CHandheldDb::ChangeCategory(std::int32_t from, std::int32_t to) {
   if (!IsCategory(from) || !IsCategory(to)) return CAT_ERR_BAD_INDEX;
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
-  return SyncChangeCategory(handle_, static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to));
+  return SyncChangeCategory(m_handle, static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to));
 }
 
 std::int32_t CHandheldDb::InsertRecord(CSyncRecord& record) {
@@ -300,16 +300,16 @@ std::int32_t CHandheldDb::ModifyRecord(CSyncRecord& record) {
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
   std::int32_t rc = PrepareRecordBlock();
   if (rc != DB_OK) return rc;
-  rc = record.ToRaw(block_);
+  rc = record.ToRaw(m_block);
   if (rc != DB_OK) return rc;
-  recordBufferUsed_ = block_.recordSize;
-  block_.handle = handle_;
+  m_recordBufferUsed = m_block.recordSize;
+  m_block.handle = m_handle;
   // A record that never had an id is new to the handheld.
-  if (record.GetId() == -1) block_.id = 0;
-  rc = IsRecordDb() ? SyncWriteRec(&block_) : SyncWriteResourceRec(&block_);
+  if (record.GetId() == -1) m_block.id = 0;
+  rc = IsRecordDb() ? SyncWriteRec(&m_block) : SyncWriteResourceRec(&m_block);
   if (rc != DB_OK) return rc;
-  record.SetIndex(block_.index);
-  record.SetId(static_cast<std::int32_t>(block_.id));
+  record.SetIndex(m_block.index);
+  record.SetId(static_cast<std::int32_t>(m_block.id));
   return DB_OK;
 }
 
@@ -317,9 +317,9 @@ std::int32_t CHandheldDb::DeleteRecord(CSyncRecord& record) {
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
   std::int32_t rc = PrepareRecordBlock();
   if (rc != DB_OK) return rc;
-  record.ToRawHeader(block_);
-  block_.handle = handle_;
-  return IsRecordDb() ? SyncDeleteRec(&block_) : SyncDeleteResourceRec(&block_);
+  record.ToRawHeader(m_block);
+  m_block.handle = m_handle;
+  return IsRecordDb() ? SyncDeleteRec(&m_block) : SyncDeleteResourceRec(&m_block);
 }
 
 std::int32_t CHandheldDb::ModifyRecordAt(std::int32_t index, CSyncRecord& record) {
@@ -332,7 +332,7 @@ std::int32_t CHandheldDb::ModifyRecordAt(std::int32_t index, CSyncRecord& record
 
 std::int32_t CHandheldDb::PurgeDeleted() {
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
-  const std::int32_t rc = SyncPurgeDeletedRecs(handle_);
+  const std::int32_t rc = SyncPurgeDeletedRecs(m_handle);
   if (rc != DB_OK && Log() != nullptr) Log()->LogPurgeFailed(rc, ISyncLog::SIDE_HANDHELD);
   return rc;
 }
@@ -351,7 +351,7 @@ std::int32_t CHandheldDb::Load() {
 
 std::int32_t CHandheldDb::LoadModified() {
   FreeAll();
-  partialTable_ = true;
+  m_partialTable = true;
   std::int32_t count = 0;
   std::int32_t rc = GetRecordCount(count);
   if (rc != DB_OK) return rc;
@@ -361,21 +361,21 @@ std::int32_t CHandheldDb::LoadModified() {
   for (;;) {
     rc = PrepareRecordBlock();
     if (rc != DB_OK) return rc;
-    block_.index = static_cast<std::uint16_t>(last);
-    rc = SyncReadNextModifiedRec(&block_);
-    recordBufferUsed_ = std::min<std::uint32_t>(block_.recordSize, BUFFER_SIZE);
+    m_block.index = static_cast<std::uint16_t>(last);
+    rc = SyncReadNextModifiedRec(&m_block);
+    m_recordBufferUsed = std::min<std::uint32_t>(m_block.recordSize, BUFFER_SIZE);
     if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) return DB_OK;
     if (rc != DB_OK) {
       LogReadFailedAt(rc, last);
       return rc;
     }
     CSyncRecord record;
-    rc = record.FromRaw(block_);
+    rc = record.FromRaw(m_block);
     if (rc != DB_OK) {
-      LogReadFailedAt(rc, block_.index);
+      LogReadFailedAt(rc, m_block.index);
       return rc;
     }
-    last = block_.index;
+    last = m_block.index;
     rc = StoreAt(last, record);
     if (rc != DB_OK) return rc;
   }
@@ -383,7 +383,7 @@ std::int32_t CHandheldDb::LoadModified() {
 
 std::int32_t CHandheldDb::LoadAll() {
   FreeAll();
-  partialTable_ = false;
+  m_partialTable = false;
   std::int32_t count = 0;
   std::int32_t rc = GetRecordCount(count);
   if (rc != DB_OK) return rc;
@@ -406,35 +406,35 @@ std::int32_t CHandheldDb::LoadAll() {
 // ---- Application and sort information ------------------------------------------------------
 
 void CHandheldDb::FreeAppInfo() {
-  appInfo_.reset();
-  appInfoBlock_ = SyncInfoBlock();
+  m_appInfo.reset();
+  m_appInfoBlock = SyncInfoBlock();
 }
 
 std::int32_t CHandheldDb::ReadAppInfo() {
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
-  if (!appInfo_) {
-    appInfo_ = NewBuffer();
-    if (!appInfo_) return DB_ERR_NO_MEMORY;
+  if (!m_appInfo) {
+    m_appInfo = NewBuffer();
+    if (!m_appInfo) return DB_ERR_NO_MEMORY;
   }
-  appInfoBlock_ = SyncInfoBlock();
-  appInfoBlock_.bufferSize = BUFFER_SIZE;
-  appInfoBlock_.buffer = appInfo_.get();
-  const std::int32_t rc = SyncReadDBAppInfoBlock(handle_, &appInfoBlock_);
+  m_appInfoBlock = SyncInfoBlock();
+  m_appInfoBlock.bufferSize = BUFFER_SIZE;
+  m_appInfoBlock.buffer = m_appInfo.get();
+  const std::int32_t rc = SyncReadDBAppInfoBlock(m_handle, &m_appInfoBlock);
   if (rc != DB_OK) FreeAppInfo();
   return rc;
 }
 
 std::int32_t CHandheldDb::EnsureAppInfo() {
-  if (appInfo_) return DB_OK;
+  if (m_appInfo) return DB_OK;
   const std::int32_t rc = ReadAppInfo();
   if (rc != SyncStatus::SYNC_ERR_NOT_FOUND) return rc;
   // The database has no block yet: start an empty one.
-  appInfo_ = NewBuffer();
-  if (!appInfo_) return DB_ERR_NO_MEMORY;
-  appInfoBlock_ = SyncInfoBlock();
-  std::memcpy(appInfoBlock_.name, name_, sizeof appInfoBlock_.name);
-  appInfoBlock_.bufferSize = BUFFER_SIZE;
-  appInfoBlock_.buffer = appInfo_.get();
+  m_appInfo = NewBuffer();
+  if (!m_appInfo) return DB_ERR_NO_MEMORY;
+  m_appInfoBlock = SyncInfoBlock();
+  std::memcpy(m_appInfoBlock.name, m_name, sizeof m_appInfoBlock.name);
+  m_appInfoBlock.bufferSize = BUFFER_SIZE;
+  m_appInfoBlock.buffer = m_appInfo.get();
   return DB_OK;
 }
 
@@ -442,18 +442,18 @@ std::int32_t CHandheldDb::ReadInfoBlock(DbBlockInfo& info, bool sortInfo) {
   std::int32_t rc = DB_OK;
   if (sortInfo) {
     if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
-    if (!sortInfo_) sortInfo_ = NewBuffer();
-    if (!sortInfo_) return DB_ERR_NO_MEMORY;
-    sortInfoBlock_ = SyncInfoBlock();
-    sortInfoBlock_.bufferSize = BUFFER_SIZE;
-    sortInfoBlock_.buffer = sortInfo_.get();
-    rc = SyncReadDBSortInfoBlock(handle_, &sortInfoBlock_);
-    if (rc != DB_OK) sortInfo_.reset();
+    if (!m_sortInfo) m_sortInfo = NewBuffer();
+    if (!m_sortInfo) return DB_ERR_NO_MEMORY;
+    m_sortInfoBlock = SyncInfoBlock();
+    m_sortInfoBlock.bufferSize = BUFFER_SIZE;
+    m_sortInfoBlock.buffer = m_sortInfo.get();
+    rc = SyncReadDBSortInfoBlock(m_handle, &m_sortInfoBlock);
+    if (rc != DB_OK) m_sortInfo.reset();
   } else {
     rc = ReadAppInfo();
   }
   if (rc != DB_OK) return rc;
-  const SyncInfoBlock& block = sortInfo ? sortInfoBlock_ : appInfoBlock_;
+  const SyncInfoBlock& block = sortInfo ? m_sortInfoBlock : m_appInfoBlock;
   std::memcpy(info.name, block.name, sizeof info.name);
   info.name[sizeof info.name - 1] = '\0';
   info.dataLength = block.dataLength;
@@ -468,25 +468,25 @@ std::int32_t CHandheldDb::WriteInfoBlock(const DbBlockInfo& info, bool sortInfo)
   if (!IsOpen()) return DB_ERR_DB_NOT_OPEN;
   if (info.dataLength > 0 && info.data == nullptr) return DB_ERR_NULL_BUFFER;
   if (info.dataLength > BUFFER_SIZE) return DB_ERR_TOO_LONG;
-  std::unique_ptr<std::uint8_t[]>& buffer = sortInfo ? sortInfo_ : appInfo_;
-  SyncInfoBlock& block = sortInfo ? sortInfoBlock_ : appInfoBlock_;
+  std::unique_ptr<std::uint8_t[]>& buffer = sortInfo ? m_sortInfo : m_appInfo;
+  SyncInfoBlock& block = sortInfo ? m_sortInfoBlock : m_appInfoBlock;
   if (!buffer) {
     buffer = NewBuffer();
     if (!buffer) return DB_ERR_NO_MEMORY;
   }
   if (info.dataLength > 0 && info.data != buffer.get()) std::memmove(buffer.get(), info.data, info.dataLength);
   block = SyncInfoBlock();
-  std::memcpy(block.name, name_, sizeof block.name);
+  std::memcpy(block.name, m_name, sizeof block.name);
   block.bufferSize = BUFFER_SIZE;
   block.dataLength = info.dataLength;
   block.buffer = buffer.get();
   block.reserved = info.reserved;
   const std::int32_t rc =
-      sortInfo ? SyncWriteDBSortInfoBlock(handle_, &block) : SyncWriteDBAppInfoBlock(handle_, &block);
+      sortInfo ? SyncWriteDBSortInfoBlock(m_handle, &block) : SyncWriteDBAppInfoBlock(m_handle, &block);
   // What was written is read again when it is needed next.
   buffer.reset();
   block = SyncInfoBlock();
-  if (!sortInfo && rc == DB_OK) appInfoChanged_ = false;
+  if (!sortInfo && rc == DB_OK) m_appInfoChanged = false;
   return rc;
 }
 
@@ -508,10 +508,10 @@ std::int32_t CHandheldDb::SetAppInfoExtra(std::uint32_t length, const std::uint8
   // The category part must be the handheld's own when the block is written back.
   const std::int32_t rc = EnsureAppInfo();
   if (rc != DB_OK) return rc;
-  std::memset(appInfo_.get() + part, 0, BUFFER_SIZE - part);
-  if (length > 0) std::memcpy(appInfo_.get() + part, bytes, length);
-  appInfoBlock_.dataLength = static_cast<std::uint16_t>(part + length);
-  appInfoChanged_ = true;
+  std::memset(m_appInfo.get() + part, 0, BUFFER_SIZE - part);
+  if (length > 0) std::memcpy(m_appInfo.get() + part, bytes, length);
+  m_appInfoBlock.dataLength = static_cast<std::uint16_t>(part + length);
+  m_appInfoChanged = true;
   return DB_OK;
 }
 
@@ -523,7 +523,7 @@ std::uint32_t CHandheldDb::AppInfoExtraSize() {
 
 const std::uint8_t* CHandheldDb::AppInfoExtraPtr() {
   if (AppInfoExtraSize() == 0) return nullptr;
-  return appInfo_.get() + CategoryPart();
+  return m_appInfo.get() + CategoryPart();
 }
 
 std::int32_t CHandheldDb::GetAppInfoExtra(std::uint8_t* buffer, std::uint32_t* size) {
@@ -550,7 +550,7 @@ std::int32_t CHandheldDb::GetAllIds(std::int32_t* ids, std::int32_t* count) {
   }
   if (ids == nullptr) return DB_ERR_NULL_BUFFER;
   SyncPositionBlock position;
-  position.handle = handle_;
+  position.handle = m_handle;
   position.firstPosition = 0;
   position.maxEntries = static_cast<std::uint16_t>(total);
   position.entries = static_cast<std::uint16_t>(std::min<std::int32_t>(*count, 0xFFFF));
@@ -576,31 +576,31 @@ std::int32_t CHandheldDb::StoreCategories() {
   if (!HasAppInfoBlock()) return DB_OK;
   const CCategoryList* categories = CategoryTable();
   const bool categoriesChanged = UsesCategories() && categories != nullptr && categories->IsChanged();
-  if (!appInfoChanged_ && !categoriesChanged) return DB_OK;
+  if (!m_appInfoChanged && !categoriesChanged) return DB_OK;
   std::int32_t rc = HasCategoryBlock() ? CategoriesToAppInfo() : EnsureAppInfo();
   if (rc != DB_OK) return rc;
   DbBlockInfo info;
-  std::memcpy(info.name, name_, sizeof info.name);
+  std::memcpy(info.name, m_name, sizeof info.name);
   info.bufferSize = BUFFER_SIZE;
-  info.dataLength = appInfoBlock_.dataLength;
-  info.data = appInfo_.get();
-  info.reserved = appInfoBlock_.reserved;
+  info.dataLength = m_appInfoBlock.dataLength;
+  info.data = m_appInfo.get();
+  info.reserved = m_appInfoBlock.reserved;
   return SetAppInfo(info);
 }
 
 std::int32_t CHandheldDb::CategoriesFromAppInfo() {
   if (!HasCategoryBlock()) return DB_ERR_NO_CATEGORY_BLOCK;
   CategoryTableOwner().reset();
-  if (!appInfo_) {
+  if (!m_appInfo) {
     const std::int32_t rc = ReadAppInfo();
     if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) return DB_ERR_NO_APP_INFO;
     if (rc != DB_OK) return rc;
   }
-  if (appInfoBlock_.dataLength == 0) return DB_ERR_NO_APP_INFO;
+  if (m_appInfoBlock.dataLength == 0) return DB_ERR_NO_APP_INFO;
   std::unique_ptr<CCategoryList> table(new (std::nothrow) CCategoryList());
   if (!table) return DB_ERR_NO_MEMORY;
   // A damaged category block leaves the categories read before the damage.
-  (void)table->ReadCategoryBlock(appInfo_.get(), appInfoBlock_.dataLength);
+  (void)table->ReadCategoryBlock(m_appInfo.get(), m_appInfoBlock.dataLength);
   CategoryTableOwner() = std::move(table);
   return DB_OK;
 }
@@ -612,9 +612,9 @@ std::int32_t CHandheldDb::CategoriesToAppInfo() {
   const CCategoryList* categories = CategoryTable();
   if (categories == nullptr) return DB_OK;
   std::int32_t written = BUFFER_SIZE;
-  rc = categories->WriteCategoryBlock(appInfo_.get(), &written);
+  rc = categories->WriteCategoryBlock(m_appInfo.get(), &written);
   if (rc != DB_OK) return rc;
   // A block shorter than the category block grows to hold all of it.
-  if (appInfoBlock_.dataLength < written) appInfoBlock_.dataLength = static_cast<std::uint16_t>(written);
+  if (m_appInfoBlock.dataLength < written) m_appInfoBlock.dataLength = static_cast<std::uint16_t>(written);
   return DB_OK;
 }

@@ -145,24 +145,24 @@ class CHandheldDb : public CDbManager {
   std::int32_t SetVersion(std::uint16_t version);
   std::int32_t SetCardNumber(std::uint32_t cardNumber);
 
-  const char* Name() const { return name_; }
-  std::uint32_t Creator() const { return creator_; }
-  std::uint32_t Type() const { return type_; }
-  std::uint16_t DatabaseFlags() const { return databaseFlags_; }
-  std::uint16_t Version() const { return version_; }
-  std::uint32_t CardNumber() const { return cardNumber_; }
-  std::uint8_t Handle() const { return handle_; }
-  bool IsOpen() const { return handle_ != 0; }
+  const char* Name() const { return m_name; }
+  std::uint32_t Creator() const { return m_creator; }
+  std::uint32_t Type() const { return m_type; }
+  std::uint16_t DatabaseFlags() const { return m_databaseFlags; }
+  std::uint16_t Version() const { return m_version; }
+  std::uint32_t CardNumber() const { return m_cardNumber; }
+  std::uint8_t Handle() const { return m_handle; }
+  bool IsOpen() const { return m_handle != 0; }
   // After a failed HotSync: the open database is left to the sync library,
   // which drops it unwritten when the conduit unregisters, instead of being
   // closed (and written back) when the manager is destroyed.
-  void Abandon() { abandoned_ = true; }
-  bool IsRecordDb() const { return (databaseFlags_ & DB_ATTR_RESOURCE) == 0; }
+  void Abandon() { m_abandoned = true; }
+  bool IsRecordDb() const { return (m_databaseFlags & DB_ATTR_RESOURCE) == 0; }
   // The database has an application-info block (feature flag).
   bool HasAppInfoBlock() const { return (DbFlags() & FEATURE_APP_INFO) != 0; }
-  bool AppInfoChanged() const { return appInfoChanged_; }
+  bool AppInfoChanged() const { return m_appInfoChanged; }
   // Bytes of the application-info block held (0 when none was read).
-  std::uint16_t AppInfoLength() const { return appInfo_ ? appInfoBlock_.dataLength : 0; }
+  std::uint16_t AppInfoLength() const { return m_appInfo ? m_appInfoBlock.dataLength : 0; }
 
  private:
   // The record buffer, allocated on first use and all zero before each call.
@@ -181,26 +181,26 @@ class CHandheldDb : public CDbManager {
   std::int32_t ReadInfoBlock(DbBlockInfo& info, bool sortInfo);
   std::uint32_t CategoryPart() const { return HasCategoryBlock() ? CATEGORY_BLOCK_SIZE : 0; }
 
-  std::uint8_t handle_ = 0;
-  bool abandoned_ = false;
-  SyncRawRecord block_;
-  std::unique_ptr<std::uint8_t[]> recordBuffer_;
+  std::uint8_t m_handle = 0;
+  bool m_abandoned = false;
+  SyncRawRecord m_block;
+  std::unique_ptr<std::uint8_t[]> m_recordBuffer;
   // Bytes of the record buffer that may be non-zero.
-  std::uint32_t recordBufferUsed_ = 0;
-  char name_[32] = {};
-  std::uint32_t creator_ = 0;
-  std::uint32_t type_ = 0;
-  std::uint16_t databaseFlags_ = 0;
-  std::uint16_t version_ = 0;
-  std::uint32_t cardNumber_ = 0;
-  SyncInfoBlock appInfoBlock_;
-  std::unique_ptr<std::uint8_t[]> appInfo_;
-  SyncInfoBlock sortInfoBlock_;
-  std::unique_ptr<std::uint8_t[]> sortInfo_;
-  bool appInfoChanged_ = false;
+  std::uint32_t m_recordBufferUsed = 0;
+  char m_name[32] = {};
+  std::uint32_t m_creator = 0;
+  std::uint32_t m_type = 0;
+  std::uint16_t m_databaseFlags = 0;
+  std::uint16_t m_version = 0;
+  std::uint32_t m_cardNumber = 0;
+  SyncInfoBlock m_appInfoBlock;
+  std::unique_ptr<std::uint8_t[]> m_appInfo;
+  SyncInfoBlock m_sortInfoBlock;
+  std::unique_ptr<std::uint8_t[]> m_sortInfo;
+  bool m_appInfoChanged = false;
   // The table holds only the modified records (fast HotSync): the all-records
   // walk reads the others on demand.
-  bool partialTable_ = false;
+  bool m_partialTable = false;
   // The handheld's record count when the current all-records walk started.
-  std::int32_t walkCount_ = 0;
+  std::int32_t m_walkCount = 0;
 };

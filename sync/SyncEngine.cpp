@@ -41,33 +41,33 @@ bool OverwritesHandheld(std::int32_t syncType) {
 
 CSyncEngine::CSyncEngine(const SyncProperties& properties, std::int32_t featureFlags,
                          std::unique_ptr<ISyncLog> log)
-    : properties_(properties), featureFlags_(featureFlags), log_(std::move(log)) {
-  databaseCount_ = properties_.databaseCount;
-  categoryMap_.fill(-1);
+    : m_properties(properties), m_featureFlags(featureFlags), m_log(std::move(log)) {
+  m_databaseCount = m_properties.databaseCount;
+  m_categoryMap.fill(-1);
   (void)CreateLog();
 }
 
 CSyncEngine::~CSyncEngine() {
-  handheld_.reset();
-  desktop_.reset();
-  backup_.reset();
-  for (auto& archive : archives_) archive.reset();
-  if (conduitHandle_ != 0) {
-    (void)SyncUnRegisterConduit(conduitHandle_);
-    conduitHandle_ = 0;
+  m_handheld.reset();
+  m_desktop.reset();
+  m_backup.reset();
+  for (auto& archive : m_archives) archive.reset();
+  if (m_conduitHandle != 0) {
+    (void)SyncUnRegisterConduit(m_conduitHandle);
+    m_conduitHandle = 0;
   }
 }
 
-std::int32_t CSyncEngine::CreateLog() { return log_ ? DB_OK : DB_ERR_NO_MEMORY; }
+std::int32_t CSyncEngine::CreateLog() { return m_log ? DB_OK : DB_ERR_NO_MEMORY; }
 
 std::string CSyncEngine::EntryName() const {
-  if (entry_ == nullptr) return std::string();
-  return std::string(entry_->name, ::strnlen(entry_->name, sizeof(entry_->name)));
+  if (m_entry == nullptr) return std::string();
+  return std::string(m_entry->name, ::strnlen(m_entry->name, sizeof(m_entry->name)));
 }
 
 CArchiveDb* CSyncEngine::Archive(std::int32_t slot) const {
   if (slot < 0 || slot >= ARCHIVE_SLOTS) return nullptr;
-  return archives_[static_cast<std::size_t>(slot)].get();
+  return m_archives[static_cast<std::size_t>(slot)].get();
 }
 
 std::int32_t CSyncEngine::Reserved() { return DB_OK; }
@@ -75,30 +75,30 @@ std::int32_t CSyncEngine::Reserved() { return DB_OK; }
 // ---- The HotSync ----------------------------------------------------------------------------
 
 std::int32_t CSyncEngine::Synchronize() {
-  if (properties_.syncType > SyncType::LAST) return DB_ERR_BAD_START_SYNC_TYPE;
-  if (properties_.syncType == SyncType::DO_NOTHING) return DB_OK;
+  if (m_properties.syncType > SyncType::LAST) return DB_ERR_BAD_START_SYNC_TYPE;
+  if (m_properties.syncType == SyncType::DO_NOTHING) return DB_OK;
 
-  productId_.reset(new (std::nothrow) std::uint8_t[PRODUCT_ID_SIZE]);
-  if (!productId_) return DB_ERR_NO_MEMORY;
-  std::memset(productId_.get(), 0, PRODUCT_ID_SIZE);
-  systemInfo_ = SyncSystemInfo{};
-  systemInfo_.productIdSize = static_cast<std::uint8_t>(PRODUCT_ID_SIZE);
-  systemInfo_.productId = productId_.get();
-  std::int32_t rc = SyncReadSystemInfo(&systemInfo_);
+  m_productId.reset(new (std::nothrow) std::uint8_t[PRODUCT_ID_SIZE]);
+  if (!m_productId) return DB_ERR_NO_MEMORY;
+  std::memset(m_productId.get(), 0, PRODUCT_ID_SIZE);
+  m_systemInfo = SyncSystemInfo{};
+  m_systemInfo.productIdSize = static_cast<std::uint8_t>(PRODUCT_ID_SIZE);
+  m_systemInfo.productId = m_productId.get();
+  std::int32_t rc = SyncReadSystemInfo(&m_systemInfo);
   if (rc != DB_OK) return rc;
 
   rc = Register();
   if (rc != DB_OK) return rc;
 
   std::int32_t result = DB_OK;
-  for (std::int32_t i = 0; i < databaseCount_ && result == DB_OK; ++i) {
+  for (std::int32_t i = 0; i < m_databaseCount && result == DB_OK; ++i) {
     rc = PrepareDatabaseEntry(i);
     if (rc == DB_ERR_NO_MEMORY) break;
     if (rc != DB_OK) {
       result = rc;
       break;
     }
-    switch (properties_.syncType) {
+    switch (m_properties.syncType) {
       case SyncType::FAST: result = FastSync(); break;
       case SyncType::SLOW: result = SlowSync(); break;
       case SyncType::HANDHELD_OVERWRITES:
@@ -112,20 +112,20 @@ std::int32_t CSyncEngine::Synchronize() {
     if (result == DB_ERR_SYNC_TYPE_CHANGED) {
       // OpenAll found one side missing and changed the sync type for the rest
       // of this HotSync.
-      if (properties_.syncType == SyncType::HANDHELD_OVERWRITES) {
+      if (m_properties.syncType == SyncType::HANDHELD_OVERWRITES) {
         result = CopyHandheldToDesktop();
-      } else if (properties_.syncType == SyncType::DESKTOP_OVERWRITES) {
+      } else if (m_properties.syncType == SyncType::DESKTOP_OVERWRITES) {
         result = CopyDesktopToHandheld();
       }
       if (result == DB_ERR_SYNC_TYPE_CHANGED) result = DB_ERR_BAD_SYNC_TYPE;  // never handed up
     }
     // A failed flow leaves the handheld as it was: its open database is
     // dropped unwritten when the conduit unregisters.
-    if (result != DB_OK && handheld_) handheld_->Abandon();
+    if (result != DB_OK && m_handheld) m_handheld->Abandon();
     (void)DeleteHandheld();
     (void)DeleteDesktop();
     (void)DeleteBackup();
-    FreeArchives(result == DB_OK && KeepsArchives(properties_.syncType));
+    FreeArchives(result == DB_OK && KeepsArchives(m_properties.syncType));
   }
 
   std::int32_t unregistered = Unregister(result != DB_OK);
@@ -133,132 +133,132 @@ std::int32_t CSyncEngine::Synchronize() {
 }
 
 std::int32_t CSyncEngine::PrepareDatabaseEntry(std::int32_t i) {
-  if (i < 0 || i >= databaseCount_) return DB_ERR_NULL_ARGUMENT;
-  if (properties_.databaseList != nullptr) {
-    entry_ = &properties_.databaseList[i];
+  if (i < 0 || i >= m_databaseCount) return DB_ERR_NULL_ARGUMENT;
+  if (m_properties.databaseList != nullptr) {
+    m_entry = &m_properties.databaseList[i];
     return DB_OK;
   }
   // Without a list the entry is built from the i-th name and the creator and
   // type of the properties.
-  if (i >= MAX_DATABASE_NAMES || properties_.databaseNames[i] == nullptr) return DB_ERR_NULL_ARGUMENT;
-  builtEntry_ = DatabaseListEntry{};
-  builtEntry_.type = properties_.type;
-  builtEntry_.creator = properties_.creator;
-  std::strncpy(builtEntry_.name, properties_.databaseNames[i], sizeof(builtEntry_.name) - 1);
-  entry_ = &builtEntry_;
+  if (i >= MAX_DATABASE_NAMES || m_properties.databaseNames[i] == nullptr) return DB_ERR_NULL_ARGUMENT;
+  m_builtEntry = DatabaseListEntry{};
+  m_builtEntry.type = m_properties.type;
+  m_builtEntry.creator = m_properties.creator;
+  std::strncpy(m_builtEntry.name, m_properties.databaseNames[i], sizeof(m_builtEntry.name) - 1);
+  m_entry = &m_builtEntry;
   return DB_OK;
 }
 
 std::int32_t CSyncEngine::Register() {
-  std::int32_t rc = SyncRegisterConduit(&conduitHandle_);
+  std::int32_t rc = SyncRegisterConduit(&m_conduitHandle);
   if (rc != DB_OK) {
-    conduitHandle_ = 0;
+    m_conduitHandle = 0;
     return rc;
   }
-  if (log_) (void)log_->LogSyncStart();
+  if (m_log) (void)m_log->LogSyncStart();
   return DB_OK;
 }
 
 std::int32_t CSyncEngine::Unregister(bool failed) {
-  if (log_) (void)log_->LogSyncEnd(failed);
-  std::int32_t rc = SyncUnRegisterConduit(conduitHandle_);
-  conduitHandle_ = 0;
+  if (m_log) (void)m_log->LogSyncEnd(failed);
+  std::int32_t rc = SyncUnRegisterConduit(m_conduitHandle);
+  m_conduitHandle = 0;
   return rc;
 }
 
 // ---- Managers ---------------------------------------------------------------------------------
 
 std::int32_t CSyncEngine::DeleteHandheld() {
-  handheld_.reset();
+  m_handheld.reset();
   return DB_OK;
 }
 
 std::int32_t CSyncEngine::DeleteDesktop() {
-  desktop_.reset();
+  m_desktop.reset();
   return DB_OK;
 }
 
 std::int32_t CSyncEngine::DeleteBackup() {
-  backup_.reset();
-  backupUsable_ = false;
+  m_backup.reset();
+  m_backupUsable = false;
   return DB_OK;
 }
 
 std::int32_t CSyncEngine::CreateHandheld() {
-  handheld_.reset();
-  if (entry_ == nullptr) return DB_ERR_NULL_ARGUMENT;
+  m_handheld.reset();
+  if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
   std::string entryName = EntryName();
   const char* name = entryName.c_str();
-  handheld_.reset(new (std::nothrow) CHandheldDb(log_.get(), featureFlags_, name, entry_->creator,
-                                                 entry_->type, entry_->dbFlags, 0,
-                                                 entry_->cardNumber, properties_.syncType));
-  if (!handheld_) return DB_ERR_NO_MEMORY;
-  return handheld_->Open();
+  m_handheld.reset(new (std::nothrow) CHandheldDb(m_log.get(), m_featureFlags, name, m_entry->creator,
+                                                 m_entry->type, m_entry->dbFlags, 0,
+                                                 m_entry->cardNumber, m_properties.syncType));
+  if (!m_handheld) return DB_ERR_NO_MEMORY;
+  return m_handheld->Open();
 }
 
 std::int32_t CSyncEngine::CreateDesktop() {
-  desktop_.reset();
-  if (entry_ == nullptr) return DB_ERR_NULL_ARGUMENT;
+  m_desktop.reset();
+  if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
   std::string entryName = EntryName();
   const char* name = entryName.c_str();
-  desktop_.reset(new (std::nothrow) CDesktopDb(log_.get(), featureFlags_, name, properties_.localFileName,
-                                               properties_.directory, properties_.syncType));
-  if (!desktop_) return DB_ERR_NO_MEMORY;
-  return desktop_->Open();
+  m_desktop.reset(new (std::nothrow) CDesktopDb(m_log.get(), m_featureFlags, name, m_properties.localFileName,
+                                               m_properties.directory, m_properties.syncType));
+  if (!m_desktop) return DB_ERR_NO_MEMORY;
+  return m_desktop->Open();
 }
 
 std::int32_t CSyncEngine::CreateBackup() {
-  backup_.reset();
-  backupUsable_ = false;
-  if (entry_ == nullptr) return DB_ERR_NULL_ARGUMENT;
+  m_backup.reset();
+  m_backupUsable = false;
+  if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
   std::string entryName = EntryName();
   const char* name = entryName.c_str();
-  backup_.reset(new (std::nothrow) CBackupDb(log_.get(), featureFlags_, name, properties_.localFileName,
-                                             properties_.directory, properties_.syncType));
-  if (!backup_) return DB_ERR_NO_MEMORY;
-  std::int32_t rc = backup_->Open();
+  m_backup.reset(new (std::nothrow) CBackupDb(m_log.get(), m_featureFlags, name, m_properties.localFileName,
+                                             m_properties.directory, m_properties.syncType));
+  if (!m_backup) return DB_ERR_NO_MEMORY;
+  std::int32_t rc = m_backup->Open();
   if (rc != DB_OK) {
     // The backup only tells a slow HotSync which handheld records changed.  A
     // damaged one is left unused (and replaced at the end) rather than making
     // every slow HotSync of this database fail.
-    backup_.reset(new (std::nothrow) CBackupDb(log_.get(), featureFlags_, name, properties_.localFileName,
-                                               properties_.directory, properties_.syncType));
-    if (!backup_) return DB_ERR_NO_MEMORY;
+    m_backup.reset(new (std::nothrow) CBackupDb(m_log.get(), m_featureFlags, name, m_properties.localFileName,
+                                               m_properties.directory, m_properties.syncType));
+    if (!m_backup) return DB_ERR_NO_MEMORY;
     return DB_OK;
   }
-  backupUsable_ = properties_.syncType == SyncType::SLOW && backup_->IsLoaded();
+  m_backupUsable = m_properties.syncType == SyncType::SLOW && m_backup->IsLoaded();
   return DB_OK;
 }
 
 std::int32_t CSyncEngine::CreateArchive(std::int32_t slot, const char* fileName) {
   if (slot < 0 || slot >= ARCHIVE_SLOTS) return CAT_ERR_BAD_INDEX;
-  if (entry_ == nullptr) return DB_ERR_NULL_ARGUMENT;
+  if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
   std::string entryName = EntryName();
   const char* name = entryName.c_str();
-  auto& target = archives_[static_cast<std::size_t>(slot)];
-  target.reset(new (std::nothrow) CArchiveDb(log_.get(), featureFlags_, name, fileName, properties_.directory));
+  auto& target = m_archives[static_cast<std::size_t>(slot)];
+  target.reset(new (std::nothrow) CArchiveDb(m_log.get(), m_featureFlags, name, fileName, m_properties.directory));
   return target ? DB_OK : DB_ERR_NO_MEMORY;
 }
 
 std::int32_t CSyncEngine::OpenAll() {
-  categoriesRemapped_ = 0;
-  categoryMap_.fill(-1);
+  m_categoriesRemapped = 0;
+  m_categoryMap.fill(-1);
   std::int32_t rc = DB_OK;
 
   // Desktop overwrites handheld deletes the handheld database when it opens
   // it: the desktop file is opened and read first, so that a missing or
   // unreadable desktop file ends the HotSync with the handheld untouched.
-  bool desktopFirst = OverwritesHandheld(properties_.syncType);
+  bool desktopFirst = OverwritesHandheld(m_properties.syncType);
   if (desktopFirst) {
     rc = CreateDesktop();
-    if (rc == DB_OK) rc = desktop_->Load();
+    if (rc == DB_OK) rc = m_desktop->Load();
     if (rc != DB_OK) return rc;
   }
 
   rc = CreateHandheld();
   if (rc == DB_ERR_HANDHELD_DB_MISSING) {
-    if (properties_.syncType == SyncType::FAST || properties_.syncType == SyncType::SLOW) {
-      properties_.syncType = SyncType::DESKTOP_OVERWRITES;
+    if (m_properties.syncType == SyncType::FAST || m_properties.syncType == SyncType::SLOW) {
+      m_properties.syncType = SyncType::DESKTOP_OVERWRITES;
       return DB_ERR_SYNC_TYPE_CHANGED;
     }
     return rc;
@@ -268,8 +268,8 @@ std::int32_t CSyncEngine::OpenAll() {
   if (!desktopFirst) {
     rc = CreateDesktop();
     if (rc == DB_ERR_DESKTOP_FILE_MISSING &&
-        (properties_.syncType == SyncType::FAST || properties_.syncType == SyncType::SLOW)) {
-      properties_.syncType = SyncType::HANDHELD_OVERWRITES;
+        (m_properties.syncType == SyncType::FAST || m_properties.syncType == SyncType::SLOW)) {
+      m_properties.syncType = SyncType::HANDHELD_OVERWRITES;
       return DB_ERR_SYNC_TYPE_CHANGED;
     }
     if (rc != DB_OK) return rc;
@@ -282,28 +282,28 @@ std::int32_t CSyncEngine::OpenAll() {
 
 std::int32_t CSyncEngine::HandheldPass(bool slow) {
   CSyncRecord record;
-  std::int32_t rc = slow ? handheld_->FirstRecord(record) : handheld_->FirstModified(record);
+  std::int32_t rc = slow ? m_handheld->FirstRecord(record) : m_handheld->FirstModified(record);
   while (rc == DB_OK) {
     rc = SyncHandheldRecord(record);
     if (rc != DB_OK) return rc;
-    rc = handheld_->NextRecord(record);
+    rc = m_handheld->NextRecord(record);
   }
   return rc == DB_ERR_NOT_FOUND ? DB_OK : rc;
 }
 
 std::int32_t CSyncEngine::DesktopPass(bool slow) {
   CSyncRecord record;
-  std::int32_t rc = slow ? desktop_->FirstPending(record) : desktop_->FirstModified(record);
+  std::int32_t rc = slow ? m_desktop->FirstPending(record) : m_desktop->FirstModified(record);
   while (rc == DB_OK) {
     rc = SyncDesktopRecord(record);
     if (rc != DB_OK) return rc;
-    rc = desktop_->NextRecord(record);
+    rc = m_desktop->NextRecord(record);
   }
   return rc == DB_ERR_NOT_FOUND ? DB_OK : rc;
 }
 
 std::int32_t CSyncEngine::StoreArchives() {
-  for (auto& archive : archives_) {
+  for (auto& archive : m_archives) {
     if (!archive) continue;
     std::int32_t rc = archive->Store();
     if (rc != DB_OK) return rc;
@@ -326,29 +326,29 @@ std::int32_t CSyncEngine::StoreAll() {
   // and drops the new desktop file.  From then on the handheld may have
   // purged, so the archives stay: a record archived twice is better than a
   // record archived nowhere.
-  desktop_->HoldCommit(true);
-  std::int32_t rc = desktop_->Store();
-  desktop_->HoldCommit(false);
+  m_desktop->HoldCommit(true);
+  std::int32_t rc = m_desktop->Store();
+  m_desktop->HoldCommit(false);
   if (rc != DB_OK) return rc;
 
   std::vector<FileSnapshot> snapshots;
   rc = SnapshotArchives(snapshots);
-  if (rc == DB_OK && KeepsArchives(properties_.syncType)) rc = StoreArchives();
+  if (rc == DB_OK && KeepsArchives(m_properties.syncType)) rc = StoreArchives();
   if (rc != DB_OK) {
     RestoreSnapshots(snapshots);
     return rc;
   }
 
-  rc = handheld_->Store();
+  rc = m_handheld->Store();
   if (rc != DB_OK) return rc;  // the desktop's new file is dropped with its manager
-  rc = desktop_->CommitHeld();
+  rc = m_desktop->CommitHeld();
   if (rc != DB_OK) return rc;
-  return backup_ ? backup_->Store() : DB_OK;
+  return m_backup ? m_backup->Store() : DB_OK;
 }
 
 std::int32_t CSyncEngine::SnapshotArchives(std::vector<FileSnapshot>& snapshots) {
   try {
-    for (auto& archive : archives_) {
+    for (auto& archive : m_archives) {
       if (!archive) continue;
       FileSnapshot snapshot;
       snapshot.path = archive->Path();
@@ -385,8 +385,8 @@ void CSyncEngine::RestoreSnapshots(const std::vector<FileSnapshot>& snapshots) {
 std::int32_t CSyncEngine::FastSync() {
   std::int32_t rc = OpenAll();
   if (rc == DB_OK) rc = SyncAppInfo();
-  if (rc == DB_OK) rc = handheld_->Load();
-  if (rc == DB_OK) rc = desktop_->Load();
+  if (rc == DB_OK) rc = m_handheld->Load();
+  if (rc == DB_OK) rc = m_desktop->Load();
   if (rc == DB_OK) rc = HandheldPass(false);
   if (rc == DB_OK) rc = DesktopPass(false);
   if (rc == DB_OK) rc = PurgeAndReconcile();
@@ -397,8 +397,8 @@ std::int32_t CSyncEngine::FastSync() {
 std::int32_t CSyncEngine::SlowSync() {
   std::int32_t rc = OpenAll();
   if (rc == DB_OK) rc = SyncAppInfo();
-  if (rc == DB_OK) rc = handheld_->Load();
-  if (rc == DB_OK) rc = desktop_->Load();
+  if (rc == DB_OK) rc = m_handheld->Load();
+  if (rc == DB_OK) rc = m_desktop->Load();
   if (rc == DB_OK) rc = HandheldPass(true);
   if (rc == DB_OK) rc = DesktopPass(true);
   if (rc == DB_OK) rc = PurgeAndReconcile();
@@ -409,23 +409,23 @@ std::int32_t CSyncEngine::SlowSync() {
 std::int32_t CSyncEngine::CopyHandheldToDesktop() {
   std::int32_t rc = OpenAll();
   if (rc != DB_OK) return rc;
-  (void)desktop_->SetDbInfo(EntryName().c_str(), entry_->dbFlags, entry_->type, entry_->creator, entry_->version,
-                            entry_->modificationNumber, entry_->creationDate, entry_->modificationDate,
-                            entry_->backupDate);
-  rc = handheld_->Load();
-  if (rc == DB_OK) rc = desktop_->Load();
+  (void)m_desktop->SetDbInfo(EntryName().c_str(), m_entry->dbFlags, m_entry->type, m_entry->creator, m_entry->version,
+                            m_entry->modificationNumber, m_entry->creationDate, m_entry->modificationDate,
+                            m_entry->backupDate);
+  rc = m_handheld->Load();
+  if (rc == DB_OK) rc = m_desktop->Load();
   if (rc == DB_OK) rc = CopyAppInfoToDesktop();
   if (rc != DB_OK) return rc;
 
   CSyncRecord record;
   CSyncRecord empty;
-  rc = handheld_->FirstRecord(record);
+  rc = m_handheld->FirstRecord(record);
   while (rc == DB_OK) {
     std::int32_t action = HandheldToDesktopAction(SyncKey(record.GetSyncStatus(), 0));
     empty.Clear();
     rc = ApplyActions(action, record, empty);
     if (rc != DB_OK) return rc;
-    rc = handheld_->NextRecord(record);
+    rc = m_handheld->NextRecord(record);
   }
   // The desktop is replaced whole: a record that could not be read would be
   // missing from it, so a read error ends the flow without storing anything.
@@ -433,8 +433,8 @@ std::int32_t CSyncEngine::CopyHandheldToDesktop() {
   // The handheld's archived records are in their archives now; purging them
   // keeps the next HotSync from archiving them a second time.  (Sync type 5
   // leaves the handheld as it is for another desktop.)
-  if (properties_.syncType == SyncType::HANDHELD_OVERWRITES) {
-    rc = handheld_->PurgeDeleted();
+  if (m_properties.syncType == SyncType::HANDHELD_OVERWRITES) {
+    rc = m_handheld->PurgeDeleted();
     if (rc != DB_OK) return rc;
   }
   return StoreAll();
@@ -442,20 +442,20 @@ std::int32_t CSyncEngine::CopyHandheldToDesktop() {
 
 std::int32_t CSyncEngine::CopyDesktopToHandheld() {
   std::int32_t rc = OpenAll();
-  if (rc == DB_OK) rc = handheld_->Load();
-  if (rc == DB_OK) rc = desktop_->Load();
+  if (rc == DB_OK) rc = m_handheld->Load();
+  if (rc == DB_OK) rc = m_desktop->Load();
   if (rc == DB_OK) rc = CopyAppInfoToHandheld();
   if (rc != DB_OK) return rc;
 
   CSyncRecord record;
   CSyncRecord empty;
-  rc = desktop_->FirstRecord(record);
+  rc = m_desktop->FirstRecord(record);
   while (rc == DB_OK) {
     std::int32_t action = DesktopToHandheldAction(record.GetSyncStatus());
     empty.Clear();
     rc = ApplyActions(action, empty, record);
     if (rc != DB_OK) return rc;
-    rc = desktop_->NextRecord(record);
+    rc = m_desktop->NextRecord(record);
   }
   if (rc != DB_ERR_NOT_FOUND) return rc;
   return StoreAll();
@@ -475,8 +475,8 @@ std::int32_t CSyncEngine::CopyAppInfo(CDbManager& from, CDbManager& to) {
 }
 
 std::int32_t CSyncEngine::CopyAppInfoToDesktop() {
-  if ((featureFlags_ & FEATURE_APP_INFO) == 0) return DB_OK;
-  std::int32_t rc = CopyAppInfo(*handheld_, *desktop_);
+  if ((m_featureFlags & FEATURE_APP_INFO) == 0) return DB_OK;
+  std::int32_t rc = CopyAppInfo(*m_handheld, *m_desktop);
   // A handheld database without an application-info block leaves the desktop
   // without one as well.
   if (rc == SyncStatus::SYNC_ERR_NOT_FOUND || rc == DB_ERR_NO_APP_INFO_BLOCK || rc == DB_ERR_NO_APP_INFO) return DB_OK;
@@ -484,21 +484,21 @@ std::int32_t CSyncEngine::CopyAppInfoToDesktop() {
 }
 
 std::int32_t CSyncEngine::CopyAppInfoToHandheld() {
-  if ((featureFlags_ & FEATURE_APP_INFO) == 0) return DB_OK;
-  std::int32_t rc = CopyAppInfo(*desktop_, *handheld_);
+  if ((m_featureFlags & FEATURE_APP_INFO) == 0) return DB_OK;
+  std::int32_t rc = CopyAppInfo(*m_desktop, *m_handheld);
   if (rc == DB_ERR_NO_APP_INFO_BLOCK || rc == DB_ERR_NO_APP_INFO) return DB_OK;
   return rc;
 }
 
 std::int32_t CSyncEngine::SyncAppInfo() {
-  if ((featureFlags_ & FEATURE_APP_INFO) == 0) return DB_OK;
+  if ((m_featureFlags & FEATURE_APP_INFO) == 0) return DB_OK;
 
-  const std::int32_t handheldLoaded = handheld_->LoadCategories();
+  const std::int32_t handheldLoaded = m_handheld->LoadCategories();
   if (handheldLoaded == DB_ERR_NO_CATEGORY_BLOCK) return DB_OK;
   const bool handheldHasNone = handheldLoaded == DB_ERR_NO_APP_INFO || handheldLoaded == SyncStatus::SYNC_ERR_NOT_FOUND;
   if (handheldLoaded != DB_OK && !handheldHasNone) return handheldLoaded;
 
-  const std::int32_t desktopLoaded = desktop_->LoadCategories();
+  const std::int32_t desktopLoaded = m_desktop->LoadCategories();
   if (desktopLoaded == DB_ERR_NO_CATEGORY_BLOCK) return DB_OK;
   const bool desktopHasNone = desktopLoaded == DB_ERR_NO_APP_INFO;
   if (desktopLoaded != DB_OK && !desktopHasNone) return desktopLoaded;
@@ -513,7 +513,7 @@ std::int32_t CSyncEngine::SyncAppInfo() {
     // desktop's whole block.
     rc = CopyAppInfoToHandheld();
     if (rc != DB_OK) return rc;
-    rc = handheld_->LoadCategories();
+    rc = m_handheld->LoadCategories();
     if (rc == DB_ERR_NO_APP_INFO || rc == SyncStatus::SYNC_ERR_NOT_FOUND) rc = DB_OK;
     if (rc != DB_OK) return rc;
   }
@@ -523,13 +523,13 @@ std::int32_t CSyncEngine::SyncAppInfo() {
     // instead of failing every HotSync of the database.
     rc = CopyAppInfoToDesktop();
     if (rc != DB_OK) return rc;
-    rc = desktop_->CategoriesFromAppInfo();
+    rc = m_desktop->CategoriesFromAppInfo();
     if (rc == DB_ERR_NO_APP_INFO) rc = DB_OK;
     if (rc != DB_OK) return rc;
   }
 
-  if (handheld_->UsesCategories() && desktop_->UsesCategories() && handheld_->CategoryTable() != nullptr &&
-      desktop_->CategoryTable() != nullptr) {
+  if (m_handheld->UsesCategories() && m_desktop->UsesCategories() && m_handheld->CategoryTable() != nullptr &&
+      m_desktop->CategoryTable() != nullptr) {
     rc = SyncCategories();
     if (rc != DB_OK) return rc;
   }
@@ -537,9 +537,9 @@ std::int32_t CSyncEngine::SyncAppInfo() {
   rc = SyncAppInfoExtra();
   if (rc != DB_OK) return rc;
 
-  rc = handheld_->StoreCategories();
+  rc = m_handheld->StoreCategories();
   if (rc != DB_OK) return rc;
-  return desktop_->StoreCategories();
+  return m_desktop->StoreCategories();
 }
 
 namespace {
@@ -563,32 +563,32 @@ std::int32_t CSyncEngine::CheckPasswords() {
   // carried from a side under one password to a side under another (or from a
   // protected side to an unprotected one) would be garbled for good.  A
   // desktop without any memo takes the handheld's memos and password whole.
-  if (PasswordDigestOf(*handheld_) == PasswordDigestOf(*desktop_)) return DB_OK;
+  if (PasswordDigestOf(*m_handheld) == PasswordDigestOf(*m_desktop)) return DB_OK;
   std::int32_t desktopCount = 0;
-  if (desktop_->GetRecordCount(desktopCount) == DB_OK && desktopCount == 0) return DB_OK;
-  if (log_) (void)log_->LogPasswordMismatch();
+  if (m_desktop->GetRecordCount(desktopCount) == DB_OK && desktopCount == 0) return DB_OK;
+  if (m_log) (void)m_log->LogPasswordMismatch();
   return DB_ERR_PASSWORD_MISMATCH;
 }
 
 std::int32_t CSyncEngine::SyncAppInfoExtra() {
-  bool handheldHas = handheld_->HasAppInfoExtra();
-  bool desktopHas = desktop_->HasAppInfoExtra();
+  bool handheldHas = m_handheld->HasAppInfoExtra();
+  bool desktopHas = m_desktop->HasAppInfoExtra();
   if (handheldHas) {
-    std::uint32_t size = handheld_->AppInfoExtraSize();
-    const std::uint8_t* bytes = handheld_->AppInfoExtraPtr();
-    bool same = desktopHas && desktop_->AppInfoExtraSize() == size &&
-                (size == 0 || std::memcmp(desktop_->AppInfoExtraPtr(), bytes, size) == 0);
+    std::uint32_t size = m_handheld->AppInfoExtraSize();
+    const std::uint8_t* bytes = m_handheld->AppInfoExtraPtr();
+    bool same = desktopHas && m_desktop->AppInfoExtraSize() == size &&
+                (size == 0 || std::memcmp(m_desktop->AppInfoExtraPtr(), bytes, size) == 0);
     if (same) return DB_OK;
     // The handheld's bytes (password digest and hint) win.  They are copied
     // first: SetAppInfoExtra may reallocate the block they live in.
     std::vector<std::uint8_t> copy(bytes, bytes + size);
-    return desktop_->SetAppInfoExtra(size, copy.data());
+    return m_desktop->SetAppInfoExtra(size, copy.data());
   }
   if (desktopHas) {
-    std::uint32_t size = desktop_->AppInfoExtraSize();
-    const std::uint8_t* bytes = desktop_->AppInfoExtraPtr();
+    std::uint32_t size = m_desktop->AppInfoExtraSize();
+    const std::uint8_t* bytes = m_desktop->AppInfoExtraPtr();
     std::vector<std::uint8_t> copy(bytes, bytes + size);
-    return handheld_->SetAppInfoExtra(size, copy.data());
+    return m_handheld->SetAppInfoExtra(size, copy.data());
   }
   return DB_OK;
 }
@@ -623,22 +623,22 @@ bool CSyncEngine::TakeId(IdPool& pool, std::int32_t id) {
 }
 
 std::int32_t CSyncEngine::PurgeAndReconcile() {
-  std::int32_t rc = handheld_->PurgeDeleted();
+  std::int32_t rc = m_handheld->PurgeDeleted();
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogPurgeFailed(rc, ISyncLog::SIDE_HANDHELD);
+    if (m_log) (void)m_log->LogPurgeFailed(rc, ISyncLog::SIDE_HANDHELD);
     return rc;
   }
-  rc = desktop_->PurgeDeleted();
+  rc = m_desktop->PurgeDeleted();
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogPurgeFailed(rc, ISyncLog::SIDE_DESKTOP);
+    if (m_log) (void)m_log->LogPurgeFailed(rc, ISyncLog::SIDE_DESKTOP);
     return rc;
   }
 
   std::int32_t handheldCount = 0;
   std::int32_t desktopCount = 0;
-  rc = handheld_->GetRecordCount(handheldCount);
+  rc = m_handheld->GetRecordCount(handheldCount);
   if (rc != DB_OK) return rc;
-  rc = desktop_->GetRecordCount(desktopCount);
+  rc = m_desktop->GetRecordCount(desktopCount);
   if (rc != DB_OK) return rc;
   if (handheldCount == desktopCount) return DB_OK;
 
@@ -651,11 +651,11 @@ std::int32_t CSyncEngine::PurgeAndReconcile() {
     return DB_ERR_NO_MEMORY;
   }
   std::int32_t count = handheldCount + 1;
-  rc = handheld_->GetAllIds(handheldIds.data(), &count);
+  rc = m_handheld->GetAllIds(handheldIds.data(), &count);
   if (rc != DB_OK) return rc;
   handheldIds.resize(static_cast<std::size_t>(std::max(count, 0)));
   count = desktopCount + 1;
-  rc = desktop_->GetAllIds(desktopIds.ids.data(), &count);
+  rc = m_desktop->GetAllIds(desktopIds.ids.data(), &count);
   if (rc != DB_OK) return rc;
   desktopIds.ids.resize(static_cast<std::size_t>(std::max(count, 0)));
   rc = desktopIds.Build();
@@ -665,11 +665,11 @@ std::int32_t CSyncEngine::PurgeAndReconcile() {
   CSyncRecord record;
   for (std::int32_t id : handheldIds) {
     if (TakeId(desktopIds, id)) continue;
-    rc = handheld_->GetRecordById(id, record, true);
+    rc = m_handheld->GetRecordById(id, record, true);
     if (rc != DB_OK) return rc;
-    rc = desktop_->AddRecord(record);
+    rc = m_desktop->AddRecord(record);
     if (rc != DB_OK) {
-      if (log_) (void)log_->LogAddFailed(rc, record, ISyncLog::SIDE_DESKTOP);
+      if (m_log) (void)m_log->LogAddFailed(rc, record, ISyncLog::SIDE_DESKTOP);
       return rc;
     }
   }
@@ -686,27 +686,27 @@ std::int32_t CSyncEngine::PurgeAndReconcile() {
     if (desktopIds.taken[i]) continue;
     if (repeated) {
       if (occupiedSlots.empty()) {
-        for (std::int32_t slot = 0; slot < desktop_->HighWater(); ++slot) {
-          if (desktop_->RecordAt(slot) != nullptr) occupiedSlots.push_back(slot);
+        for (std::int32_t slot = 0; slot < m_desktop->HighWater(); ++slot) {
+          if (m_desktop->RecordAt(slot) != nullptr) occupiedSlots.push_back(slot);
         }
       }
       if (i >= occupiedSlots.size()) return DB_ERR_RECORD_NOT_FOUND;
-      rc = record.CopyFrom(*desktop_->RecordAt(occupiedSlots[i]));
+      rc = record.CopyFrom(*m_desktop->RecordAt(occupiedSlots[i]));
       if (rc != DB_OK) return rc;
       record.SetIndex(occupiedSlots[i]);
       record.SetId(0);
     } else {
-      rc = desktop_->GetRecordById(id, record, true);
+      rc = m_desktop->GetRecordById(id, record, true);
       if (rc != DB_OK) return rc;
     }
     std::int32_t desktopIndex = record.GetIndex();
-    rc = handheld_->AddRecord(record);
+    rc = m_handheld->AddRecord(record);
     if (rc != DB_OK) {
-      if (log_) (void)log_->LogAddFailed(rc, record, ISyncLog::SIDE_HANDHELD);
+      if (m_log) (void)m_log->LogAddFailed(rc, record, ISyncLog::SIDE_HANDHELD);
       return rc;
     }
     if (record.GetId() != id) {
-      rc = desktop_->ModifyRecordAt(desktopIndex, record);
+      rc = m_desktop->ModifyRecordAt(desktopIndex, record);
       if (rc != DB_OK) return rc;
     }
   }
@@ -716,36 +716,36 @@ std::int32_t CSyncEngine::PurgeAndReconcile() {
 // ---- Archives ---------------------------------------------------------------------------------------
 
 CCategoryList* CSyncEngine::HandheldCategories() {
-  if (!handheld_) return nullptr;
-  if (handheld_->CategoryTable() == nullptr) (void)handheld_->LoadCategories();
-  return handheld_->CategoryTable();
+  if (!m_handheld) return nullptr;
+  if (m_handheld->CategoryTable() == nullptr) (void)m_handheld->LoadCategories();
+  return m_handheld->CategoryTable();
 }
 
 std::int32_t CSyncEngine::ArchiveFor(std::int32_t category, CArchiveDb*& archive) {
   archive = nullptr;
   std::int32_t slot = 0;
   std::string fileName;
-  if ((featureFlags_ & FEATURE_CATEGORIES) != 0) {
+  if ((m_featureFlags & FEATURE_CATEGORIES) != 0) {
     if (category < 0 || category >= ARCHIVE_SLOTS) return CAT_ERR_BAD_INDEX;
     slot = category;
-    if (archives_[static_cast<std::size_t>(slot)]) {
-      archive = archives_[static_cast<std::size_t>(slot)].get();
+    if (m_archives[static_cast<std::size_t>(slot)]) {
+      archive = m_archives[static_cast<std::size_t>(slot)].get();
       return DB_OK;
     }
     CCategoryList* categories = HandheldCategories();
     // Without the handheld's table (desktop overwrites handheld before the
     // handheld has any) the desktop's names serve.
-    if (categories == nullptr && desktop_) {
-      if (desktop_->CategoryTable() == nullptr) (void)desktop_->LoadCategories();
-      categories = desktop_->CategoryTable();
+    if (categories == nullptr && m_desktop) {
+      if (m_desktop->CategoryTable() == nullptr) (void)m_desktop->LoadCategories();
+      categories = m_desktop->CategoryTable();
     }
     if (categories == nullptr) return DB_ERR_NO_MEMORY;
     const CPCategory* named = categories->GetByIndex(slot);
     if (named == nullptr) {
       slot = 0;
       named = categories->GetByIndex(0);
-      if (archives_[0]) {
-        archive = archives_[0].get();
+      if (m_archives[0]) {
+        archive = m_archives[0].get();
         return DB_OK;
       }
     }
@@ -756,32 +756,32 @@ std::int32_t CSyncEngine::ArchiveFor(std::int32_t category, CArchiveDb*& archive
     if (rc != DB_OK) return rc;
     fileName = longName;
   } else {
-    if (archives_[0]) {
-      archive = archives_[0].get();
+    if (m_archives[0]) {
+      archive = m_archives[0].get();
       return DB_OK;
     }
-    fileName = properties_.localFileName;
+    fileName = m_properties.localFileName;
   }
 
   std::int32_t rc = CreateArchive(slot, fileName.c_str());
   if (rc != DB_OK) return rc;
-  CArchiveDb* created = archives_[static_cast<std::size_t>(slot)].get();
+  CArchiveDb* created = m_archives[static_cast<std::size_t>(slot)].get();
   rc = created->Open();
   if (rc != DB_OK) {
-    archives_[static_cast<std::size_t>(slot)].reset();
+    m_archives[static_cast<std::size_t>(slot)].reset();
     return rc;
   }
   if (created->RecordCount() == 0) {
-    (void)created->SetDbInfo(EntryName().c_str(), entry_->dbFlags, entry_->type, entry_->creator, entry_->version,
-                             entry_->modificationNumber, entry_->creationDate, entry_->modificationDate,
-                             entry_->backupDate);
+    (void)created->SetDbInfo(EntryName().c_str(), m_entry->dbFlags, m_entry->type, m_entry->creator, m_entry->version,
+                             m_entry->modificationNumber, m_entry->creationDate, m_entry->modificationDate,
+                             m_entry->backupDate);
   }
   archive = created;
   return DB_OK;
 }
 
 void CSyncEngine::FreeArchives(bool store) {
-  for (auto& archive : archives_) {
+  for (auto& archive : m_archives) {
     if (!archive) continue;
     if (store) (void)archive->Store();
     archive.reset();

@@ -173,19 +173,19 @@ class CSyncEngine {
   virtual std::int32_t CreateLog();
 
   // ---- State, for the host and for tests ------------------------------------------------
-  std::int32_t CurrentSyncType() const { return properties_.syncType; }
-  const SyncProperties& Properties() const { return properties_; }
-  const DatabaseListEntry* DatabaseEntry() const { return entry_; }
-  CHandheldDb* Handheld() const { return handheld_.get(); }
-  CDesktopDb* Desktop() const { return desktop_.get(); }
-  CBackupDb* Backup() const { return backup_.get(); }
+  std::int32_t CurrentSyncType() const { return m_properties.syncType; }
+  const SyncProperties& Properties() const { return m_properties; }
+  const DatabaseListEntry* DatabaseEntry() const { return m_entry; }
+  CHandheldDb* Handheld() const { return m_handheld.get(); }
+  CDesktopDb* Desktop() const { return m_desktop.get(); }
+  CBackupDb* Backup() const { return m_backup.get(); }
   CArchiveDb* Archive(std::int32_t slot) const;
-  ISyncLog* Log() const { return log_.get(); }
-  std::uint32_t ConduitHandle() const { return conduitHandle_; }
-  const std::array<std::int32_t, CATEGORY_MAP_SIZE>& CategoryMap() const { return categoryMap_; }
-  bool CategoriesRemapped() const { return categoriesRemapped_ != 0; }
+  ISyncLog* Log() const { return m_log.get(); }
+  std::uint32_t ConduitHandle() const { return m_conduitHandle; }
+  const std::array<std::int32_t, CATEGORY_MAP_SIZE>& CategoryMap() const { return m_categoryMap; }
+  bool CategoriesRemapped() const { return m_categoriesRemapped != 0; }
   // True when a slow HotSync has the previous backup's records to compare with.
-  bool HasBackupRecords() const { return backupUsable_; }
+  bool HasBackupRecords() const { return m_backupUsable; }
 
  private:
   // The walk over one side's records in a flow: `first` starts it.
@@ -223,22 +223,22 @@ class CSyncEngine {
   CCategoryList* HandheldCategories();
   // The current entry's database name (its field need not end in a NUL).
   std::string EntryName() const;
-  bool IsSlow() const { return properties_.syncType == 1; }
+  bool IsSlow() const { return m_properties.syncType == 1; }
 
-  SyncProperties properties_;
-  std::unique_ptr<CHandheldDb> handheld_;
-  std::unique_ptr<CDesktopDb> desktop_;
-  std::unique_ptr<CBackupDb> backup_;
-  std::array<std::unique_ptr<CArchiveDb>, ARCHIVE_SLOTS> archives_;
-  const DatabaseListEntry* entry_ = nullptr;
-  DatabaseListEntry builtEntry_{};
-  std::int16_t databaseCount_ = 0;
-  SyncSystemInfo systemInfo_{};
-  std::unique_ptr<std::uint8_t[]> productId_;
-  std::uint32_t conduitHandle_ = 0;
-  std::int32_t featureFlags_ = FEATURES_CONDUIT;
-  std::unique_ptr<ISyncLog> log_;
-  std::array<std::int32_t, CATEGORY_MAP_SIZE> categoryMap_{};
-  std::int32_t categoriesRemapped_ = 0;
-  bool backupUsable_ = false;
+  SyncProperties m_properties;
+  std::unique_ptr<CHandheldDb> m_handheld;
+  std::unique_ptr<CDesktopDb> m_desktop;
+  std::unique_ptr<CBackupDb> m_backup;
+  std::array<std::unique_ptr<CArchiveDb>, ARCHIVE_SLOTS> m_archives;
+  const DatabaseListEntry* m_entry = nullptr;
+  DatabaseListEntry m_builtEntry{};
+  std::int16_t m_databaseCount = 0;
+  SyncSystemInfo m_systemInfo{};
+  std::unique_ptr<std::uint8_t[]> m_productId;
+  std::uint32_t m_conduitHandle = 0;
+  std::int32_t m_featureFlags = FEATURES_CONDUIT;
+  std::unique_ptr<ISyncLog> m_log;
+  std::array<std::int32_t, CATEGORY_MAP_SIZE> m_categoryMap{};
+  std::int32_t m_categoriesRemapped = 0;
+  bool m_backupUsable = false;
 };

@@ -21,9 +21,9 @@ const char* NameOf(const CPCategory& category) { return category.Name().c_str();
 }  // namespace
 
 std::int32_t CSyncEngine::SyncCategories() {
-  if ((featureFlags_ & FEATURE_CATEGORIES) == 0) return DB_OK;
-  CCategoryList* handheld = handheld_ ? handheld_->CategoryTable() : nullptr;
-  CCategoryList* desktop = desktop_ ? desktop_->CategoryTable() : nullptr;
+  if ((m_featureFlags & FEATURE_CATEGORIES) == 0) return DB_OK;
+  CCategoryList* handheld = m_handheld ? m_handheld->CategoryTable() : nullptr;
+  CCategoryList* desktop = m_desktop ? m_desktop->CategoryTable() : nullptr;
   if (handheld == nullptr || desktop == nullptr) return DB_OK;
   if (desktop->Equals(*handheld)) return DB_OK;
 
@@ -32,7 +32,7 @@ std::int32_t CSyncEngine::SyncCategories() {
   if (rc == DB_OK) rc = DropDeletedCategories(*handheld, *desktop, ISyncLog::SIDE_HANDHELD);
   if (rc == DB_OK) rc = MergeHandheldCategories(*handheld, *desktop);
   if (rc == DB_OK) rc = AddDesktopCategories(*handheld, *desktop);
-  if (rc == DB_OK && categoriesRemapped_ != 0) rc = desktop_->RemapCategories(categoryMap_.data());
+  if (rc == DB_OK && m_categoriesRemapped != 0) rc = m_desktop->RemapCategories(m_categoryMap.data());
   if (rc != DB_OK) return rc;
 
   // The desktop table becomes a copy of the merged handheld table.  What is
@@ -47,8 +47,8 @@ std::int32_t CSyncEngine::SyncCategories() {
 }
 
 std::int32_t CSyncEngine::MarkCategoriesForFirstSync(CCategoryList& handheld, CCategoryList& desktop) {
-  bool slow = properties_.syncType == SyncType::SLOW;
-  switch (properties_.firstSync) {
+  bool slow = m_properties.syncType == SyncType::SLOW;
+  switch (m_properties.firstSync) {
     case FIRST_SYNC_MARK_HANDHELD:
       handheld.MarkAllRenamed();
       break;
@@ -64,7 +64,7 @@ std::int32_t CSyncEngine::MarkCategoriesForFirstSync(CCategoryList& handheld, CC
 }
 
 std::int32_t CSyncEngine::DropDeletedCategories(CCategoryList& table, CCategoryList& other, std::int32_t side) {
-  if (properties_.firstSync == FIRST_SYNC_NO_DELETIONS) return DB_OK;
+  if (m_properties.firstSync == FIRST_SYNC_NO_DELETIONS) return DB_OK;
   for (std::int32_t index = 0; index < CCategoryList::SLOT_COUNT; ++index) {
     CPCategory* category = table.GetByIndex(index);
     if (category == nullptr || category->IsRenamed()) continue;
@@ -72,13 +72,13 @@ std::int32_t CSyncEngine::DropDeletedCategories(CCategoryList& table, CCategoryL
       continue;
     }
     // Deleted on the other side: its records on this side go to Unfiled.
-    std::int32_t rc = side == ISyncLog::SIDE_HANDHELD ? handheld_->ChangeCategory(index, 0)
-                                                      : desktop_->ChangeCategory(index, 0);
+    std::int32_t rc = side == ISyncLog::SIDE_HANDHELD ? m_handheld->ChangeCategory(index, 0)
+                                                      : m_desktop->ChangeCategory(index, 0);
     if (rc != DB_OK) return rc;
     // A handheld category deleted on the desktop is a local deletion, a desktop
     // category deleted on the handheld a remote one.
-    if (log_) {
-      (void)log_->LogCategoryDeleted(NameOf(*category), side == ISyncLog::SIDE_HANDHELD
+    if (m_log) {
+      (void)m_log->LogCategoryDeleted(NameOf(*category), side == ISyncLog::SIDE_HANDHELD
                                                             ? ISyncLog::SIDE_DESKTOP
                                                             : ISyncLog::SIDE_HANDHELD);
     }
@@ -99,11 +99,11 @@ std::int32_t CSyncEngine::MergeHandheldCategories(CCategoryList& handheld, CCate
         // The desktop's category of this id joins this slot.
         CPCategory* x = desktop.FindById(h->GetId());
         if (x != nullptr) {
-          rc = desktop_->ChangeCategory(x->GetIndex(), h->GetIndex());
+          rc = m_desktop->ChangeCategory(x->GetIndex(), h->GetIndex());
           if (rc == DB_OK) {
             rc = desktop.RemoveAt(x->GetIndex());
-          } else if (log_) {
-            (void)log_->LogCategoryMoveFailed(NameOf(*x), ISyncLog::SIDE_DESKTOP);
+          } else if (m_log) {
+            (void)m_log->LogCategoryMoveFailed(NameOf(*x), ISyncLog::SIDE_DESKTOP);
           }
         }
       }
@@ -137,7 +137,7 @@ std::int32_t CSyncEngine::MergeHandheldCategories(CCategoryList& handheld, CCate
         for (std::int32_t lower = 0; lower < h->GetIndex(); ++lower) {
           const CPCategory* g = handheld.GetByIndex(lower);
           if (g == nullptr || !SameNameExactly(*g, *h)) continue;
-          (void)handheld_->ChangeCategory(h->GetIndex(), g->GetIndex());
+          (void)m_handheld->ChangeCategory(h->GetIndex(), g->GetIndex());
           rc = handheld.RemoveAt(h->GetIndex());
           break;
         }
@@ -157,11 +157,11 @@ std::int32_t CSyncEngine::AddDesktopCategories(CCategoryList& handheld, CCategor
     if (freeIndex == -1) {
       // No room on the handheld: the category's desktop records go to Unfiled.
       std::string name = r->Name();
-      if (log_) (void)log_->LogCategoryLimit(name.c_str(), ISyncLog::SIDE_DESKTOP);
-      rc = desktop_->ChangeCategory(index, 0);
+      if (m_log) (void)m_log->LogCategoryLimit(name.c_str(), ISyncLog::SIDE_DESKTOP);
+      rc = m_desktop->ChangeCategory(index, 0);
       if (rc == DB_OK) {
         rc = desktop.RemoveAt(index);
-        if (log_) (void)log_->LogCategoryDeleted(name.c_str(), ISyncLog::SIDE_DESKTOP);
+        if (m_log) (void)m_log->LogCategoryDeleted(name.c_str(), ISyncLog::SIDE_DESKTOP);
       }
     } else {
       CPCategory added(*r);
@@ -177,8 +177,8 @@ std::int32_t CSyncEngine::AddDesktopCategories(CCategoryList& handheld, CCategor
 
 std::int32_t CSyncEngine::MapCategoryIndex(std::int32_t from, std::int32_t to) {
   if (from < 0 || from >= CATEGORY_MAP_SIZE) return CAT_ERR_BAD_INDEX;
-  categoryMap_[static_cast<std::size_t>(from)] = to;
-  categoriesRemapped_ = 1;
+  m_categoryMap[static_cast<std::size_t>(from)] = to;
+  m_categoriesRemapped = 1;
   return DB_OK;
 }
 

@@ -51,7 +51,7 @@ bool CSyncEngine::RecordsDiffer(const CSyncRecord& a, const CSyncRecord& b) {
 std::int32_t CSyncEngine::SyncHandheldRecord(CSyncRecord& handheld) {
   CSyncRecord desktop;
   std::int32_t desktopStatus = SYNC_STATUS_ABSENT;
-  std::int32_t rc = desktop_->GetRecordById(handheld.GetId(), desktop, false);
+  std::int32_t rc = m_desktop->GetRecordById(handheld.GetId(), desktop, false);
   bool found = rc == DB_OK;
   if (found) {
     desktopStatus = desktop.GetSyncStatus();
@@ -62,7 +62,7 @@ std::int32_t CSyncEngine::SyncHandheldRecord(CSyncRecord& handheld) {
       // file was replaced has given the handheld a copy of a memo that the
       // desktop still holds as new: the two are paired instead of each side
       // receiving the other's copy.
-      rc = desktop_->AdoptNewTwin(handheld, desktop);
+      rc = m_desktop->AdoptNewTwin(handheld, desktop);
       if (rc == DB_OK) {
         found = true;
         desktopStatus = desktop.GetSyncStatus();
@@ -85,12 +85,12 @@ std::int32_t CSyncEngine::SyncHandheldRecord(CSyncRecord& handheld) {
     // other: its rows of the slow table are keyed by the comparison.
     if (found && (!handheld.IsDeleted() || handheld.IsArchived())) {
       comparison = RecordsDiffer(handheld, desktop) ? SYNC_COMPARE_DIFFER : SYNC_COMPARE_SAME;
-      if (!handheld.IsModified() && backupUsable_) {
+      if (!handheld.IsModified() && m_backupUsable) {
         // A record that is not in the previous backup, or differs from its
         // copy there, changed on the handheld since the last HotSync with
         // this desktop.
         CSyncRecord previous;
-        rc = backup_->GetRecordById(handheld.GetId(), previous, false);
+        rc = m_backup->GetRecordById(handheld.GetId(), previous, false);
         if (rc != DB_OK && rc != DB_ERR_NOT_FOUND) return rc;
         if (rc == DB_ERR_NOT_FOUND || RecordsDiffer(handheld, previous)) {
           handheld.SetModified(true);
@@ -108,7 +108,7 @@ std::int32_t CSyncEngine::SyncDesktopRecord(CSyncRecord& desktop) {
   std::int32_t action = 0;
   if (!IsSlow()) {
     if (desktop.GetId() != 0) {
-      std::int32_t rc = handheld_->GetRecordById(desktop.GetId(), handheld, false);
+      std::int32_t rc = m_handheld->GetRecordById(desktop.GetId(), handheld, false);
       if (rc == SyncStatus::SYNC_ERR_NOT_FOUND) {
         handheld.Clear();
         desktop.SetNew(true);
@@ -190,56 +190,56 @@ std::int32_t CSyncEngine::ApplyActions(std::int32_t action, CSyncRecord& handhel
     rc = DeleteHandheldById(desktop);
     if (rc != DB_OK) return rc;
   }
-  if ((action & ACT_LOG_MODIFIED_DELETED) && log_) {
-    (void)log_->LogModifiedDeleted(handheld.GetId() != -1 ? handheld : desktop);
+  if ((action & ACT_LOG_MODIFIED_DELETED) && m_log) {
+    (void)m_log->LogModifiedDeleted(handheld.GetId() != -1 ? handheld : desktop);
   }
   // ACT_NOTHING: nothing to do.
   return DB_OK;
 }
 
-std::int32_t CSyncEngine::DeleteDesktopRecord(CSyncRecord& desktop) { return desktop_->DeleteRecord(desktop); }
+std::int32_t CSyncEngine::DeleteDesktopRecord(CSyncRecord& desktop) { return m_desktop->DeleteRecord(desktop); }
 
 std::int32_t CSyncEngine::DeleteHandheldRecord(CSyncRecord& handheld) {
   // A record marked archived or deleted is removed by the handheld's purge.
   if (handheld.IsArchived() || handheld.IsDeleted()) return DB_OK;
-  return handheld_->DeleteRecord(handheld);
+  return m_handheld->DeleteRecord(handheld);
 }
 
 std::int32_t CSyncEngine::AddDesktopRecordToHandheld(CSyncRecord& desktop) {
   std::int32_t desktopIndex = desktop.GetIndex();
   std::int32_t oldId = desktop.GetId();
-  std::int32_t rc = handheld_->AddRecord(desktop);
+  std::int32_t rc = m_handheld->AddRecord(desktop);
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogAddFailed(rc, desktop, ISyncLog::SIDE_HANDHELD);
+    if (m_log) (void)m_log->LogAddFailed(rc, desktop, ISyncLog::SIDE_HANDHELD);
     return rc;
   }
   desktop.SetIndex(desktopIndex);
   // The desktop keeps the id the handheld gave the record.
-  if (desktop.GetId() != oldId) return desktop_->ModifyRecordAt(desktopIndex, desktop);
+  if (desktop.GetId() != oldId) return m_desktop->ModifyRecordAt(desktopIndex, desktop);
   return DB_OK;
 }
 
 std::int32_t CSyncEngine::AddHandheldRecordToDesktop(CSyncRecord& handheld) {
   CSyncRecord copy(handheld);
-  std::int32_t rc = desktop_->AddRecord(copy);
-  if (rc != DB_OK && log_) (void)log_->LogAddFailed(rc, handheld, ISyncLog::SIDE_DESKTOP);
+  std::int32_t rc = m_desktop->AddRecord(copy);
+  if (rc != DB_OK && m_log) (void)m_log->LogAddFailed(rc, handheld, ISyncLog::SIDE_DESKTOP);
   return rc;
 }
 
 std::int32_t CSyncEngine::WriteHandheldOverDesktop(CSyncRecord& handheld, CSyncRecord& desktop) {
   CSyncRecord copy(handheld);
-  return desktop_->ModifyRecordAt(desktop.GetIndex(), copy);
+  return m_desktop->ModifyRecordAt(desktop.GetIndex(), copy);
 }
 
 std::int32_t CSyncEngine::WriteDesktopOverHandheld(CSyncRecord& handheld, CSyncRecord& desktop) {
   CSyncRecord copy(desktop);
-  return handheld_->ModifyRecordAt(handheld.GetIndex(), copy);
+  return m_handheld->ModifyRecordAt(handheld.GetIndex(), copy);
 }
 
 std::int32_t CSyncEngine::DeleteHandheldById(CSyncRecord& desktop) {
   CSyncRecord target;
   target.SetId(desktop.GetId());
-  std::int32_t rc = handheld_->DeleteRecord(target);
+  std::int32_t rc = m_handheld->DeleteRecord(target);
   // The handheld may not have the record (any more): only a broken link counts.
   return SyncStatus::IsCommFailure(rc) ? rc : DB_OK;
 }
@@ -257,23 +257,23 @@ std::int32_t CSyncEngine::DuplicateRecord(CSyncRecord& handheld, CSyncRecord& de
   CSyncRecord handheldVersion(handheld);
   handheldVersion.SetIndex(desktopIndex);
   handheldVersion.ResetStatus();
-  std::int32_t rc = desktop_->ModifyRecordAt(desktopIndex, handheldVersion);
+  std::int32_t rc = m_desktop->ModifyRecordAt(desktopIndex, handheldVersion);
   if (rc != DB_OK) return rc;
 
   // The desktop version goes to both sides under a new handheld id.
   CSyncRecord desktopVersion(desktop);
   desktopVersion.SetId(0);
-  rc = handheld_->AddRecord(desktopVersion);
+  rc = m_handheld->AddRecord(desktopVersion);
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogAddFailed(rc, desktopVersion, ISyncLog::SIDE_HANDHELD);
+    if (m_log) (void)m_log->LogAddFailed(rc, desktopVersion, ISyncLog::SIDE_HANDHELD);
     return rc;
   }
-  rc = desktop_->AddRecord(desktopVersion);
+  rc = m_desktop->AddRecord(desktopVersion);
   if (rc != DB_OK) {
-    if (log_) (void)log_->LogAddFailed(rc, desktopVersion, ISyncLog::SIDE_DESKTOP);
+    if (m_log) (void)m_log->LogAddFailed(rc, desktopVersion, ISyncLog::SIDE_DESKTOP);
     return rc;
   }
-  if (log_) (void)log_->LogDuplicated(handheld);
+  if (m_log) (void)m_log->LogDuplicated(handheld);
   return DB_OK;
 }
 
@@ -293,7 +293,7 @@ std::int32_t CSyncEngine::ResolveHandheldArchivedDesktopModified(CSyncRecord& ha
   // The handheld version stays on the handheld as a live record.
   CSyncRecord restored(handheld);
   restored.ResetStatus();
-  (void)handheld_->ModifyRecordAt(handheld.GetIndex(), restored);
+  (void)m_handheld->ModifyRecordAt(handheld.GetIndex(), restored);
   return DuplicateRecord(handheld, desktop);
 }
 

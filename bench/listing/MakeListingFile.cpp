@@ -46,13 +46,13 @@ enum class Kind { ASCII, JAPANESE, MIXED };
 class CRandom {
  public:
   std::uint32_t Next() {
-    seed_ = seed_ * 1103515245u + 12345u;
-    return seed_ >> 8;
+    m_seed = m_seed * 1103515245u + 12345u;
+    return m_seed >> 8;
   }
   std::uint32_t Below(std::uint32_t n) { return Next() % n; }
 
  private:
-  std::uint32_t seed_ = 12345;
+  std::uint32_t m_seed = 12345;
 };
 
 struct Memo {

@@ -180,13 +180,13 @@ std::size_t ProcessBlocks(const std::uint32_t* p,
 CBlowfish::CBlowfish() { Init(); }
 
 CBlowfish::~CBlowfish() {
-  SecureWipe(p_, sizeof p_);
-  SecureWipe(s_, sizeof s_);
+  SecureWipe(m_p, sizeof m_p);
+  SecureWipe(m_s, sizeof m_s);
 }
 
 void CBlowfish::Init() {
-  std::memcpy(p_, BLOWFISH_INIT_P, sizeof p_);
-  std::memcpy(s_, BLOWFISH_INIT_S, sizeof s_);
+  std::memcpy(m_p, BLOWFISH_INIT_P, sizeof m_p);
+  std::memcpy(m_s, BLOWFISH_INIT_S, sizeof m_s);
 }
 
 void CBlowfish::SetKey(std::string_view key) {
@@ -202,21 +202,21 @@ void CBlowfish::SetKey(std::string_view key) {
       word = (word << 8) | bytes[k];
       if (++k == length) k = 0;
     }
-    p_[i] ^= word;
+    m_p[i] ^= word;
   }
 
   std::uint32_t left = 0;
   std::uint32_t right = 0;
   for (std::size_t i = 0; i < P_WORDS; i += 2) {
-    EncryptHalves(p_, s_, left, right);
-    p_[i] = left;
-    p_[i + 1] = right;
+    EncryptHalves(m_p, m_s, left, right);
+    m_p[i] = left;
+    m_p[i + 1] = right;
   }
   for (std::size_t box = 0; box < S_BOXES; ++box) {
     for (std::size_t i = 0; i < S_WORDS; i += 2) {
-      EncryptHalves(p_, s_, left, right);
-      s_[box][i] = left;
-      s_[box][i + 1] = right;
+      EncryptHalves(m_p, m_s, left, right);
+      m_s[box][i] = left;
+      m_s[box][i + 1] = right;
     }
   }
   SecureWipe(&left, sizeof left);
@@ -224,27 +224,27 @@ void CBlowfish::SetKey(std::string_view key) {
 }
 
 void CBlowfish::EncryptBlock(std::uint32_t& left, std::uint32_t& right) const {
-  EncryptHalves(p_, s_, left, right);
+  EncryptHalves(m_p, m_s, left, right);
 }
 
 void CBlowfish::DecryptBlock(std::uint32_t& left, std::uint32_t& right) const {
-  DecryptHalves(p_, s_, left, right);
+  DecryptHalves(m_p, m_s, left, right);
 }
 
 int CBlowfish::Encrypt(std::uint8_t* buffer, std::size_t length) {
   return static_cast<int>(
-      ProcessBlocks<true, ByteOrder::ReadLE32, ByteOrder::WriteLE32>(p_, s_, buffer, length));
+      ProcessBlocks<true, ByteOrder::ReadLE32, ByteOrder::WriteLE32>(m_p, m_s, buffer, length));
 }
 
 int CBlowfish::Decrypt(std::uint8_t* buffer, std::size_t length) {
   return static_cast<int>(
-      ProcessBlocks<false, ByteOrder::ReadLE32, ByteOrder::WriteLE32>(p_, s_, buffer, length));
+      ProcessBlocks<false, ByteOrder::ReadLE32, ByteOrder::WriteLE32>(m_p, m_s, buffer, length));
 }
 
 void CBlowfish::EncryptBody(std::uint8_t* buffer, std::size_t length) {
-  ProcessBlocks<true, ByteOrder::ReadBE32, ByteOrder::WriteBE32>(p_, s_, buffer, length);
+  ProcessBlocks<true, ByteOrder::ReadBE32, ByteOrder::WriteBE32>(m_p, m_s, buffer, length);
 }
 
 void CBlowfish::DecryptBody(std::uint8_t* buffer, std::size_t length) {
-  ProcessBlocks<false, ByteOrder::ReadBE32, ByteOrder::WriteBE32>(p_, s_, buffer, length);
+  ProcessBlocks<false, ByteOrder::ReadBE32, ByteOrder::WriteBE32>(m_p, m_s, buffer, length);
 }

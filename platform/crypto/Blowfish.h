@@ -38,6 +38,6 @@ class CBlowfish final : public CBlockCipher {
   void DecryptBlock(std::uint32_t& left, std::uint32_t& right) const;
 
  private:
-  std::uint32_t p_[P_WORDS];
-  std::uint32_t s_[S_BOXES][S_WORDS];
+  std::uint32_t m_p[P_WORDS];
+  std::uint32_t m_s[S_BOXES][S_WORDS];
 };

@@ -39,30 +39,30 @@ constexpr int SHIFT[64] = {
 CMd5::CMd5() { Init(); }
 
 CMd5::~CMd5() {
-  SecureWipe(state_, sizeof state_);
-  SecureWipe(buffer_, sizeof buffer_);
-  SecureWipe(digest_.data(), digest_.size());
-  SecureWipe(&bitCount_, sizeof bitCount_);
+  SecureWipe(m_state, sizeof m_state);
+  SecureWipe(m_buffer, sizeof m_buffer);
+  SecureWipe(m_digest.data(), m_digest.size());
+  SecureWipe(&m_bitCount, sizeof m_bitCount);
 }
 
 void CMd5::Init() {
-  state_[0] = 0x67452301;
-  state_[1] = 0xEFCDAB89;
-  state_[2] = 0x98BADCFE;
-  state_[3] = 0x10325476;
-  bitCount_ = 0;
-  SecureWipe(buffer_, sizeof buffer_);
-  digest_.fill(0);
+  m_state[0] = 0x67452301;
+  m_state[1] = 0xEFCDAB89;
+  m_state[2] = 0x98BADCFE;
+  m_state[3] = 0x10325476;
+  m_bitCount = 0;
+  SecureWipe(m_buffer, sizeof m_buffer);
+  m_digest.fill(0);
 }
 
 void CMd5::Transform(const std::uint8_t* block) {
   std::uint32_t m[16];
   for (int i = 0; i < 16; ++i) m[i] = ByteOrder::ReadLE32(block + 4 * i);
 
-  std::uint32_t a = state_[0];
-  std::uint32_t b = state_[1];
-  std::uint32_t c = state_[2];
-  std::uint32_t d = state_[3];
+  std::uint32_t a = m_state[0];
+  std::uint32_t b = m_state[1];
+  std::uint32_t c = m_state[2];
+  std::uint32_t d = m_state[3];
   for (int i = 0; i < 64; ++i) {
     std::uint32_t f;
     int g;
@@ -85,27 +85,27 @@ void CMd5::Transform(const std::uint8_t* block) {
     c = b;
     b = next;
   }
-  state_[0] += a;
-  state_[1] += b;
-  state_[2] += c;
-  state_[3] += d;
+  m_state[0] += a;
+  m_state[1] += b;
+  m_state[2] += c;
+  m_state[3] += d;
   SecureWipe(m, sizeof m);
 }
 
 void CMd5::Update(const void* data, std::size_t count) {
   if (count == 0) return;
   const auto* in = static_cast<const std::uint8_t*>(data);
-  std::size_t used = static_cast<std::size_t>((bitCount_ >> 3) & 63);
-  bitCount_ += static_cast<std::uint64_t>(count) << 3;
+  std::size_t used = static_cast<std::size_t>((m_bitCount >> 3) & 63);
+  m_bitCount += static_cast<std::uint64_t>(count) << 3;
 
   if (used != 0) {
     const std::size_t room = 64 - used;
     if (count < room) {
-      std::memcpy(buffer_ + used, in, count);
+      std::memcpy(m_buffer + used, in, count);
       return;
     }
-    std::memcpy(buffer_ + used, in, room);
-    Transform(buffer_);
+    std::memcpy(m_buffer + used, in, room);
+    Transform(m_buffer);
     in += room;
     count -= room;
   }
@@ -114,12 +114,12 @@ void CMd5::Update(const void* data, std::size_t count) {
     in += 64;
     count -= 64;
   }
-  if (count != 0) std::memcpy(buffer_, in, count);
+  if (count != 0) std::memcpy(m_buffer, in, count);
 }
 
 void CMd5::Final() {
   std::uint8_t length[8];
-  const std::uint64_t bits = bitCount_;
+  const std::uint64_t bits = m_bitCount;
   for (int i = 0; i < 8; ++i)
     length[i] = static_cast<std::uint8_t>(bits >> (8 * i));
 
@@ -130,24 +130,24 @@ void CMd5::Final() {
   Update(PADDING, pad);
   Update(length, sizeof length);
 
-  for (int i = 0; i < 4; ++i) ByteOrder::WriteLE32(digest_.data() + 4 * i, state_[i]);
-  SecureWipe(buffer_, sizeof buffer_);
+  for (int i = 0; i < 4; ++i) ByteOrder::WriteLE32(m_digest.data() + 4 * i, m_state[i]);
+  SecureWipe(m_buffer, sizeof m_buffer);
 }
 
 std::unique_ptr<std::uint8_t[]> CMd5::Digest() const {
   std::unique_ptr<std::uint8_t[]> copy(new (std::nothrow)
                                            std::uint8_t[DIGEST_SIZE]);
-  if (copy) std::memcpy(copy.get(), digest_.data(), DIGEST_SIZE);
+  if (copy) std::memcpy(copy.get(), m_digest.data(), DIGEST_SIZE);
   return copy;
 }
 
 std::array<std::uint8_t, CMd5::DIGEST_SIZE> CMd5::DigestBytes() const {
-  return digest_;
+  return m_digest;
 }
 
 std::array<std::uint8_t, CMd5::DIGEST_SIZE> CMd5::Of(std::string_view bytes) {
   CMd5 md5;
   md5.Update(bytes.data(), bytes.size());
   md5.Final();
-  return md5.digest_;
+  return md5.m_digest;
 }

@@ -31,8 +31,8 @@ class CMd5 {
  private:
   void Transform(const std::uint8_t* block);
 
-  std::uint32_t state_[4];
-  std::uint64_t bitCount_ = 0;
-  std::uint8_t buffer_[64];
-  std::array<std::uint8_t, DIGEST_SIZE> digest_{};
+  std::uint32_t m_state[4];
+  std::uint64_t m_bitCount = 0;
+  std::uint8_t m_buffer[64];
+  std::array<std::uint8_t, DIGEST_SIZE> m_digest{};
 };

@@ -43,13 +43,13 @@ CAtomicFileWriter::~CAtomicFileWriter() { Abort(); }
 
 FileResult CAtomicFileWriter::Begin(const std::string& target, const Options& options) {
   Abort();
-  error_ = 0;
+  m_error = 0;
   try {
-    target_ = target;
-    folder_ = FolderOf(target);
-    existence_ = options.existence;
+    m_target = target;
+    m_folder = FolderOf(target);
+    m_existence = options.existence;
     if (target.empty() || target.back() == '/') {
-      error_ = EISDIR;
+      m_error = EISDIR;
       return FILE_ERR_CREATE;
     }
 
@@ -62,20 +62,20 @@ FileResult CAtomicFileWriter::Begin(const std::string& target, const Options& op
         // so that a pipe with that name cannot hold the caller.
         const int probe = env.Open(target, O_WRONLY | O_NONBLOCK | O_NOCTTY);
         if (probe < 0) {
-          error_ = errno;
-          return error_ == ENOENT ? FILE_ERR_NOT_FOUND : FILE_ERR_IO;
+          m_error = errno;
+          return m_error == ENOENT ? FILE_ERR_NOT_FOUND : FILE_ERR_IO;
         }
         exists = env.StatOpen(probe, existing) && existing.kind == SFileStatus::Kind::REGULAR;
         (void)env.Close(probe);
         if (!exists) {
-          error_ = EINVAL;
+          m_error = EINVAL;
           return FILE_ERR_IO;
         }
         break;
       }
       case Existence::MUST_NOT_EXIST:
         if (env.Stat(target, existing, false)) {
-          error_ = EEXIST;
+          m_error = EEXIST;
           return FILE_ERR_EXISTS;
         }
         break;
@@ -92,101 +92,101 @@ FileResult CAtomicFileWriter::Begin(const std::string& target, const Options& op
     const unsigned createMode = mode == UMASK_MODE ? 0666 : 0600;
     const std::size_t slash = target.find_last_of('/');
     const std::string prefix = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".";
-    for (int attempt = 0; attempt < NAME_ATTEMPTS && fd_ < 0; ++attempt) {
+    for (int attempt = 0; attempt < NAME_ATTEMPTS && m_fd < 0; ++attempt) {
       std::string name = prefix + UniqueSuffix();
       const int fd = env.Open(name, O_RDWR | O_CREAT | O_EXCL, createMode);
       if (fd >= 0) {
-        temporary_ = std::move(name);
-        fd_ = fd;
+        m_temporary = std::move(name);
+        m_fd = fd;
       } else if (errno != EEXIST) {
-        error_ = errno;
+        m_error = errno;
         return FILE_ERR_CREATE;
       }
     }
-    if (fd_ < 0) {
-      error_ = EEXIST;
+    if (m_fd < 0) {
+      m_error = EEXIST;
       return FILE_ERR_CREATE;
     }
     // Both best effort: only root may give a file away, and a file system
     // without permissions keeps the private mode of the new file.
-    if (keep) (void)env.ChangeOwner(fd_, existing.owner, existing.group);
-    if (mode != UMASK_MODE) (void)env.ChangeMode(fd_, static_cast<unsigned>(mode));
+    if (keep) (void)env.ChangeOwner(m_fd, existing.owner, existing.group);
+    if (mode != UMASK_MODE) (void)env.ChangeMode(m_fd, static_cast<unsigned>(mode));
     return FILE_OK;
   } catch (const std::bad_alloc&) {
     Abort();
-    error_ = ENOMEM;
+    m_error = ENOMEM;
     return FILE_ERR_NO_MEMORY;
   }
 }
 
 FileResult CAtomicFileWriter::Write(const void* bytes, std::size_t size) {
-  if (fd_ < 0) {
-    error_ = EBADF;
+  if (m_fd < 0) {
+    m_error = EBADF;
     return FILE_ERR_WRITE;
   }
   errno = 0;
-  if (!Env().Write(fd_, bytes, size)) {
-    error_ = errno;
+  if (!Env().Write(m_fd, bytes, size)) {
+    m_error = errno;
     return FILE_ERR_WRITE;
   }
   return FILE_OK;
 }
 
 FileResult CAtomicFileWriter::Flush() {
-  if (fd_ < 0) {
-    error_ = EBADF;
+  if (m_fd < 0) {
+    m_error = EBADF;
     return FILE_ERR_FLUSH;
   }
   errno = 0;
-  return Env().Sync(fd_) ? FILE_OK : Fail(FILE_ERR_FLUSH);
+  return Env().Sync(m_fd) ? FILE_OK : Fail(FILE_ERR_FLUSH);
 }
 
 FileResult CAtomicFileWriter::Commit() {
-  if (fd_ < 0) {
-    error_ = EBADF;
+  if (m_fd < 0) {
+    m_error = EBADF;
     return FILE_ERR_WRITE;
   }
   IFileEnv& env = Env();
   errno = 0;
-  if (!env.Sync(fd_)) return Fail(FILE_ERR_FLUSH);
-  const int fd = fd_;
-  fd_ = -1;
+  if (!env.Sync(m_fd)) return Fail(FILE_ERR_FLUSH);
+  const int fd = m_fd;
+  m_fd = -1;
   if (!env.Close(fd)) return Fail(FILE_ERR_CLOSE);
   errno = 0;
-  if (existence_ == Existence::MUST_NOT_EXIST) {
-    const bool linked = env.Link(temporary_, target_);
-    error_ = linked ? 0 : errno;
+  if (m_existence == Existence::MUST_NOT_EXIST) {
+    const bool linked = env.Link(m_temporary, m_target);
+    m_error = linked ? 0 : errno;
     // The new name (when the link was made) holds the file; the temporary
     // name goes in every case.
     RemoveTemporary();
-    if (!linked) return error_ == EEXIST ? FILE_ERR_EXISTS : FILE_ERR_PLACE;
+    if (!linked) return m_error == EEXIST ? FILE_ERR_EXISTS : FILE_ERR_PLACE;
   } else {
-    if (!env.Rename(temporary_, target_)) return Fail(FILE_ERR_PLACE);
-    temporary_.clear();
+    if (!env.Rename(m_temporary, m_target)) return Fail(FILE_ERR_PLACE);
+    m_temporary.clear();
   }
-  if (!env.SyncFolder(folder_)) {
-    error_ = errno;
+  if (!env.SyncFolder(m_folder)) {
+    m_error = errno;
     return FILE_ERR_FOLDER_SYNC;
   }
   return FILE_OK;
 }
 
 void CAtomicFileWriter::Abort() {
-  if (fd_ >= 0) {
-    (void)Env().Close(fd_);
-    fd_ = -1;
+  if (m_fd >= 0) {
+    (void)Env().Close(m_fd);
+    m_fd = -1;
   }
   RemoveTemporary();
 }
 
 FileResult CAtomicFileWriter::Fail(FileResult result) {
-  error_ = errno;
+  m_error = errno;
   Abort();
   return result;
 }
 
 void CAtomicFileWriter::RemoveTemporary() {
-  if (temporary_.empty()) return;
-  (void)Env().Remove(temporary_);
-  temporary_.clear();
+  if (m_temporary.empty()) return;
+  (void)Env().Remove(m_temporary);
+  m_temporary.clear();
 }

@@ -71,22 +71,22 @@ class CAtomicFileWriter {
   // Closes and removes the temporary file; the target stays as it was.
   void Abort();
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return m_fd >= 0; }
   // The temporary file's descriptor, -1 when none is open.
-  int Descriptor() const { return fd_; }
-  const std::string& Target() const { return target_; }
-  const std::string& TemporaryPath() const { return temporary_; }
+  int Descriptor() const { return m_fd; }
+  const std::string& Target() const { return m_target; }
+  const std::string& TemporaryPath() const { return m_temporary; }
   // The errno of the last failure (0 when it had none), for messages.
-  int SystemError() const { return error_; }
+  int SystemError() const { return m_error; }
 
  private:
   Files::FileResult Fail(Files::FileResult result);
   void RemoveTemporary();
 
-  int fd_ = -1;
-  std::string target_;
-  std::string folder_;
-  std::string temporary_;
-  Existence existence_ = Existence::ANY;
-  int error_ = 0;
+  int m_fd = -1;
+  std::string m_target;
+  std::string m_folder;
+  std::string m_temporary;
+  Existence m_existence = Existence::ANY;
+  int m_error = 0;
 };

@@ -40,15 +40,15 @@ CFileLock::~CFileLock() { Release(); }
 
 CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
   Release();
-  error_ = 0;
+  m_error = 0;
   if (guarded.empty() || guarded.back() == '/') {
-    lockPath_.clear();
-    error_ = EISDIR;
+    m_lockPath.clear();
+    m_error = EISDIR;
     return LOCK_FAILED;
   }
-  lockPath_ = LockPathFor(guarded);
-  if (lockPath_.empty()) {
-    error_ = ENOMEM;
+  m_lockPath = LockPathFor(guarded);
+  if (m_lockPath.empty()) {
+    m_error = ENOMEM;
     return LOCK_FAILED;
   }
   // Tries are counted rather than timed: every wait between two of them is at
@@ -64,7 +64,7 @@ CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
     }
     if (env.Lock(fd, false)) {
       if (StillNamed(fd)) {
-        fd_ = fd;
+        m_fd = fd;
         return LOCK_OK;
       }
       // The lock file was removed or replaced while we opened it: lock the
@@ -72,19 +72,19 @@ CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
       (void)env.Close(fd);
       fd = -1;
       if (++renamed > MAX_RENAMED) {
-        error_ = ESTALE;
+        m_error = ESTALE;
         return LOCK_FAILED;
       }
       --attempt;
       continue;
     }
     if (errno != EWOULDBLOCK) {
-      error_ = errno;
+      m_error = errno;
       (void)env.Close(fd);
       return LOCK_FAILED;
     }
     if (attempt >= pauses) {
-      error_ = EWOULDBLOCK;
+      m_error = EWOULDBLOCK;
       (void)env.Close(fd);
       return LOCK_BUSY;
     }
@@ -93,10 +93,10 @@ CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
 }
 
 void CFileLock::Release() {
-  if (fd_ < 0) return;
+  if (m_fd < 0) return;
   // Closing the only descriptor of the open lock file ends the lock.
-  (void)Files::Env().Close(fd_);
-  fd_ = -1;
+  (void)Files::Env().Close(m_fd);
+  m_fd = -1;
 }
 
 void CFileLock::Pause(int ms) {
@@ -111,19 +111,19 @@ int CFileLock::OpenLockFile() {
   // mode: the file is always empty.
   constexpr int FLAGS = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW;
   IFileEnv& env = Files::Env();
-  int fd = env.Open(lockPath_, FLAGS | O_CREAT, 0666);
+  int fd = env.Open(m_lockPath, FLAGS | O_CREAT, 0666);
   if (fd < 0 && (errno == EACCES || errno == EROFS)) {
     // A folder we may not write to may still hold a lock file made by another.
-    fd = env.Open(lockPath_, FLAGS);
+    fd = env.Open(m_lockPath, FLAGS);
   }
   if (fd < 0) {
-    error_ = errno;
+    m_error = errno;
     return -1;
   }
   SFileStatus st;
   const bool known = env.StatOpen(fd, st);
   if (!known || st.kind != SFileStatus::Kind::REGULAR) {
-    error_ = known ? EINVAL : errno;
+    m_error = known ? EINVAL : errno;
     (void)env.Close(fd);
     return -1;
   }
@@ -134,6 +134,6 @@ bool CFileLock::StillNamed(int fd) const {
   IFileEnv& env = Files::Env();
   SFileStatus open;
   SFileStatus named;
-  if (!env.StatOpen(fd, open) || !env.Stat(lockPath_, named, false)) return false;
+  if (!env.StatOpen(fd, open) || !env.Stat(m_lockPath, named, false)) return false;
   return open.device == named.device && open.inode == named.inode;
 }

@@ -55,24 +55,24 @@ class CFileLock {
   // Gives the lock up; the lock file stays.
   void Release();
 
-  bool IsHeld() const { return fd_ >= 0; }
+  bool IsHeld() const { return m_fd >= 0; }
   // The lock file of the last Acquire.
-  const std::string& LockPath() const { return lockPath_; }
+  const std::string& LockPath() const { return m_lockPath; }
   // The errno of the last LOCK_FAILED (EWOULDBLOCK after LOCK_BUSY, 0 after LOCK_OK).
-  int SystemError() const { return error_; }
+  int SystemError() const { return m_error; }
 
  protected:
   // Waits between two tries (sleeps `ms` milliseconds).
   virtual void Pause(int ms);
 
  private:
-  // Opens (creating when missing) the lock file; -1 with error_ set on failure.
+  // Opens (creating when missing) the lock file; -1 with m_error set on failure.
   int OpenLockFile();
   // True when the open lock file is still the one its name leads to (a lock
   // taken on a file that was removed or replaced meanwhile protects nothing).
   bool StillNamed(int fd) const;
 
-  int fd_ = -1;
-  std::string lockPath_;
-  int error_ = 0;
+  int m_fd = -1;
+  std::string m_lockPath;
+  int m_error = 0;
 };

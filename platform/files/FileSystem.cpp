@@ -14,19 +14,19 @@ namespace {
 // Closes a descriptor when it goes out of scope, keeping errno for the caller.
 class CDescriptor {
  public:
-  explicit CDescriptor(int fd) : fd_(fd) {}
+  explicit CDescriptor(int fd) : m_fd(fd) {}
   ~CDescriptor() {
-    if (fd_ < 0) return;
+    if (m_fd < 0) return;
     const int error = errno;
-    (void)Env().Close(fd_);
+    (void)Env().Close(m_fd);
     errno = error;
   }
   CDescriptor(const CDescriptor&) = delete;
   CDescriptor& operator=(const CDescriptor&) = delete;
-  int Get() const { return fd_; }
+  int Get() const { return m_fd; }
 
  private:
-  int fd_;
+  int m_fd;
 };
 
 // Files are read in pieces of this size once the size given at open time is used up.

@@ -13,11 +13,11 @@
 
 class CScopedFileEnv {
  public:
-  explicit CScopedFileEnv(IFileEnv& env) : previous_(Files::SetEnv(&env)) {}
-  ~CScopedFileEnv() { Files::SetEnv(previous_); }
+  explicit CScopedFileEnv(IFileEnv& env) : m_previous(Files::SetEnv(&env)) {}
+  ~CScopedFileEnv() { Files::SetEnv(m_previous); }
   CScopedFileEnv(const CScopedFileEnv&) = delete;
   CScopedFileEnv& operator=(const CScopedFileEnv&) = delete;
 
  private:
-  IFileEnv* previous_;
+  IFileEnv* m_previous;
 };

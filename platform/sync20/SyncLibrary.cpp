@@ -98,43 +98,43 @@ std::int32_t FromHandheld(int rc, bool writing) {
 // Holds the library's lock for one call and checks the link first.
 class CCall {
  public:
-  CCall() : lib_(State()), lock_(lib_.mutex) {}
+  CCall() : m_lib(State()), m_lock(m_lib.mutex) {}
 
   // 0 when the link is up; otherwise the communication status of the call.
   std::int32_t Begin(Link link = Link::RECORDS) {
-    if (lib_.failAfter == 0) {
-      DropAll(lib_);
+    if (m_lib.failAfter == 0) {
+      DropAll(m_lib);
       return SYNC_ERR_COMM_BROKEN;
     }
-    if (lib_.failAfter > 0) --lib_.failAfter;
-    if (!lib_.device) return SYNC_ERR_COMM_NO_DEVICE;
+    if (m_lib.failAfter > 0) --m_lib.failAfter;
+    if (!m_lib.device) return SYNC_ERR_COMM_NO_DEVICE;
     const Clock::time_point now = Clock::now();
-    if (link == Link::RECORDS && now - lib_.linkChecked < LINK_CHECK_INTERVAL) return SYNC_OK;
+    if (link == Link::RECORDS && now - m_lib.linkChecked < LINK_CHECK_INTERVAL) return SYNC_OK;
     SFileStatus status;
-    if (!Files::Env().Stat(lib_.deviceFile.string(), status) || status.kind != SFileStatus::Kind::REGULAR) {
-      lib_.linkChecked = Clock::time_point{};
-      DropAll(lib_);
+    if (!Files::Env().Stat(m_lib.deviceFile.string(), status) || status.kind != SFileStatus::Kind::REGULAR) {
+      m_lib.linkChecked = Clock::time_point{};
+      DropAll(m_lib);
       return SYNC_ERR_COMM_LOST;
     }
-    lib_.linkChecked = now;
+    m_lib.linkChecked = now;
     return SYNC_OK;
   }
 
   // The open database of a handle, or nullptr.
-  OpenDatabase* Db(std::uint8_t handle) { return lib_.open[handle].get(); }
-  Library& Lib() { return lib_; }
-  const CDevice& Device() { return *lib_.device; }
+  OpenDatabase* Db(std::uint8_t handle) { return m_lib.open[handle].get(); }
+  Library& Lib() { return m_lib; }
+  const CDevice& Device() { return *m_lib.device; }
 
   // A free handle, or 0.
   std::uint8_t FreeHandle() const {
     for (std::size_t h = 1; h < HANDLE_COUNT; ++h) {
-      if (!lib_.open[h]) return static_cast<std::uint8_t>(h);
+      if (!m_lib.open[h]) return static_cast<std::uint8_t>(h);
     }
     return 0;
   }
 
   bool IsOpen(std::string_view name) const {
-    for (const auto& slot : lib_.open) {
+    for (const auto& slot : m_lib.open) {
       if (slot && slot->name == name) return true;
     }
     return false;
@@ -142,13 +142,13 @@ class CCall {
 
   // The link broke while the call ran: every open database is dropped.
   std::int32_t Broken(std::int32_t status) {
-    if (IsCommFailure(status)) DropAll(lib_);
+    if (IsCommFailure(status)) DropAll(m_lib);
     return status;
   }
 
  private:
-  Library& lib_;
-  std::lock_guard<std::mutex> lock_;
+  Library& m_lib;
+  std::lock_guard<std::mutex> m_lock;
 };
 
 // A NUL-terminated name of at most 31 bytes within `field` bytes, or false.

@@ -32,17 +32,17 @@ class CConverter {
  public:
   explicit CConverter(bool toUtf8) {
     const std::string page = ConfiguredCodePage();
-    cd_ = Open(toUtf8, page.c_str());
-    if (cd_ == NO_CONVERTER && strcasecmp(page.c_str(), DEFAULT_CODE_PAGE) == 0)
-      cd_ = Open(toUtf8, FALLBACK_CODE_PAGE);
+    m_cd = Open(toUtf8, page.c_str());
+    if (m_cd == NO_CONVERTER && strcasecmp(page.c_str(), DEFAULT_CODE_PAGE) == 0)
+      m_cd = Open(toUtf8, FALLBACK_CODE_PAGE);
   }
   ~CConverter() {
-    if (cd_ != NO_CONVERTER) iconv_close(cd_);
+    if (m_cd != NO_CONVERTER) iconv_close(m_cd);
   }
   CConverter(const CConverter&) = delete;
   CConverter& operator=(const CConverter&) = delete;
 
-  bool Ok() const { return cd_ != NO_CONVERTER; }
+  bool Ok() const { return m_cd != NO_CONVERTER; }
 
   // Converts as far as possible, appending to out.  Returns false at an
   // invalid or incomplete sequence, with in/inLeft pointing at it.
@@ -51,7 +51,7 @@ class CConverter {
     for (;;) {
       char* outPtr = chunk;
       std::size_t outLeft = sizeof chunk;
-      const std::size_t result = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
+      const std::size_t result = iconv(m_cd, &in, &inLeft, &outPtr, &outLeft);
       const int error = errno;
       out.append(chunk, static_cast<std::size_t>(outPtr - chunk));
       if (result != static_cast<std::size_t>(-1)) return true;
@@ -60,14 +60,14 @@ class CConverter {
   }
 
   // Back to the initial state after an error.
-  void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+  void Reset() { iconv(m_cd, nullptr, nullptr, nullptr, nullptr); }
 
  private:
   static iconv_t Open(bool toUtf8, const char* page) {
     return toUtf8 ? iconv_open(UTF8, page) : iconv_open(page, UTF8);
   }
 
-  iconv_t cd_ = NO_CONVERTER;
+  iconv_t m_cd = NO_CONVERTER;
 };
 
 // True for a CP932 trail byte: 0x40-0x7E and 0x80-0xFC.

@@ -28,7 +28,7 @@ class SyncLogTest : public ::testing::Test {
     return record;
   }
 
-  CSyncLog log_{ConduitResources()};
+  CSyncLog m_log{ConduitResources()};
 };
 
 void ExpectEntries(const std::vector<std::pair<std::string, std::int32_t>>& expected) {
@@ -41,9 +41,9 @@ void ExpectEntries(const std::vector<std::pair<std::string, std::int32_t>>& expe
 }
 
 TEST_F(SyncLogTest, RecordFailuresArePrecededByOneHeader) {
-  EXPECT_STREQ(log_.ConduitName(), "Quillet Conduit");
-  log_.LogAddFailed(SyncStatus::SYNC_ERR_NOT_FOUND, RecordWithId(5), CSyncLog::SIDE_HANDHELD);
-  log_.LogAddFailed(DB_ERR_NO_MEMORY, RecordWithId(6), CSyncLog::SIDE_DESKTOP);
+  EXPECT_STREQ(m_log.ConduitName(), "Quillet Conduit");
+  m_log.LogAddFailed(SyncStatus::SYNC_ERR_NOT_FOUND, RecordWithId(5), CSyncLog::SIDE_HANDHELD);
+  m_log.LogAddFailed(DB_ERR_NO_MEMORY, RecordWithId(6), CSyncLog::SIDE_DESKTOP);
   ExpectEntries({{"-- Quillet Conduit", -1},
                  {" -- HH failed to add record: Record ID 5, Error 16387", 9},
                  {" -- PC failed to add record: Record ID 6, Error 4354", 13}});
@@ -52,15 +52,15 @@ TEST_F(SyncLogTest, RecordFailuresArePrecededByOneHeader) {
 TEST_F(SyncLogTest, ReadFailureOfARecordWithoutIdNamesItsIndex) {
   CSyncRecord record;
   record.SetIndex(3);
-  log_.LogReadFailed(DB_ERR_RECORD_NOT_FOUND, record, CSyncLog::SIDE_DESKTOP);
-  log_.LogReadFailed(0x4005, record, CSyncLog::SIDE_HANDHELD);
+  m_log.LogReadFailed(DB_ERR_RECORD_NOT_FOUND, record, CSyncLog::SIDE_DESKTOP);
+  m_log.LogReadFailed(0x4005, record, CSyncLog::SIDE_HANDHELD);
   ExpectEntries({{"-- Quillet Conduit", -1},
                  {" -- PC failed to read record: Record Index 3, Error 4374", -1},
                  {" -- HH failed to read record: Record Index 3, Error 16389", 8}});
 }
 
 TEST_F(SyncLogTest, FileInUseNamesTheFileAfterTheHeader) {
-  log_.LogFileInUse("/home/ann/Quillet/record.dat");
+  m_log.LogFileInUse("/home/ann/Quillet/record.dat");
   ExpectEntries({{"-- Quillet Conduit", -1},
                  {" -- The desktop file /home/ann/Quillet/record.dat is in use by another program. "
                   "Nothing was synchronized: close that program or wait for it to finish, then "
@@ -69,11 +69,11 @@ TEST_F(SyncLogTest, FileInUseNamesTheFileAfterTheHeader) {
 }
 
 TEST_F(SyncLogTest, OneHeaderAfterTheStartMarkersBeforeTheFirstReport) {
-  log_.LogSyncStart();
+  m_log.LogSyncStart();
   // "%2u" is a width of 2: a one-digit error is padded, as the messages always were.
-  log_.LogAddFailed(1, RecordWithId(1), CSyncLog::SIDE_HANDHELD);
-  log_.LogSyncEnd(true);
-  log_.LogSyncEnd(false);
+  m_log.LogAddFailed(1, RecordWithId(1), CSyncLog::SIDE_HANDHELD);
+  m_log.LogSyncEnd(true);
+  m_log.LogSyncEnd(false);
   ExpectEntries({{"", 19},
                  {"", 20},
                  {"", 19},
@@ -138,7 +138,7 @@ TEST_F(SyncLogTest, ErrorCodeAndCategoryMessagesBySide) {
   };
   for (const Case& c : cases) {
     LogReset();
-    c.call(log_);
+    c.call(m_log);
     SCOPED_TRACE(c.text);
     ExpectEntries({{"-- Quillet Conduit", -1}, {c.text, c.activity}});
   }
@@ -146,14 +146,14 @@ TEST_F(SyncLogTest, ErrorCodeAndCategoryMessagesBySide) {
 
 TEST_F(SyncLogTest, DatabaseDescriptionsAndCreateFailure) {
   char text[256];
-  EXPECT_EQ(log_.DescribeDatabase(text, sizeof text, "QuilletDB", 0x514C4C54, 0x44415441, 8, 1), 0);
+  EXPECT_EQ(m_log.DescribeDatabase(text, sizeof text, "QuilletDB", 0x514C4C54, 0x44415441, 8, 1), 0);
   EXPECT_STREQ(text, "DB Name QuilletDB, Creator ID 514c4c54, Type 1145132097, Flags    8, Version     1");
-  log_.LogCreateFailed(0x4003, text, CSyncLog::SIDE_HANDHELD);
+  m_log.LogCreateFailed(0x4003, text, CSyncLog::SIDE_HANDHELD);
 
-  log_.SetLongDescription(false);
-  EXPECT_EQ(log_.DescribeDatabase(text, sizeof text, "QuilletDB", 0x514C4C54, 1, 0, 0), 0);
+  m_log.SetLongDescription(false);
+  EXPECT_EQ(m_log.DescribeDatabase(text, sizeof text, "QuilletDB", 0x514C4C54, 1, 0, 0), 0);
   EXPECT_STREQ(text, "DB Name QuilletDB, Creator ID 514c4c54");
-  log_.LogCreateFailed(DB_ERR_OPEN_FAILED, text, CSyncLog::SIDE_DESKTOP);
+  m_log.LogCreateFailed(DB_ERR_OPEN_FAILED, text, CSyncLog::SIDE_DESKTOP);
   ExpectEntries({{"-- Quillet Conduit", -1},
                  {" -- Failed to create HH Database: DB Name QuilletDB, Creator ID 514c4c54, Type "
                   "1145132097, Flags    8, Version     1, Error 16387",
@@ -162,14 +162,14 @@ TEST_F(SyncLogTest, DatabaseDescriptionsAndCreateFailure) {
                   -1}});
 
   char small[12];
-  EXPECT_EQ(log_.DescribeDatabase(small, sizeof small, "QuilletDB", 1, 1, 0, 0), DB_ERR_TOO_LONG);
+  EXPECT_EQ(m_log.DescribeDatabase(small, sizeof small, "QuilletDB", 1, 1, 0, 0), DB_ERR_TOO_LONG);
   EXPECT_STREQ(small, "DB Name Qui");
-  EXPECT_EQ(log_.DescribeDatabase(nullptr, 10, "x", 1, 1, 0, 0), DB_ERR_NULL_BUFFER);
+  EXPECT_EQ(m_log.DescribeDatabase(nullptr, 10, "x", 1, 1, 0, 0), DB_ERR_NULL_BUFFER);
 }
 
 TEST_F(SyncLogTest, OverlongTextIsCutToTheMessageBuffer) {
   std::string name(600, 'n');
-  log_.LogCategoryDeleted(name.c_str(), CSyncLog::SIDE_DESKTOP);
+  m_log.LogCategoryDeleted(name.c_str(), CSyncLog::SIDE_DESKTOP);
   std::vector<HsLogEntry> entries = LogEntries();
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1].text.size(), CSyncLog::MESSAGE_SIZE - 1);

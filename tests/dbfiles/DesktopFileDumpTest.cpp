@@ -41,42 +41,42 @@ struct Json {
 
 class JsonParser {
  public:
-  explicit JsonParser(const std::string& s) : s_(s) {}
+  explicit JsonParser(const std::string& s) : m_s(s) {}
   bool Parse(Json& out) {
     if (!Value(out)) return false;
     Space();
-    return pos_ == s_.size();
+    return m_pos == m_s.size();
   }
 
  private:
   void Space() {
-    while (pos_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[pos_]))) ++pos_;
+    while (m_pos < m_s.size() && std::isspace(static_cast<unsigned char>(m_s[m_pos]))) ++m_pos;
   }
   bool Eat(char c) {
     Space();
-    if (pos_ < s_.size() && s_[pos_] == c) {
-      ++pos_;
+    if (m_pos < m_s.size() && m_s[m_pos] == c) {
+      ++m_pos;
       return true;
     }
     return false;
   }
   bool String(std::string& out) {
     if (!Eat('"')) return false;
-    while (pos_ < s_.size() && s_[pos_] != '"') {
-      if (s_[pos_] != '\\') {
-        out.push_back(s_[pos_++]);
+    while (m_pos < m_s.size() && m_s[m_pos] != '"') {
+      if (m_s[m_pos] != '\\') {
+        out.push_back(m_s[m_pos++]);
         continue;
       }
       // The escapes the names of these tests need.
-      if (++pos_ >= s_.size()) return false;
-      const char e = s_[pos_++];
+      if (++m_pos >= m_s.size()) return false;
+      const char e = m_s[m_pos++];
       if (e == '"' || e == '\\') {
         out.push_back(e);
       } else if (e == 'n') {
         out.push_back('\n');
-      } else if (e == 'u' && s_.compare(pos_, 2, "00") == 0 && pos_ + 4 <= s_.size()) {
-        out.push_back(static_cast<char>(std::stoi(s_.substr(pos_ + 2, 2), nullptr, 16)));
-        pos_ += 4;
+      } else if (e == 'u' && m_s.compare(m_pos, 2, "00") == 0 && m_pos + 4 <= m_s.size()) {
+        out.push_back(static_cast<char>(std::stoi(m_s.substr(m_pos + 2, 2), nullptr, 16)));
+        m_pos += 4;
       } else {
         return false;
       }
@@ -85,18 +85,18 @@ class JsonParser {
   }
   bool Value(Json& v) {
     Space();
-    if (pos_ >= s_.size()) return false;
-    char c = s_[pos_];
+    if (m_pos >= m_s.size()) return false;
+    char c = m_s[m_pos];
     if (c == 'n') {
-      if (s_.compare(pos_, 4, "null") != 0) return false;
-      pos_ += 4;
+      if (m_s.compare(m_pos, 4, "null") != 0) return false;
+      m_pos += 4;
       v.kind = Json::NUL;
       return true;
     }
     if (std::isdigit(static_cast<unsigned char>(c))) {
       v.kind = Json::NUMBER;
-      while (pos_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_]))) {
-        v.number = v.number * 10 + static_cast<std::uint64_t>(s_[pos_++] - '0');
+      while (m_pos < m_s.size() && std::isdigit(static_cast<unsigned char>(m_s[m_pos]))) {
+        v.number = v.number * 10 + static_cast<std::uint64_t>(m_s[m_pos++] - '0');
       }
       return true;
     }
@@ -105,7 +105,7 @@ class JsonParser {
       return String(v.text);
     }
     if (c == '{') {
-      ++pos_;
+      ++m_pos;
       v.kind = Json::OBJECT;
       if (Eat('}')) return true;
       do {
@@ -116,7 +116,7 @@ class JsonParser {
       return Eat('}');
     }
     if (c == '[') {
-      ++pos_;
+      ++m_pos;
       v.kind = Json::ARRAY;
       if (Eat(']')) return true;
       do {
@@ -128,8 +128,8 @@ class JsonParser {
     }
     return false;
   }
-  const std::string& s_;
-  std::size_t pos_ = 0;
+  const std::string& m_s;
+  std::size_t m_pos = 0;
 };
 
 std::string Hex(const Bytes& b) {

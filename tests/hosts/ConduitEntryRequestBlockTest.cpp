@@ -20,27 +20,27 @@ namespace {
 class GuardedBytes {
  public:
   GuardedBytes() {
-    page_ = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    void* p = ::mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    m_page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    void* p = ::mmap(nullptr, 2 * m_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) return;
-    base_ = static_cast<std::uint8_t*>(p);
-    if (::mprotect(base_ + page_, page_, PROT_NONE) != 0) {
-      ::munmap(base_, 2 * page_);
-      base_ = nullptr;
+    m_base = static_cast<std::uint8_t*>(p);
+    if (::mprotect(m_base + m_page, m_page, PROT_NONE) != 0) {
+      ::munmap(m_base, 2 * m_page);
+      m_base = nullptr;
     }
   }
   ~GuardedBytes() {
-    if (base_ != nullptr) ::munmap(base_, 2 * page_);
+    if (m_base != nullptr) ::munmap(m_base, 2 * m_page);
   }
   GuardedBytes(const GuardedBytes&) = delete;
   GuardedBytes& operator=(const GuardedBytes&) = delete;
 
   // `size` writable bytes directly before the guard page.
-  std::uint8_t* Last(std::size_t size) { return base_ == nullptr ? nullptr : base_ + page_ - size; }
+  std::uint8_t* Last(std::size_t size) { return m_base == nullptr ? nullptr : m_base + m_page - size; }
 
  private:
-  std::size_t page_ = 0;
-  std::uint8_t* base_ = nullptr;
+  std::size_t m_page = 0;
+  std::uint8_t* m_base = nullptr;
 };
 
 TEST(ConduitEntryRequestBlock, AShortBlockIsRefusedFromItsVersionAndSize) {

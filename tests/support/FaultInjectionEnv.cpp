@@ -60,73 +60,73 @@ void CFaultInjectionEnv::Plan(const SFault& fault, int error) {
 }
 
 void CFaultInjectionEnv::Reset() {
-  std::lock_guard<std::mutex> hold(mutex_);
-  counts_.fill(0);
-  writing_ = 0;
-  injected_ = 0;
-  fault_ = Fault::NONE;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  m_counts.fill(0);
+  m_writing = 0;
+  m_injected = 0;
+  m_fault = Fault::NONE;
 }
 
 void CFaultInjectionEnv::FailNth(Op op, int n, int error, bool persistent) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  fault_ = Fault::FAIL;
-  kind_ = static_cast<int>(op);
-  nth_ = n;
-  error_ = error;
-  persistent_ = persistent;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  m_fault = Fault::FAIL;
+  m_kind = static_cast<int>(op);
+  m_nth = n;
+  m_error = error;
+  m_persistent = persistent;
 }
 
 void CFaultInjectionEnv::FailNthWriting(int n, int error) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  fault_ = Fault::FAIL;
-  kind_ = -1;
-  nth_ = n;
-  error_ = error;
-  persistent_ = false;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  m_fault = Fault::FAIL;
+  m_kind = -1;
+  m_nth = n;
+  m_error = error;
+  m_persistent = false;
 }
 
 void CFaultInjectionEnv::CutNthWrite(int n, int error) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  fault_ = Fault::CUT;
-  kind_ = static_cast<int>(Op::WRITE);
-  nth_ = n;
-  error_ = error;
-  persistent_ = false;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  m_fault = Fault::CUT;
+  m_kind = static_cast<int>(Op::WRITE);
+  m_nth = n;
+  m_error = error;
+  m_persistent = false;
 }
 
 int CFaultInjectionEnv::Count(Op op) const {
-  std::lock_guard<std::mutex> hold(mutex_);
+  std::lock_guard<std::mutex> hold(m_mutex);
   const int index = static_cast<int>(op);
-  return index >= 0 && index < KINDS ? counts_[static_cast<std::size_t>(index)] : 0;
+  return index >= 0 && index < KINDS ? m_counts[static_cast<std::size_t>(index)] : 0;
 }
 
 int CFaultInjectionEnv::WritingCount() const {
-  std::lock_guard<std::mutex> hold(mutex_);
-  return writing_;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  return m_writing;
 }
 
 int CFaultInjectionEnv::Injected() const {
-  std::lock_guard<std::mutex> hold(mutex_);
-  return injected_;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  return m_injected;
 }
 
 CFaultInjectionEnv::Fault CFaultInjectionEnv::Next(Op op, int& error) {
-  std::lock_guard<std::mutex> hold(mutex_);
+  std::lock_guard<std::mutex> hold(m_mutex);
   const int index = static_cast<int>(op);
-  const int count = ++counts_[static_cast<std::size_t>(index)];
+  const int count = ++m_counts[static_cast<std::size_t>(index)];
   const bool writing = IsWriting(op);
-  if (writing) ++writing_;
-  if (fault_ == Fault::NONE) return Fault::NONE;
+  if (writing) ++m_writing;
+  if (m_fault == Fault::NONE) return Fault::NONE;
   bool hit = false;
-  if (kind_ < 0) {
-    hit = writing && writing_ == nth_;
-  } else if (kind_ == index) {
-    hit = persistent_ ? count >= nth_ : count == nth_;
+  if (m_kind < 0) {
+    hit = writing && m_writing == m_nth;
+  } else if (m_kind == index) {
+    hit = m_persistent ? count >= m_nth : count == m_nth;
   }
   if (!hit) return Fault::NONE;
-  ++injected_;
-  error = error_;
-  return fault_;
+  ++m_injected;
+  error = m_error;
+  return m_fault;
 }
 
 int CFaultInjectionEnv::Open(const std::string& path, int flags, unsigned mode) {

@@ -99,14 +99,14 @@ class CFaultInjectionEnv : public CPosixFileEnv {
   // Counts the operation; true (errno set) when it is to fail.
   bool Faulted(Op op);
 
-  mutable std::mutex mutex_;
-  std::array<int, KINDS> counts_{};
-  int writing_ = 0;
-  int injected_ = 0;
-  // The planned fault: of one kind (kind_ >= 0) or of any writing kind (kind_ < 0).
-  Fault fault_ = Fault::NONE;
-  int kind_ = 0;
-  int nth_ = 0;
-  int error_ = 0;
-  bool persistent_ = false;
+  mutable std::mutex m_mutex;
+  std::array<int, KINDS> m_counts{};
+  int m_writing = 0;
+  int m_injected = 0;
+  // The planned fault: of one kind (m_kind >= 0) or of any writing kind (m_kind < 0).
+  Fault m_fault = Fault::NONE;
+  int m_kind = 0;
+  int m_nth = 0;
+  int m_error = 0;
+  bool m_persistent = false;
 };

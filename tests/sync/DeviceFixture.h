@@ -65,33 +65,33 @@ class CDeviceFixture {
                           const std::vector<FixtureCategory>& categories = {},
                           const std::vector<std::uint8_t>* appExtra = nullptr) {
     if (MakeDevice() != HandheldResult::HH_OK) return;
-    status_ = MakeMemoDb(memos, categories, appExtra);
+    m_status = MakeMemoDb(memos, categories, appExtra);
   }
 
   ~CDeviceFixture() {
     SyncDetachDevice();
     SyncFailAfter(-1);
     std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
+    std::filesystem::remove_all(m_root, ec);
   }
 
   CDeviceFixture(const CDeviceFixture&) = delete;
   CDeviceFixture& operator=(const CDeviceFixture&) = delete;
 
   // 0 when the device (and database) were made; else a HandheldResult code.
-  int Status() const { return status_; }
-  const std::filesystem::path& Folder() const { return folder_; }
-  CDevice& Device() { return device_; }
+  int Status() const { return m_status; }
+  const std::filesystem::path& Folder() const { return m_folder; }
+  CDevice& Device() { return m_device; }
 
   // Attaches the device to the sync library: its status.
-  std::int32_t Attach() const { return SyncAttachDevice(folder_.c_str()); }
+  std::int32_t Attach() const { return SyncAttachDevice(m_folder.c_str()); }
   void Detach() const { SyncDetachDevice(); }
 
-  bool HasMemoDb() const { return device_.HasDatabase(DB_NAME); }
+  bool HasMemoDb() const { return m_device.HasDatabase(DB_NAME); }
   // Reads the memo database as the device holds it now.
-  int ReadMemoDb(CPdbFile& out) const { return device_.ReadDatabase(DB_NAME, out); }
+  int ReadMemoDb(CPdbFile& out) const { return m_device.ReadDatabase(DB_NAME, out); }
   // Replaces the memo database on the device.
-  int WriteMemoDb(CPdbFile& db) const { return device_.WriteDatabase(db); }
+  int WriteMemoDb(CPdbFile& db) const { return m_device.WriteDatabase(db); }
 
   // The body the fixture stores for a text.
   static std::vector<std::uint8_t> Body(const std::string& text) {
@@ -118,22 +118,22 @@ class CDeviceFixture {
  private:
   int MakeDevice() {
     std::random_device random;
-    root_ = std::filesystem::temp_directory_path() /
+    m_root = std::filesystem::temp_directory_path() /
             ("quillet-sync-test-" + std::to_string(random()) + "-" + std::to_string(random()));
-    folder_ = root_ / "device";
-    status_ = CDevice::Init(folder_, "Test User", 1, device_);
-    return status_;
+    m_folder = m_root / "device";
+    m_status = CDevice::Init(m_folder, "Test User", 1, m_device);
+    return m_status;
   }
 
   int MakeMemoDb(const std::vector<FixtureMemo>& memos, const std::vector<FixtureCategory>& categories,
                  const std::vector<std::uint8_t>* appExtra) {
     using namespace HandheldResult;
     namespace FL = FileLayout;
-    CMemoApp app(device_);
+    CMemoApp app(m_device);
     int rc = app.Create();
     if (rc != HH_OK) return rc;
     CPdbFile db;
-    rc = device_.ReadDatabase(DB_NAME, db);
+    rc = m_device.ReadDatabase(DB_NAME, db);
     if (rc != HH_OK) return rc;
     std::vector<std::uint8_t> info = db.AppInfo() ? *db.AppInfo() : std::vector<std::uint8_t>();
     if (info.size() < FL::CAT_BLOCK_SIZE) info.resize(FL::CAT_BLOCK_SIZE, 0);
@@ -160,11 +160,11 @@ class CDeviceFixture {
       rc = db.WriteRecord(std::move(record));
       if (rc != HH_OK) return rc;
     }
-    return device_.WriteDatabase(db);
+    return m_device.WriteDatabase(db);
   }
 
-  std::filesystem::path root_;
-  std::filesystem::path folder_;
-  CDevice device_;
-  int status_ = HandheldResult::HH_OK;
+  std::filesystem::path m_root;
+  std::filesystem::path m_folder;
+  CDevice m_device;
+  int m_status = HandheldResult::HH_OK;
 };

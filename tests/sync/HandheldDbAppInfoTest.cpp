@@ -172,7 +172,7 @@ TEST_F(HandheldDbAppInfoTest, ARecreatedDatabaseStartsWithoutABlock) {
 }
 
 TEST_F(HandheldDbAppInfoTest, ADatabaseWithoutCategoryBlockTreatsTheWholeBlockAsExtra) {
-  CHandheldDb db(&log_, CHandheldDb::FEATURE_APP_INFO, CMemoApp::DB_NAME, 0, 0, 0, 0, 0, SyncType::SLOW);
+  CHandheldDb db(&m_log, CHandheldDb::FEATURE_APP_INFO, CMemoApp::DB_NAME, 0, 0, 0, 0, 0, SyncType::SLOW);
   ASSERT_EQ(DB_OK, db.Open());
   EXPECT_EQ(DB_ERR_NO_CATEGORY_BLOCK, db.LoadCategories());
   EXPECT_EQ(DB_ERR_NO_CATEGORY_BLOCK, db.CategoriesToAppInfo());

@@ -24,7 +24,7 @@ TEST_F(HandheldDbFailureTest, FailedCreateIsLoggedWithTheDatabaseDescription) {
   EXPECT_FALSE(db->IsOpen());
   EXPECT_EQ((Reports{{"CreateFailed", 0x2004, HH, "QuilletMemoDB/44655275"}}), Entries());
   SyncFailAfter(-1);
-  EXPECT_FALSE(device_.HasMemoDb());  // deleted before the failed create
+  EXPECT_FALSE(m_device.HasMemoDb());  // deleted before the failed create
 }
 
 TEST_F(HandheldDbFailureTest, FailedClearAndCloseAreBothLoggedAndTheDeviceKeepsItsFile) {
@@ -59,9 +59,9 @@ TEST_F(HandheldDbFailureTest, ReadFailuresDuringLoadsNameTheRecordIndex) {
   EXPECT_EQ((Reports{{"ReadFailed", 0x2004, HH, "index 2"}}), Entries());
   SyncFailAfter(-1);
   slow.reset();
-  log_.reports.clear();
+  m_log.reports.clear();
 
-  ASSERT_EQ(0, device_.Attach());
+  ASSERT_EQ(0, m_device.Attach());
   auto fast = Make(SyncType::FAST);
   ASSERT_EQ(DB_OK, fast->Open());
   SyncFailAfter(2);  // record count, the first modified record (index 1)

@@ -92,7 +92,7 @@ TEST_F(HandheldDbTest, SlowAndHandheldOverwritesLoadEverythingAndClearTheFlags) 
     ASSERT_EQ(0, fresh.ReadMemoDb(after));
     EXPECT_FALSE(after.RecordAt(1)->IsDirty());
   }
-  ASSERT_EQ(0, device_.Attach());
+  ASSERT_EQ(0, m_device.Attach());
 }
 
 TEST_F(HandheldDbTest, HandheldOverwritesKeepingFlagsLeavesThemSet) {
@@ -313,7 +313,7 @@ TEST_F(HandheldDbTest, PropertiesAreFixedWhileOpenAndNamesMustFit) {
   // A name without a NUL in its 32 bytes is not taken at construction.
   char field[32];
   std::memset(field, 'q', sizeof field);
-  CHandheldDb unnamed(&log_, 3, field, 0, 0, 0, 0, 0, SyncType::SLOW);
+  CHandheldDb unnamed(&m_log, 3, field, 0, 0, 0, 0, 0, SyncType::SLOW);
   EXPECT_STREQ("", unnamed.Name());
   EXPECT_NE(DB_OK, unnamed.Open());
 }

@@ -37,23 +37,23 @@ class HandheldDbTestBase : public ::testing::Test {
   HandheldDbTestBase() : HandheldDbTestBase(HandheldTestMemos()) {}
   explicit HandheldDbTestBase(const std::vector<FixtureMemo>& memos,
                               const std::vector<std::uint8_t>* appExtra = nullptr)
-      : device_(memos, HandheldTestCategories(), appExtra) {}
+      : m_device(memos, HandheldTestCategories(), appExtra) {}
 
   void SetUp() override {
-    ASSERT_EQ(0, device_.Status());
-    ASSERT_EQ(0, device_.Attach());
+    ASSERT_EQ(0, m_device.Status());
+    ASSERT_EQ(0, m_device.Attach());
   }
 
   // A manager as the synchronizer makes it: feature flags 3, version 0, card 0.
   std::unique_ptr<CHandheldDb> Make(std::int32_t syncType, const char* name = CMemoApp::DB_NAME) {
-    return std::make_unique<CHandheldDb>(&log_, 3, name, CMemoApp::DB_CREATOR, CMemoApp::DB_TYPE, 0, 0, 0,
+    return std::make_unique<CHandheldDb>(&m_log, 3, name, CMemoApp::DB_CREATOR, CMemoApp::DB_TYPE, 0, 0, 0,
                                          syncType);
   }
 
   // The memo database as the device holds it now.
   CPdbFile DeviceDb() {
     CPdbFile db;
-    EXPECT_EQ(0, device_.ReadMemoDb(db));
+    EXPECT_EQ(0, m_device.ReadMemoDb(db));
     return db;
   }
 
@@ -67,7 +67,7 @@ class HandheldDbTestBase : public ::testing::Test {
   }
 
   // What the manager reported to the HotSync log.
-  const Reports& Entries() const { return log_.reports; }
+  const Reports& Entries() const { return m_log.reports; }
 
   static std::string Text(const CSyncRecord& record) {
     return record.GetLength() == 0 ? std::string()
@@ -75,6 +75,6 @@ class HandheldDbTestBase : public ::testing::Test {
                                                  static_cast<std::size_t>(record.GetLength()));
   }
 
-  CDeviceFixture device_;
-  CRecordingSyncLog log_;
+  CDeviceFixture m_device;
+  CRecordingSyncLog m_log;
 };

@@ -49,13 +49,13 @@ class CSyncTestWorld {
   explicit CSyncTestWorld(const std::vector<FixtureMemo>& memos = {},
                           const std::vector<FixtureCategory>& categories = {},
                           const std::vector<std::uint8_t>* appExtra = nullptr, bool withDatabase = true)
-      : device_(withDatabase ? new CDeviceFixture(memos, categories, appExtra) : new CDeviceFixture()) {
+      : m_device(withDatabase ? new CDeviceFixture(memos, categories, appExtra) : new CDeviceFixture()) {
     std::filesystem::create_directories(Folder());
     LogReset();
   }
 
-  CDeviceFixture& Device() { return *device_; }
-  std::filesystem::path Folder() const { return device_->Folder().parent_path() / "HotSync"; }
+  CDeviceFixture& Device() { return *m_device; }
+  std::filesystem::path Folder() const { return m_device->Folder().parent_path() / "HotSync"; }
   std::filesystem::path DesktopPath() const { return Folder() / FILE_NAME; }
   std::filesystem::path BackupPath() const { return Folder() / "record.BAK"; }
   std::filesystem::path ArchivePath(const std::string& name) const { return Folder() / (name + ".ARC"); }
@@ -149,7 +149,7 @@ class CSyncTestWorld {
   bool ReadHandheld(std::vector<SeenRecord>& out, CPdbFile* whole = nullptr) {
     out.clear();
     CPdbFile db;
-    if (device_->ReadMemoDb(db) != 0) return false;
+    if (m_device->ReadMemoDb(db) != 0) return false;
     for (std::size_t i = 0; i < db.RecordCount(); ++i) {
       const CPdbRecord* r = db.RecordAt(i);
       SeenRecord s;
@@ -195,7 +195,7 @@ class CSyncTestWorld {
   }
 
  private:
-  std::unique_ptr<CDeviceFixture> device_;
+  std::unique_ptr<CDeviceFixture> m_device;
 };
 
 // A handheld memo of a test world.

@@ -17,12 +17,12 @@ RunResult RunQuillet(const std::vector<std::string>& args, const std::string& in
 TempDir::TempDir() {
   std::string pattern = std::string(QUILLET_BINARY_DIR) + "/tools-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-  path_ = pattern;
+  m_path = pattern;
 }
 
 TempDir::~TempDir() {
   std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
+  std::filesystem::remove_all(m_path, ec);
 }
 
 std::string ReadBytes(const std::string& path) {

@@ -46,16 +46,16 @@ void CAnsiDecoder::Append(std::string& out, std::string_view ansi, bool dropCrBe
   const std::size_t n = ansi.size();
   for (std::size_t i = 0; i < n;) {
     const auto c = static_cast<unsigned char>(ansi[i]);
-    if (plain_[c]) {
+    if (m_plain[c]) {
       *to++ = static_cast<char>(c);
       ++i;
     } else if (c < 0x80) {
       if (!(c == '\r' && dropCrBeforeLf && i + 1 < n && ansi[i + 1] == '\n')) {
-        put(controlsAsSpaces && IsControl(c) ? single_[' '] : single_[c]);
+        put(controlsAsSpaces && IsControl(c) ? m_single[' '] : m_single[c]);
       }
       ++i;
-    } else if (row_[c] < 0) {
-      put(single_[c]);
+    } else if (m_row[c] < 0) {
+      put(m_single[c]);
       ++i;
     } else {
       put(Double(ansi, i));
@@ -68,11 +68,11 @@ bool CAnsiDecoder::AllDoubleForms(const std::function<bool(std::string_view)>& t
   const auto form = [](const Entry& e) { return std::string_view(e.bytes, e.size); };
   for (int b = 0; b < 256; ++b) {
     const auto c = static_cast<unsigned char>(b);
-    if (row_[c] < 0) continue;
-    if (!test(form(lone_[c]))) return false;
+    if (m_row[c] < 0) continue;
+    if (!test(form(m_lone[c]))) return false;
     for (int t = 0; t < 256; ++t) {
       if (IsTrail(static_cast<unsigned char>(t)) &&
-          !test(form(pairs_[static_cast<std::size_t>(row_[c])][static_cast<std::size_t>(t)]))) {
+          !test(form(m_pairs[static_cast<std::size_t>(m_row[c])][static_cast<std::size_t>(t)]))) {
         return false;
       }
     }
@@ -85,24 +85,24 @@ bool CAnsiDecoder::Build() {
   // each lead byte alone, and each lead byte with each trail byte.
   std::vector<std::string> units;
   std::vector<Entry*> entries;
-  row_.fill(-1);
+  m_row.fill(-1);
   for (int b = 0; b < 256; ++b) {
     const auto c = static_cast<unsigned char>(b);
     if (IsLeadByte(c)) {
-      row_[c] = static_cast<std::int16_t>(pairs_.size());
-      pairs_.emplace_back();
+      m_row[c] = static_cast<std::int16_t>(m_pairs.size());
+      m_pairs.emplace_back();
     }
   }
   for (int b = 0; b < 256; ++b) {
     const auto c = static_cast<unsigned char>(b);
     if (c == static_cast<unsigned char>(SEPARATOR)) continue;
     units.emplace_back(1, static_cast<char>(c));
-    entries.push_back(IsLeadByte(c) ? &lone_[c] : &single_[c]);
+    entries.push_back(IsLeadByte(c) ? &m_lone[c] : &m_single[c]);
     if (!IsLeadByte(c)) continue;
     for (int t = 0; t < 256; ++t) {
       if (!IsTrail(static_cast<unsigned char>(t))) continue;
       units.push_back({static_cast<char>(c), static_cast<char>(t)});
-      entries.push_back(&pairs_[static_cast<std::size_t>(row_[c])][static_cast<std::size_t>(t)]);
+      entries.push_back(&m_pairs[static_cast<std::size_t>(m_row[c])][static_cast<std::size_t>(t)]);
     }
   }
 
@@ -124,12 +124,12 @@ bool CAnsiDecoder::Build() {
   }
   if (from != utf8.size()) return false;
   for (std::size_t b = 0x20; b < 0x7F; ++b) {
-    plain_[b] = single_[b].size == 1 && single_[b].bytes[0] == static_cast<char>(b);
+    m_plain[b] = m_single[b].size == 1 && m_single[b].bytes[0] == static_cast<char>(b);
   }
   const std::string separator = AnsiToUtf8(std::string(1, SEPARATOR));
-  if (separator.size() > sizeof single_[0].bytes) return false;
-  single_[static_cast<unsigned char>(SEPARATOR)].size = static_cast<std::uint8_t>(separator.size());
-  separator.copy(single_[static_cast<unsigned char>(SEPARATOR)].bytes, separator.size());
+  if (separator.size() > sizeof m_single[0].bytes) return false;
+  m_single[static_cast<unsigned char>(SEPARATOR)].size = static_cast<std::uint8_t>(separator.size());
+  separator.copy(m_single[static_cast<unsigned char>(SEPARATOR)].bytes, separator.size());
 
   // The check: every character followed by a double-byte character, every lead
   // byte followed by each byte that cannot be its trail byte, and every lead

@@ -38,8 +38,8 @@ class CAnsiDecoder {
   // decoding.  A byte that is not a lead byte is a character on its own and
   // Single gives its UTF-8 form; a lead byte starts a character that Double
   // gives, with its trail byte when one follows and alone when none does.
-  bool IsSingle(unsigned char c) const { return row_[c] < 0; }
-  const Entry& Single(unsigned char c) const { return single_[c]; }
+  bool IsSingle(unsigned char c) const { return m_row[c] < 0; }
+  const Entry& Single(unsigned char c) const { return m_single[c]; }
   // The character that starts with the lead byte at ansi[i]; moves i past it.
   // The step is a branch rather than a value read from the tables, so that the
   // walk does not wait for the tables: a trail byte nearly always follows.
@@ -48,10 +48,10 @@ class CAnsiDecoder {
     if (i + 1 < ansi.size() && IsTrail(static_cast<unsigned char>(ansi[i + 1]))) {
       const auto trail = static_cast<unsigned char>(ansi[i + 1]);
       i += 2;
-      return pairs_[static_cast<std::size_t>(row_[lead])][trail];
+      return m_pairs[static_cast<std::size_t>(m_row[lead])][trail];
     }
     ++i;
-    return lone_[lead];
+    return m_lone[lead];
   }
   // True when test holds for the UTF-8 form of every character that starts
   // with a lead byte, lone lead bytes included.
@@ -65,9 +65,9 @@ class CAnsiDecoder {
   bool Build();
   bool Matches(std::string_view ansi) const;
 
-  std::array<bool, 256> plain_{};         // printable ASCII that stays as it is
-  std::array<Entry, 256> single_{};       // a byte that is not a lead byte
-  std::array<Entry, 256> lone_{};         // a lead byte without a trail byte after it
-  std::array<std::int16_t, 256> row_{};   // lead byte -> row of pairs_, -1 for none
-  std::vector<std::array<Entry, 256>> pairs_;  // per lead byte, by trail byte
+  std::array<bool, 256> m_plain{};         // printable ASCII that stays as it is
+  std::array<Entry, 256> m_single{};       // a byte that is not a lead byte
+  std::array<Entry, 256> m_lone{};         // a lead byte without a trail byte after it
+  std::array<std::int16_t, 256> m_row{};   // lead byte -> row of m_pairs, -1 for none
+  std::vector<std::array<Entry, 256>> m_pairs;  // per lead byte, by trail byte
 };

@@ -9,47 +9,47 @@ const std::string kEmpty;
 }
 
 CArgParser::CArgParser(std::string commandPath, std::string summary)
-    : commandPath_(std::move(commandPath)), summary_(std::move(summary)) {}
+    : m_commandPath(std::move(commandPath)), m_summary(std::move(summary)) {}
 
 void CArgParser::AddFlag(std::string name, std::string help) {
-  options_.push_back(Option{std::move(name), std::string(), std::move(help), false, std::string()});
+  m_options.push_back(Option{std::move(name), std::string(), std::move(help), false, std::string()});
 }
 
 void CArgParser::AddOption(std::string name, std::string valueName, std::string help) {
-  options_.push_back(Option{std::move(name), std::move(valueName), std::move(help), false, std::string()});
+  m_options.push_back(Option{std::move(name), std::move(valueName), std::move(help), false, std::string()});
 }
 
 void CArgParser::AddPositional(std::string name, std::string help, bool required,
                                bool repeated) {
-  positionalSpecs_.push_back(PositionalSpec{std::move(name), std::move(help), required, repeated});
+  m_positionalSpecs.push_back(PositionalSpec{std::move(name), std::move(help), required, repeated});
 }
 
-void CArgParser::SetNotes(std::string notes) { notes_ = std::move(notes); }
+void CArgParser::SetNotes(std::string notes) { m_notes = std::move(notes); }
 
 CArgParser::Option* CArgParser::FindOption(std::string_view name) {
-  for (Option& o : options_) {
+  for (Option& o : m_options) {
     if (o.name == name) return &o;
   }
   return nullptr;
 }
 
 const CArgParser::Option* CArgParser::FindOption(std::string_view name) const {
-  for (const Option& o : options_) {
+  for (const Option& o : m_options) {
     if (o.name == name) return &o;
   }
   return nullptr;
 }
 
 bool CArgParser::Fail(std::string message) {
-  error_ = std::move(message);
+  m_error = std::move(message);
   return false;
 }
 
 bool CArgParser::Parse(const std::vector<std::string>& args) {
-  positionals_.clear();
-  error_.clear();
-  helpRequested_ = false;
-  for (Option& o : options_) {
+  m_positionals.clear();
+  m_error.clear();
+  m_helpRequested = false;
+  for (Option& o : m_options) {
     o.given = false;
     o.value.clear();
   }
@@ -57,7 +57,7 @@ bool CArgParser::Parse(const std::vector<std::string>& args) {
   for (const std::string& a : args) {
     if (a == "--") break;
     if (a == "--help" || a == "-h") {
-      helpRequested_ = true;
+      m_helpRequested = true;
       return true;
     }
   }
@@ -96,29 +96,29 @@ bool CArgParser::Parse(const std::vector<std::string>& args) {
       o->given = true;
       continue;
     }
-    positionals_.push_back(a);
+    m_positionals.push_back(a);
   }
 
   std::size_t required = 0;
   bool repeated = false;
-  for (const PositionalSpec& p : positionalSpecs_) {
+  for (const PositionalSpec& p : m_positionalSpecs) {
     if (p.required) ++required;
     if (p.repeated) repeated = true;
   }
-  if (positionals_.size() < required) {
-    const PositionalSpec& missing = positionalSpecs_[positionals_.size()];
+  if (m_positionals.size() < required) {
+    const PositionalSpec& missing = m_positionalSpecs[m_positionals.size()];
     return Fail("missing argument " + missing.name);
   }
-  if (!repeated && positionals_.size() > positionalSpecs_.size()) {
-    return Fail("unexpected argument '" + positionals_[positionalSpecs_.size()] + "'");
+  if (!repeated && m_positionals.size() > m_positionalSpecs.size()) {
+    return Fail("unexpected argument '" + m_positionals[m_positionalSpecs.size()] + "'");
   }
   return true;
 }
 
 int CArgParser::Run(const std::vector<std::string>& args, std::ostream& out,
                     std::ostream& err) {
-  if (!Parse(args)) return UsageError(err, error_);
-  if (helpRequested_) {
+  if (!Parse(args)) return UsageError(err, m_error);
+  if (m_helpRequested) {
     out << Help();
     return ExitStatus::OK;
   }
@@ -136,23 +136,23 @@ const std::string& CArgParser::Value(std::string_view name) const {
 }
 
 const std::string& CArgParser::Positional(std::size_t i) const {
-  return i < positionals_.size() ? positionals_[i] : kEmpty;
+  return i < m_positionals.size() ? m_positionals[i] : kEmpty;
 }
 
 std::string CArgParser::Usage() const {
-  std::string u = "usage: " + commandPath_;
-  for (const PositionalSpec& p : positionalSpecs_) {
+  std::string u = "usage: " + m_commandPath;
+  for (const PositionalSpec& p : m_positionalSpecs) {
     std::string word = p.name + (p.repeated ? "..." : "");
     u += p.required ? " " + word : " [" + word + "]";
   }
-  for (const Option& o : options_) {
+  for (const Option& o : m_options) {
     u += " [--" + o.name + (o.valueName.empty() ? "" : " " + o.valueName) + "]";
   }
   return u;
 }
 
 std::string CArgParser::Help() const {
-  std::string h = Usage() + "\n\n" + summary_ + "\n";
+  std::string h = Usage() + "\n\n" + m_summary + "\n";
   auto line = [&h](const std::string& left, const std::string& help) {
     std::string l = "  " + left;
     if (l.size() < 24) {
@@ -162,21 +162,21 @@ std::string CArgParser::Help() const {
     }
     h += l + help + "\n";
   };
-  if (!positionalSpecs_.empty()) {
+  if (!m_positionalSpecs.empty()) {
     h += "\narguments:\n";
-    for (const PositionalSpec& p : positionalSpecs_) line(p.name, p.help);
+    for (const PositionalSpec& p : m_positionalSpecs) line(p.name, p.help);
   }
   h += "\noptions:\n";
-  for (const Option& o : options_) {
+  for (const Option& o : m_options) {
     line("--" + o.name + (o.valueName.empty() ? "" : " " + o.valueName), o.help);
   }
   line("--help", "show this help and exit");
-  if (!notes_.empty()) h += "\n" + notes_ + (notes_.back() == '\n' ? "" : "\n");
+  if (!m_notes.empty()) h += "\n" + m_notes + (m_notes.back() == '\n' ? "" : "\n");
   return h;
 }
 
 int CArgParser::UsageError(std::ostream& err, std::string_view message) const {
-  err << commandPath_ << ": " << message << " (see '" << commandPath_ << " --help')\n";
+  err << m_commandPath << ": " << message << " (see '" << m_commandPath << " --help')\n";
   return ExitStatus::USAGE;
 }
 

@@ -31,7 +31,7 @@ class CArgParser {
   // set on a usage error.  HelpRequested() tells whether --help was given; the
   // other arguments are then not checked.
   bool Parse(const std::vector<std::string>& args);
-  bool HelpRequested() const { return helpRequested_; }
+  bool HelpRequested() const { return m_helpRequested; }
 
   // Parses and handles the outcome: prints the help to out and returns 0, prints
   // the error to err and returns ExitStatus::USAGE, or returns CONTINUE.
@@ -39,13 +39,13 @@ class CArgParser {
 
   bool Has(std::string_view name) const;                 // flag or option given
   const std::string& Value(std::string_view name) const; // option value, "" when absent
-  const std::vector<std::string>& Positionals() const { return positionals_; }
+  const std::vector<std::string>& Positionals() const { return m_positionals; }
   const std::string& Positional(std::size_t i) const;    // "" when absent
 
   std::string Usage() const;  // "usage: quillet list FILE [--all] [--json]"
   std::string Help() const;   // usage, summary, arguments and options
-  const std::string& Error() const { return error_; }
-  const std::string& CommandPath() const { return commandPath_; }
+  const std::string& Error() const { return m_error; }
+  const std::string& CommandPath() const { return m_commandPath; }
 
   // Writes "<command>: <message>" and a pointer to --help on one line of err and
   // returns ExitStatus::USAGE.
@@ -73,12 +73,12 @@ class CArgParser {
   const Option* FindOption(std::string_view name) const;
   bool Fail(std::string message);
 
-  std::string commandPath_;
-  std::string summary_;
-  std::string notes_;
-  std::vector<Option> options_;
-  std::vector<PositionalSpec> positionalSpecs_;
-  std::vector<std::string> positionals_;
-  std::string error_;
-  bool helpRequested_ = false;
+  std::string m_commandPath;
+  std::string m_summary;
+  std::string m_notes;
+  std::vector<Option> m_options;
+  std::vector<PositionalSpec> m_positionalSpecs;
+  std::vector<std::string> m_positionals;
+  std::string m_error;
+  bool m_helpRequested = false;
 };

@@ -28,7 +28,7 @@ class CCommandTable {
     std::string synopsis;
     Handler handler;
   };
-  std::string program_;
-  std::string summary_;
-  std::vector<Command> commands_;
+  std::string m_program;
+  std::string m_summary;
+  std::vector<Command> m_commands;
 };

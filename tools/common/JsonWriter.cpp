@@ -305,61 +305,61 @@ char* WriteQuotedAnsi(char* to, std::string_view s, const AnsiForms& forms) {
 
 }  // namespace
 
-CJsonWriter::CJsonWriter(std::ostream& out, int indent) : out_(out), indent_(indent) {}
+CJsonWriter::CJsonWriter(std::ostream& out, int indent) : m_out(out), m_indent(indent) {}
 
 CJsonWriter::~CJsonWriter() { Flush(); }
 
 void CJsonWriter::Flush() {
-  if (used_ == 0) return;
-  out_.write(buffer_.data(), static_cast<std::streamsize>(used_));
-  used_ = 0;
+  if (m_used == 0) return;
+  m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_used));
+  m_used = 0;
 }
 
 void CJsonWriter::MakeRoom(std::size_t n) {
   Flush();
-  if (buffer_.size() < n) buffer_.resize(std::max(n, BLOCK));
+  if (m_buffer.size() < n) m_buffer.resize(std::max(n, BLOCK));
 }
 
 void CJsonWriter::Put(std::string_view bytes) {
   std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
-  used_ += bytes.size();
+  m_used += bytes.size();
 }
 
 void CJsonWriter::Put(char c) {
   *Room(1) = c;
-  ++used_;
+  ++m_used;
 }
 
 void CJsonWriter::PutQuoted(std::string_view text, bool foldCrLf) {
   char* start = Room(QuotedRoom(text.size()));
-  used_ += static_cast<std::size_t>(WriteQuoted(start, text, foldCrLf) - start);
+  m_used += static_cast<std::size_t>(WriteQuoted(start, text, foldCrLf) - start);
 }
 
 void CJsonWriter::NewLine(std::size_t depth) {
-  if (indent_ <= 0) return;
-  const std::size_t spaces = depth * static_cast<std::size_t>(indent_);
+  if (m_indent <= 0) return;
+  const std::size_t spaces = depth * static_cast<std::size_t>(m_indent);
   char* to = Room(spaces + 1);
   *to = '\n';
   std::memset(to + 1, ' ', spaces);
-  used_ += spaces + 1;
+  m_used += spaces + 1;
 }
 
 void CJsonWriter::BeforeValue() {
-  if (afterKey_) {
-    afterKey_ = false;
+  if (m_afterKey) {
+    m_afterKey = false;
     return;
   }
-  if (stack_.empty()) return;
-  Level& top = stack_.back();
+  if (m_stack.empty()) return;
+  Level& top = m_stack.back();
   if (top.count > 0) Put(',');
   ++top.count;
-  NewLine(stack_.size());
+  NewLine(m_stack.size());
 }
 
 void CJsonWriter::BeginObject() {
   BeforeValue();
   Put('{');
-  stack_.push_back(Level{true, 0});
+  m_stack.push_back(Level{true, 0});
 }
 
 void CJsonWriter::EndObject() { Close('}'); }
@@ -367,47 +367,47 @@ void CJsonWriter::EndObject() { Close('}'); }
 void CJsonWriter::BeginArray() {
   BeforeValue();
   Put('[');
-  stack_.push_back(Level{false, 0});
+  m_stack.push_back(Level{false, 0});
 }
 
 void CJsonWriter::EndArray() { Close(']'); }
 
 void CJsonWriter::Close(char bracket) {
-  const std::size_t count = stack_.empty() ? 0 : stack_.back().count;
-  if (!stack_.empty()) stack_.pop_back();
-  if (count > 0) NewLine(stack_.size());
+  const std::size_t count = m_stack.empty() ? 0 : m_stack.back().count;
+  if (!m_stack.empty()) m_stack.pop_back();
+  if (count > 0) NewLine(m_stack.size());
   Put(bracket);
 }
 
 char* CJsonWriter::BeginPlainKey(std::size_t size) {
-  if (afterKey_ || stack_.empty()) return nullptr;
-  const std::size_t spaces = indent_ > 0 ? stack_.size() * static_cast<std::size_t>(indent_) : 0;
+  if (m_afterKey || m_stack.empty()) return nullptr;
+  const std::size_t spaces = m_indent > 0 ? m_stack.size() * static_cast<std::size_t>(m_indent) : 0;
   if (spaces > kSpaces.size()) return nullptr;
   // The indent is copied as a whole word of kSpaces, and ": " whole after the
   // name when the separator is ":" alone: Room leaves space for both.
-  Level& top = stack_.back();
+  Level& top = m_stack.back();
   const bool comma = top.count > 0;
-  const std::size_t separator = indent_ > 0 ? 2 : 1;
-  const std::size_t total = (comma ? 1 : 0) + (indent_ > 0 ? 1 + spaces : 0) + size + 2 + separator;
+  const std::size_t separator = m_indent > 0 ? 2 : 1;
+  const std::size_t total = (comma ? 1 : 0) + (m_indent > 0 ? 1 + spaces : 0) + size + 2 + separator;
   char* to = Room(total + kSpaces.size());
   if (comma) *to++ = ',';
-  if (indent_ > 0) {
+  if (m_indent > 0) {
     *to++ = '\n';
     std::memcpy(to, kSpaces.data(), kSpaces.size());
     to += spaces;
   }
   *to++ = '"';
-  used_ += total;
+  m_used += total;
   ++top.count;
-  afterKey_ = true;
+  m_afterKey = true;
   return to;
 }
 
 void CJsonWriter::EscapedKey(std::string_view name) {
   BeforeValue();
   PutQuoted(name, false);
-  Put(indent_ > 0 ? std::string_view(": ") : std::string_view(":"));
-  afterKey_ = true;
+  Put(m_indent > 0 ? std::string_view(": ") : std::string_view(":"));
+  m_afterKey = true;
 }
 
 void CJsonWriter::String(std::string_view utf8) {
@@ -419,34 +419,34 @@ void CJsonWriter::AnsiString(std::string_view ansi) {
   BeforeValue();
   if (const AnsiForms* forms = AnsiForms::ForCurrentCodePage()) {
     char* start = Room(QuotedAnsiRoom(ansi.size()));
-    used_ += static_cast<std::size_t>(WriteQuotedAnsi(start, ansi, *forms) - start);
+    m_used += static_cast<std::size_t>(WriteQuotedAnsi(start, ansi, *forms) - start);
   } else if (AnsiIsPlainAscii(ansi)) {
     // ASCII converts to itself: only the line ends change.
     PutQuoted(ansi, true);
   } else {
-    scratch_.clear();
-    AppendAnsiToOutput(scratch_, ansi);
-    PutQuoted(scratch_, false);
+    m_scratch.clear();
+    AppendAnsiToOutput(m_scratch, ansi);
+    PutQuoted(m_scratch, false);
   }
 }
 
 void CJsonWriter::Int(std::int64_t value) {
   BeforeValue();
   char* to = Room(24);
-  used_ += static_cast<std::size_t>(std::to_chars(to, to + 24, value).ptr - to);
+  m_used += static_cast<std::size_t>(std::to_chars(to, to + 24, value).ptr - to);
 }
 
 void CJsonWriter::UInt(std::uint64_t value) {
   BeforeValue();
   char* to = Room(24);
-  used_ += static_cast<std::size_t>(std::to_chars(to, to + 24, value).ptr - to);
+  m_used += static_cast<std::size_t>(std::to_chars(to, to + 24, value).ptr - to);
 }
 
 void CJsonWriter::Bool(bool value) {
   BeforeValue();
   // Five bytes either way; "true" uses four of them.
   std::memcpy(Room(5), value ? "true " : "false", 5);
-  used_ += value ? 4 : 5;
+  m_used += value ? 4 : 5;
 }
 
 void CJsonWriter::Null() {

@@ -77,8 +77,8 @@ class CJsonWriter {
   // At least n bytes of room at the end of the buffer, handing the buffer to
   // the stream first when it is full.
   char* Room(std::size_t n) {
-    if (buffer_.size() - used_ < n) MakeRoom(n);
-    return buffer_.data() + used_;
+    if (m_buffer.size() - m_used < n) MakeRoom(n);
+    return m_buffer.data() + m_used;
   }
   void MakeRoom(std::size_t n);
   void Put(std::string_view bytes);
@@ -90,11 +90,11 @@ class CJsonWriter {
     bool object;
     std::size_t count;
   };
-  std::ostream& out_;
-  std::string buffer_;    // its first used_ bytes are the output not yet handed over
-  std::size_t used_ = 0;
-  std::string scratch_;   // the UTF-8 form of an ANSI string on its way in
-  int indent_;
-  std::vector<Level> stack_;
-  bool afterKey_ = false;
+  std::ostream& m_out;
+  std::string m_buffer;    // its first m_used bytes are the output not yet handed over
+  std::size_t m_used = 0;
+  std::string m_scratch;   // the UTF-8 form of an ANSI string on its way in
+  int m_indent;
+  std::vector<Level> m_stack;
+  bool m_afterKey = false;
 };

@@ -219,9 +219,9 @@ bool CPasswordSource::Configure(const CArgParser& parser, std::string& error) {
     error = "--password-file and --password-stdin cannot be used together";
     return false;
   }
-  kind_ = file ? FROM_FILE : in ? FROM_STDIN : FROM_PROMPT;
-  file_ = parser.Value("password-file");
-  if (file && file_.empty()) {
+  m_kind = file ? FROM_FILE : in ? FROM_STDIN : FROM_PROMPT;
+  m_file = parser.Value("password-file");
+  if (file && m_file.empty()) {
     error = "--password-file needs a file name";
     return false;
   }
@@ -229,7 +229,7 @@ bool CPasswordSource::Configure(const CArgParser& parser, std::string& error) {
 }
 
 bool CPasswordSource::IsInteractive() const {
-  if (kind_ != FROM_PROMPT || !isatty(STDIN_FILENO)) return false;
+  if (m_kind != FROM_PROMPT || !isatty(STDIN_FILENO)) return false;
   const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return false;
   close(fd);
@@ -239,15 +239,15 @@ bool CPasswordSource::IsInteractive() const {
 CPasswordSource::Result CPasswordSource::Get(std::string_view prompt, CSecretString& password,
                                              std::string& error) const {
   password.Clear();
-  switch (kind_) {
+  switch (m_kind) {
     case FROM_FILE: {
       IFileEnv& env = Files::Env();
-      const int fd = env.Open(file_, O_RDONLY);
+      const int fd = env.Open(m_file, O_RDONLY);
       if (fd < 0) {
-        error = "cannot open the password file " + file_ + ": " + std::strerror(errno);
+        error = "cannot open the password file " + m_file + ": " + std::strerror(errno);
         return PW_FAILED;
       }
-      const Result r = FromLine(fd, "the password file " + file_, password, error, &env);
+      const Result r = FromLine(fd, "the password file " + m_file, password, error, &env);
       env.Close(fd);
       return r;
     }
@@ -276,11 +276,11 @@ bool CPasswordSource::ConfigureNew(const CArgParser& parser, std::string& error)
     error = "--new-password-file and --new-password-stdin cannot be used together";
     return false;
   }
-  file_ = parser.Value("new-password-file");
-  if (file && file_.empty()) {
+  m_file = parser.Value("new-password-file");
+  if (file && m_file.empty()) {
     error = "--new-password-file needs a file name";
     return false;
   }
-  kind_ = file ? FROM_FILE : (in || parser.Has("password-stdin")) ? FROM_STDIN : FROM_PROMPT;
+  m_kind = file ? FROM_FILE : (in || parser.Has("password-stdin")) ? FROM_STDIN : FROM_PROMPT;
   return true;
 }

@@ -49,6 +49,6 @@ class CPasswordSource {
 
  private:
   enum Kind { FROM_PROMPT, FROM_FILE, FROM_STDIN };
-  Kind kind_ = FROM_PROMPT;
-  std::string file_;
+  Kind m_kind = FROM_PROMPT;
+  std::string m_file;
 };

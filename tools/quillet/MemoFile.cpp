@@ -13,16 +13,16 @@
 #include "tools/common/PasswordSource.h"
 #include "tools/common/ToolText.h"
 
-CMemoFile::CMemoFile(std::string commandPath) : commandPath_(std::move(commandPath)) {}
+CMemoFile::CMemoFile(std::string commandPath) : m_commandPath(std::move(commandPath)) {}
 
 int CMemoFile::Fail(std::ostream& err, int status, const std::string& message) const {
-  err << commandPath_ << ": " << message << "\n";
+  err << m_commandPath << ": " << message << "\n";
   return status;
 }
 
 int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSource& passwords,
                     std::ostream& err) {
-  path_ = path;
+  m_path = path;
   // The database answers "cannot open" both for a file it cannot open and for
   // one whose content is damaged.  Opening the file here first tells the two
   // apart: if this succeeds, a failing load means damaged content.  It does
@@ -42,9 +42,9 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
   }
 
   const int mode = forWriting ? RDB_OPEN_READ_WRITE : RDB_OPEN_READ_ONLY;
-  int result = database_.Load(path, mode, nullptr);
+  int result = m_database.Load(path, mode, nullptr);
   if (result == RDB_BAD_PASSWORD) {
-    const std::string hint = AnsiToVisible(database_.PasswordHint());
+    const std::string hint = AnsiToVisible(m_database.PasswordHint());
     const std::string prompt =
         "Password for " + path + (hint.empty() ? std::string() : " (hint: " + hint + ")") + ": ";
     const int attempts = passwords.IsInteractive() ? PROMPT_ATTEMPTS : 1;
@@ -60,10 +60,10 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
         case CPasswordSource::PW_CANCELLED:
           return Fail(err, ExitStatus::PASSWORD, error);
       }
-      result = database_.Load(path, mode, password.c_str());
+      result = m_database.Load(path, mode, password.c_str());
       password.Clear();
       if (result == RDB_BAD_PASSWORD && attempt < attempts) {
-        err << commandPath_ << ": wrong password, try again\n";
+        err << m_commandPath << ": wrong password, try again\n";
       }
     }
     if (result == RDB_BAD_PASSWORD) {
@@ -77,7 +77,7 @@ int CMemoFile::Open(const std::string& path, bool forWriting, const CPasswordSou
 }
 
 int CMemoFile::Lock(const std::string& path, std::ostream& err) {
-  switch (lock_.Acquire(path)) {
+  switch (m_lock.Acquire(path)) {
     case CFileLock::LOCK_OK:
       Files::RemoveStaleTemporaries(path);
       return ExitStatus::OK;
@@ -89,14 +89,14 @@ int CMemoFile::Lock(const std::string& path, std::ostream& err) {
       break;
   }
   return Fail(err, ExitStatus::CANNOT_OPEN,
-              "cannot open " + path + " for writing: cannot lock it (" + lock_.LockPath() +
-                  "): " + std::strerror(lock_.SystemError()));
+              "cannot open " + path + " for writing: cannot lock it (" + m_lock.LockPath() +
+                  "): " + std::strerror(m_lock.SystemError()));
 }
 
 int CMemoFile::Save(std::ostream& err) {
-  if (database_.Save() != RDB_OK) {
+  if (m_database.Save() != RDB_OK) {
     return Fail(err, ExitStatus::CANNOT_OPEN,
-                "cannot write " + path_ + "; the file was left as it was");
+                "cannot write " + m_path + "; the file was left as it was");
   }
   return ExitStatus::OK;
 }

@@ -34,8 +34,8 @@ class CMemoFile {
   // Writes the database back; OK or CANNOT_OPEN.  On failure the file is as it was.
   int Save(std::ostream& err);
 
-  CMemoDatabase& Database() { return database_; }
-  const std::string& Path() const { return path_; }
+  CMemoDatabase& Database() { return m_database; }
+  const std::string& Path() const { return m_path; }
 
   // Takes the writers' lock of the file at path for the life of this object,
   // waiting a short while for another writer, and then removes the temporary
@@ -47,8 +47,8 @@ class CMemoFile {
   int Fail(std::ostream& err, int status, const std::string& message) const;
 
  private:
-  std::string commandPath_;
-  std::string path_;
-  CMemoDatabase database_;
-  CFileLock lock_;
+  std::string m_commandPath;
+  std::string m_path;
+  CMemoDatabase m_database;
+  CFileLock m_lock;
 };

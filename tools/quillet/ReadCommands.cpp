@@ -92,9 +92,9 @@ constexpr std::size_t kOutputBlock = 64 * 1024;
 // slots are made once.
 class CListLines {
  public:
-  explicit CListLines(CCategoryTable* table) : table_(table) {
+  explicit CListLines(CCategoryTable* table) : m_table(table) {
     for (int index = 0; index < static_cast<int>(FileLayout::CAT_COUNT); ++index) {
-      labels_[static_cast<std::size_t>(index)] = CategoryLabel(table, index);
+      m_labels[static_cast<std::size_t>(index)] = CategoryLabel(table, index);
     }
   }
 
@@ -103,9 +103,9 @@ class CListLines {
     const int n = std::snprintf(pos, sizeof pos, "%5d  ", memo.position);
     line.append(pos, static_cast<std::size_t>(n));
     if (memo.category >= 0 && memo.category < static_cast<int>(FileLayout::CAT_COUNT)) {
-      line += labels_[static_cast<std::size_t>(memo.category)];
+      line += m_labels[static_cast<std::size_t>(memo.category)];
     } else {
-      line += CategoryLabel(table_, memo.category);
+      line += CategoryLabel(m_table, memo.category);
     }
     line += "  ";
     line += MemoFormat::Flags(memo);
@@ -115,8 +115,8 @@ class CListLines {
   }
 
  private:
-  CCategoryTable* table_;
-  std::array<std::string, FileLayout::CAT_COUNT> labels_;
+  CCategoryTable* m_table;
+  std::array<std::string, FileLayout::CAT_COUNT> m_labels;
 };
 
 // Hands the output to the stream; false when the stream failed.

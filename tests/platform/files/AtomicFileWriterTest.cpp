@@ -29,23 +29,23 @@ class CScratchFolder {
  public:
   CScratchFolder() {
     std::string pattern = (std::filesystem::path(QUILLET_BINARY_DIR) / "files-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
   }
   ~CScratchFolder() {
     std::error_code ec;
-    fs::remove_all(path_, ec);
+    fs::remove_all(m_path, ec);
   }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string File(const std::string& name) const { return m_path + "/" + name; }
   // Every name in the folder, hidden temporary files included.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(m_path)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
 
  private:
-  std::string path_;
+  std::string m_path;
 };
 
 std::string ReadAll(const std::string& path) {

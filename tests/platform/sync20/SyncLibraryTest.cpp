@@ -66,8 +66,8 @@ std::vector<FixtureMemo> FiveMemos() {
 class SyncLibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(0, device_.Status());
-    ASSERT_EQ(SYNC_OK, device_.Attach());
+    ASSERT_EQ(0, m_device.Status());
+    ASSERT_EQ(SYNC_OK, m_device.Attach());
   }
   std::uint8_t OpenMemo(std::uint8_t mode = SYNC_MODE_READ_WRITE) {
     std::uint8_t handle = 0;
@@ -75,9 +75,9 @@ class SyncLibraryTest : public ::testing::Test {
     EXPECT_NE(0, handle);
     return handle;
   }
-  std::filesystem::path MemoFile() const { return device_.Folder() / "QuilletMemoDB.pdb"; }
+  std::filesystem::path MemoFile() const { return m_device.Folder() / "QuilletMemoDB.pdb"; }
 
-  CDeviceFixture device_{FiveMemos(), {{.slot = 1, .name = "Work", .id = 1}, {.slot = 2, .name = "Home", .id = 2}}};
+  CDeviceFixture m_device{FiveMemos(), {{.slot = 1, .name = "Work", .id = 1}, {.slot = 2, .name = "Home", .id = 2}}};
 };
 
 }  // namespace
@@ -101,7 +101,7 @@ TEST_F(SyncLibraryTest, SystemInfoAndConduitRegistration) {
   info.productIdSize = 255;
   info.productId = product.data();
   ASSERT_EQ(SYNC_OK, SyncReadSystemInfo(&info));
-  EXPECT_EQ(device_.Device().RomVersion(), info.romVersion);
+  EXPECT_EQ(m_device.Device().RomVersion(), info.romVersion);
   EXPECT_EQ(std::string("Quillet simulated handheld"),
             std::string(reinterpret_cast<const char*>(product.data()), info.productIdLength));
   EXPECT_EQ(0, product[info.productIdLength]);
@@ -252,14 +252,14 @@ TEST_F(SyncLibraryTest, WritesAddReplaceAndStoreRecordsCleanUntilClose) {
   EXPECT_EQ(before, FileBytes(MemoFile()));
   ASSERT_EQ(SYNC_OK, SyncCloseDB(h));
   CPdbFile db;
-  ASSERT_EQ(0, device_.ReadMemoDb(db));
+  ASSERT_EQ(0, m_device.ReadMemoDb(db));
   ASSERT_EQ(7u, db.RecordCount());
   EXPECT_EQ(0x12, db.RecordAt(5)->attributes);  // private, category 2, not dirty
   EXPECT_EQ(std::vector<std::uint8_t>(CDeviceFixture::Body("echo")), db.RecordAt(5)->data);
   EXPECT_EQ(0x02, db.RecordAt(0)->attributes);
   EXPECT_EQ(CDeviceFixture::Body("ALPHA"), db.RecordAt(0)->data);
   EXPECT_EQ(0x88, db.RecordById(500)->attributes);
-  EXPECT_EQ(2u, FileCount(device_.Folder()));  // device.json and the database only
+  EXPECT_EQ(2u, FileCount(m_device.Folder()));  // device.json and the database only
 }
 
 TEST_F(SyncLibraryTest, ReadOnlyDatabasesRefuseEveryChange) {
@@ -298,7 +298,7 @@ TEST_F(SyncLibraryTest, DeletePurgeChangeCategoryAndResetFlags) {
   EXPECT_EQ(SYNC_ERR_BAD_ARGUMENT, SyncPurgeAllRecsInCategory(h, 16));
   ASSERT_EQ(SYNC_OK, SyncCloseDB(h));
   CPdbFile db;
-  ASSERT_EQ(0, device_.ReadMemoDb(db));
+  ASSERT_EQ(0, m_device.ReadMemoDb(db));
   ASSERT_EQ(1u, db.RecordCount());
   EXPECT_EQ(11u, db.RecordAt(0)->uniqueId);
   EXPECT_EQ(0x13, db.RecordAt(0)->attributes);  // secret, category 3, dirty mark cleared
@@ -375,7 +375,7 @@ TEST_F(SyncLibraryTest, CreateAndDeleteDatabases) {
   ASSERT_EQ(SYNC_OK, SyncCreateDB(&create));
   const std::uint8_t created = create.handle;
   EXPECT_NE(0, created);
-  EXPECT_TRUE(device_.Device().HasDatabase("OtherDB"));
+  EXPECT_TRUE(m_device.Device().HasDatabase("OtherDB"));
   EXPECT_EQ(SYNC_ERR_EXISTS, SyncCreateDB(&create));
   std::strcpy(create.name, CDeviceFixture::DB_NAME);
   EXPECT_EQ(SYNC_ERR_EXISTS, SyncCreateDB(&create));
@@ -384,7 +384,7 @@ TEST_F(SyncLibraryTest, CreateAndDeleteDatabases) {
   ASSERT_EQ(SYNC_OK, SyncCloseDB(created));
 
   EXPECT_EQ(SYNC_OK, SyncDeleteDB("OtherDB", 0));
-  EXPECT_FALSE(device_.Device().HasDatabase("OtherDB"));
+  EXPECT_FALSE(m_device.Device().HasDatabase("OtherDB"));
   EXPECT_EQ(SYNC_ERR_NOT_FOUND, SyncDeleteDB("OtherDB", 0));
   EXPECT_EQ(SYNC_ERR_BAD_ARGUMENT, SyncDeleteDB(nullptr, 0));
 }
@@ -417,7 +417,7 @@ TEST_F(SyncLibraryTest, ResourceDatabasesAddressResourcesByTypeAndId) {
 
 TEST_F(SyncLibraryTest, ACutLinkFailsEveryLaterCallAndLeavesTheLastWholeFile) {
   const auto before = FileBytes(MemoFile());
-  const std::size_t files = FileCount(device_.Folder());
+  const std::size_t files = FileCount(m_device.Folder());
   const std::uint8_t h = OpenMemo();
   SyncFailAfter(2);
   Block block(h);
@@ -430,29 +430,29 @@ TEST_F(SyncLibraryTest, ACutLinkFailsEveryLaterCallAndLeavesTheLastWholeFile) {
   std::uint8_t again = 0;
   EXPECT_EQ(SYNC_ERR_COMM_BROKEN, SyncOpenDB(CDeviceFixture::DB_NAME, 0, &again, SYNC_MODE_READ));
   EXPECT_EQ(before, FileBytes(MemoFile()));
-  EXPECT_EQ(files, FileCount(device_.Folder()));
+  EXPECT_EQ(files, FileCount(m_device.Folder()));
   // Back on: the database that was open is gone with its changes.
   SyncFailAfter(-1);
   EXPECT_EQ(SYNC_ERR_BAD_HANDLE, SyncCloseDB(h));
   CPdbFile db;
-  ASSERT_EQ(0, device_.ReadMemoDb(db));
+  ASSERT_EQ(0, m_device.ReadMemoDb(db));
   EXPECT_EQ(5u, db.RecordCount());
 }
 
 TEST_F(SyncLibraryTest, AVanishedDeviceIsACommunicationFailure) {
   const std::uint8_t h = OpenMemo();
-  const auto moved = device_.Folder().parent_path() / "moved";
-  std::filesystem::rename(device_.Folder(), moved);
+  const auto moved = m_device.Folder().parent_path() / "moved";
+  std::filesystem::rename(m_device.Folder(), moved);
   // Record calls notice within the link-check interval.
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::uint16_t count = 0;
   EXPECT_EQ(SYNC_ERR_COMM_LOST, SyncGetDBRecordCount(h, &count));
   // Calls that touch the device's files notice at once.
-  std::filesystem::rename(moved, device_.Folder());
+  std::filesystem::rename(moved, m_device.Folder());
   const std::uint8_t again = OpenMemo();
-  std::filesystem::rename(device_.Folder(), moved);
+  std::filesystem::rename(m_device.Folder(), moved);
   EXPECT_EQ(SYNC_ERR_COMM_LOST, SyncDeleteDB("Other", 0));
-  std::filesystem::rename(moved, device_.Folder());
+  std::filesystem::rename(moved, m_device.Folder());
   // The open databases were dropped when the link broke.
   EXPECT_EQ(SYNC_ERR_BAD_HANDLE, SyncGetDBRecordCount(h, &count));
   EXPECT_EQ(SYNC_ERR_BAD_HANDLE, SyncCloseDB(again));
@@ -470,7 +470,7 @@ TEST_F(SyncLibraryTest, AFailedWriteBackIsACommunicationFailure) {
   EXPECT_EQ(SYNC_ERR_COMM_WRITE, SyncCloseDB(h));
   EXPECT_EQ(SYNC_ERR_BAD_HANDLE, SyncCloseDB(h));
   EXPECT_TRUE(std::filesystem::is_directory(MemoFile()));
-  EXPECT_EQ(2u, FileCount(device_.Folder()));  // no temporary file left behind
+  EXPECT_EQ(2u, FileCount(m_device.Folder()));  // no temporary file left behind
 }
 
 TEST_F(SyncLibraryTest, EveryCallReportsTheCutLinkAndNoDevice) {
@@ -524,5 +524,5 @@ TEST_F(SyncLibraryTest, EveryCallReportsTheCutLinkAndNoDevice) {
   SyncDetachDevice();
   for (std::size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(SYNC_ERR_COMM_NO_DEVICE, calls[i]()) << "call " << i;
   EXPECT_EQ(before, FileBytes(MemoFile()));
-  EXPECT_FALSE(device_.Device().HasDatabase("Other"));
+  EXPECT_FALSE(m_device.Device().HasDatabase("Other"));
 }
