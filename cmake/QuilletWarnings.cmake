@@ -1,6 +1,10 @@
 # Warnings for our own code: every target of the project calls quillet_warnings().
+# Besides -Wall and -Wextra: a local that hides another name, an implicit
+# conversion that may change a value or its sign, and a C-style cast are
+# errors, so that every narrowing and reinterpretation is written out.
 function(quillet_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wsign-conversion
+                                           -Wold-style-cast -Werror)
 endfunction()
 
 # quillet_core_library(target SOURCES ... LIBS ...): a core library made of the
