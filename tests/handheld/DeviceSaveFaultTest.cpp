@@ -20,30 +20,14 @@
 #include "handheld/MemoApp.h"
 #include "platform/files/ScopedFileEnv.h"
 #include "support/FaultInjectionEnv.h"
+#include "support/FolderSnapshot.h"
 
 using namespace HandheldResult;
 using Op = IFileEnv::Op;
 
 namespace {
 
-using Snapshot = std::map<std::string, std::string>;
-
-// The files of a folder by name, read past the file environment.
-Snapshot Take(const std::filesystem::path& folder) {
-  Snapshot files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[entry.path().filename().string()] =
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  return files;
-}
-
-void Restore(const std::filesystem::path& folder, const Snapshot& files) {
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  for (const auto& [name, bytes] : files) std::ofstream(folder / name, std::ios::binary) << bytes;
-}
+using Snapshot = FolderSnapshot;
 
 std::vector<std::string> Names(const Snapshot& files) {
   std::vector<std::string> names;
@@ -93,7 +77,7 @@ TEST(DeviceSaveFault, EveryFailedWriteFlushOrRenameLeavesTheOldOrTheNewDevice) {
     ASSERT_EQ(HH_OK, memos.AddMemo("first memo", 0, false, nullptr));
     ASSERT_EQ(HH_OK, memos.Save());
   }
-  const Snapshot before = Take(folder);
+  const Snapshot before = TakeFolderSnapshot(folder);
 
   const Writer writers[] = {
       {"memo database",
@@ -128,7 +112,7 @@ TEST(DeviceSaveFault, EveryFailedWriteFlushOrRenameLeavesTheOldOrTheNewDevice) {
 
     for (const CFaultInjectionEnv::SFault& fault : plan) {
       SCOPED_TRACE(fault.Describe());
-      Restore(folder, before);
+      RestoreFolderSnapshot(folder, before);
       int rc = HH_OK;
       {
         CScopedFileEnv use(faults);
@@ -142,8 +126,8 @@ TEST(DeviceSaveFault, EveryFailedWriteFlushOrRenameLeavesTheOldOrTheNewDevice) {
       Seen seen;
       ASSERT_EQ(HH_OK, Look(folder, seen));
       EXPECT_TRUE(seen == old || seen == now);
-      EXPECT_EQ(Names(before), Names(Take(folder)));
+      EXPECT_EQ(Names(before), Names(TakeFolderSnapshot(folder)));
     }
-    Restore(folder, before);
+    RestoreFolderSnapshot(folder, before);
   }
 }

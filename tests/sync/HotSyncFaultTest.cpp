@@ -18,29 +18,13 @@
 #include "SyncTestWorld.h"
 #include "platform/files/ScopedFileEnv.h"
 #include "support/FaultInjectionEnv.h"
+#include "support/FolderSnapshot.h"
 
 namespace {
 
 namespace FL = FileLayout;
 using Op = IFileEnv::Op;
-using Snapshot = std::map<std::string, std::string>;
-
-// The files of a folder by name, read past the file environment.
-Snapshot Take(const std::filesystem::path& folder) {
-  Snapshot files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[entry.path().filename().string()] =
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  return files;
-}
-
-void Restore(const std::filesystem::path& folder, const Snapshot& files) {
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  for (const auto& [name, bytes] : files) std::ofstream(folder / name, std::ios::binary) << bytes;
-}
+using Snapshot = FolderSnapshot;
 
 // Both sides at one moment: the handheld's and the desktop's records (the
 // handheld's as the device reads them, with every check of the memo
@@ -92,8 +76,8 @@ TEST(HotSyncFault, EveryFailedFileOperationLeavesWholeSidesThatTheNextHotSyncJoi
                       {3, "three", 0, 0},
                       {4, "four, changed on the desktop", 0, FL::REC_ATTR_MODIFIED},
                       {0, "new on the desktop", 0, FL::REC_ATTR_NEW}});
-  const Snapshot deviceBefore = Take(world.Device().Folder());
-  const Snapshot desktopBefore = Take(world.Folder());
+  const Snapshot deviceBefore = TakeFolderSnapshot(world.Device().Folder());
+  const Snapshot desktopBefore = TakeFolderSnapshot(world.Folder());
   const Sides old = Look(world);
   ASSERT_TRUE(old.handheldLoads && old.desktopLoads);
 
@@ -116,8 +100,8 @@ TEST(HotSyncFault, EveryFailedFileOperationLeavesWholeSidesThatTheNextHotSyncJoi
 
   for (const CFaultInjectionEnv::SFault& fault : plan) {
     SCOPED_TRACE(fault.Describe());
-    Restore(world.Device().Folder(), deviceBefore);
-    Restore(world.Folder(), desktopBefore);
+    RestoreFolderSnapshot(world.Device().Folder(), deviceBefore);
+    RestoreFolderSnapshot(world.Folder(), desktopBefore);
     ASSERT_EQ(0, world.Device().Attach());
     std::int32_t rc = 0;
     {
