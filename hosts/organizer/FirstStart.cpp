@@ -4,11 +4,12 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <utility>
 
 #include "platform/com/ComTypes.h"
 #include "platform/registry/Registry.h"
+#include "platform/text/Hex.h"
 
 CFirstStart::Folders CFirstStart::Installed() {
   Folders folders;
@@ -65,9 +66,8 @@ bool CFirstStart::RegisterExtension(const std::filesystem::path& library) {
   }
   const HRESULT hr = entry();
   if (FAILED(hr)) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-    m_error = "registering " + library.string() + " failed with " + code;
+    m_error = "registering " + library.string() + " failed with 0x";
+    AppendHex(m_error, static_cast<std::uint32_t>(hr), 8, true);
     return false;
   }
   return true;
