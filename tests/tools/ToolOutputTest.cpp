@@ -1,6 +1,6 @@
 // The fast output paths of the command-line tools give exactly the bytes of the
-// plain conversions: the table decoder of ANSI text against iconv, the JSON
-// writer's word-at-a-time quoting and its block-wise output.
+// plain ways: the table decoder of ANSI text against iconv, the listing's JSON
+// writer (word-at-a-time quoting, block-wise output) against nlohmann-json.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include "platform/text/CodePage.h"
 #include "platform/text/LineEnds.h"
 #include "tools/common/AnsiDecoder.h"
+#include "tools/common/JsonOutput.h"
 #include "tools/common/JsonWriter.h"
 #include "tools/common/ToolText.h"
 
@@ -47,7 +48,7 @@ TEST(ToolOutput, QuotingFindsEveryByteThatNeedsItWhereverItStands) {
   // A byte that needs an escape or a replacement at each place of the eight-
   // byte words the quoting reads at once.
   for (const std::string special : {"\"", "\\", "\n", "\x01", "\x1f", "\x7f", "\x80", "\xC3", "\xE8\xA1\xA8"}) {
-    const std::string inner = CJsonWriter::Quote(special).substr(1, CJsonWriter::Quote(special).size() - 2);
+    const std::string inner = JsonOutput::Dump(special).substr(1, JsonOutput::Dump(special).size() - 2);
     for (std::size_t before = 0; before < 17; ++before) {
       const std::string a(before, 'a'), b(20 - before, 'b');
       EXPECT_EQ(CJsonWriter::Quote(a + special + b), "\"" + a + inner + b + "\"")
@@ -73,7 +74,7 @@ TEST(ToolOutput, AnsiTextIsDecodedAndQuotedInOnePassAsInTwo) {
       CJsonWriter json(out, 0);
       json.AnsiString(ansi);
     }
-    ASSERT_EQ(out.str(), CJsonWriter::Quote(AnsiToUtf8(CrLfToLf(ansi)))) << ::testing::PrintToString(ansi);
+    ASSERT_EQ(out.str(), JsonOutput::Dump(AnsiToUtf8(CrLfToLf(ansi)))) << ::testing::PrintToString(ansi);
   }
 }
 

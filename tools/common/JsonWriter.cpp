@@ -8,6 +8,8 @@
 #include <memory>
 #include <ostream>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/text/CodePage.h"
 #include "tools/common/AnsiDecoder.h"
 #include "tools/common/ToolText.h"
@@ -42,6 +44,35 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
   return n;
 }
 
+// The number of bytes from s[i] that one U+FFFD stands for, where no
+// well-formed UTF-8 character starts: the start of a character that breaks off
+// (a lead byte and the bytes that may follow it), or the one byte that starts
+// none.  nlohmann-json replaces the same runs.
+std::size_t InvalidRunLength(std::string_view s, std::size_t i) {
+  const auto b = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char c = b(i);
+  std::size_t n;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3;
+    if (c == 0xE0) lo = 0xA0;
+    if (c == 0xED) hi = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4;
+    if (c == 0xF0) lo = 0x90;
+    if (c == 0xF4) hi = 0x8F;
+  } else {
+    return 1;
+  }
+  std::size_t k = 1;
+  if (i + k < s.size() && b(i + k) >= lo && b(i + k) <= hi) {
+    for (++k; k < n && i + k < s.size() && b(i + k) >= 0x80 && b(i + k) <= 0xBF;) ++k;
+  }
+  return k;
+}
+
 // Spaces for the indent before a member name, copied as one block.
 constexpr std::string_view kSpaces = "                                ";
 
@@ -52,12 +83,12 @@ constexpr std::size_t BLOCK = 64 * 1024;
 // \u escape or a three-byte U+FFFD, and the two quotes.
 std::size_t QuotedRoom(std::size_t n) { return 6 * n + 2; }
 
-// Printable ASCII but the two characters that need escapes: the bytes that
-// stand for themselves inside a JSON string.
+// ASCII but the control characters and the two characters that need escapes:
+// the bytes that stand for themselves inside a JSON string.
 const std::array<bool, 256>& PlainBytes() {
   static const auto plain = [] {
     std::array<bool, 256> t{};
-    for (int c = 0x20; c < 0x7F; ++c) t[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    for (int c = 0x20; c < 0x80; ++c) t[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
     return t;
   }();
   return plain;
@@ -85,17 +116,17 @@ char* WriteEscape(char* to, unsigned char c) {
 }
 
 // A mark (the byte's high bit) for each of eight bytes, read from memory in
-// order, that is not printable ASCII or is '"' or '\\'.  Only marks above the
-// lowest can be false: a borrow or carry between bytes starts only at a byte
-// that is marked.
+// order, that is not ASCII, is a control character below 0x20, or is '"' or
+// '\\'.  Only marks above the lowest can be false: a borrow between bytes
+// starts only at a byte that is marked.
 inline std::uint64_t SpecialBytes(std::uint64_t word) {
   constexpr std::uint64_t ones = 0x0101010101010101ull;
   constexpr std::uint64_t highs = 0x8080808080808080ull;
   if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
   // A byte at or above 0x80 is marked by its own high bit; for one below, each
-  // term below sets the high bit when the byte is below 0x20, is 0x7F, is '"'
-  // or is '\\'.
-  return (word | (word - ones * 0x20) | (word + ones) | ((word ^ (ones * '"')) - ones) |
+  // term below sets the high bit when the byte is below 0x20, is '"' or is
+  // '\\'.
+  return (word | (word - ones * 0x20) | ((word ^ (ones * '"')) - ones) |
           ((word ^ (ones * '\\')) - ones)) &
          highs;
 }
@@ -141,11 +172,11 @@ char* WriteQuoted(char* to, std::string_view s, bool foldCrLf) {
     } else if (c >= 0x80) {
       const std::size_t length = Utf8SequenceLength(s, i);
       if (length == 0) {
-        // U+FFFD for a byte that starts no UTF-8 character.
+        // U+FFFD for bytes that make no UTF-8 character.
         *to++ = '\xEF';
         *to++ = '\xBF';
         *to++ = '\xBD';
-        ++i;
+        i += InvalidRunLength(s, i);
       } else {
         for (const std::size_t end = i + length; i < end; ++i) *to++ = s[i];
       }
@@ -452,6 +483,23 @@ void CJsonWriter::Bool(bool value) {
 void CJsonWriter::Null() {
   BeforeValue();
   Put("null");
+}
+
+void CJsonWriter::Value(const nlohmann::ordered_json& value) {
+  BeforeValue();
+  const std::string text = value.dump(m_indent > 0 ? m_indent : -1, ' ', false,
+                                      nlohmann::ordered_json::error_handler_t::replace);
+  // Each line end of the dump starts one of its own lines (a line end inside a
+  // string is written as "\n"): the lines after the first go one level deeper
+  // for each level this value stands at.
+  const std::size_t spaces = m_indent > 0 ? m_stack.size() * static_cast<std::size_t>(m_indent) : 0;
+  std::size_t from = 0;
+  for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+    Put(std::string_view(text).substr(from, end + 1 - from));
+    std::memset(Room(spaces), ' ', spaces);
+    m_used += spaces;
+  }
+  Put(std::string_view(text).substr(from));
 }
 
 void CJsonWriter::Finish() {

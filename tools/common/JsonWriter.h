@@ -1,11 +1,15 @@
 #pragma once
-// A small streaming JSON writer for the tools' --json output: objects, arrays,
-// strings, numbers, booleans and null.  Strings are taken as UTF-8 and written
-// through unchanged apart from the escapes JSON needs ('"', '\\' and the control
-// characters); a byte sequence that is not UTF-8 is written as U+FFFD so that the
-// output always parses.  With an indent above zero the output is pretty-printed.
-// The document is gathered in memory and handed to the stream in large blocks;
-// Finish (or the destructor) hands over the rest.
+// The streaming JSON writer of `quillet list --json`, the one output that lists
+// every memo of a file and has to keep pace with reading it: it quotes memo
+// texts while converting them from the ANSI code page, several bytes at a
+// time.  Every other --json output is written by nlohmann-json
+// (tools/common/JsonOutput.h), and this writer writes exactly what that one
+// writes: the same escapes ('"', '\\' and the control characters below 0x20),
+// UTF-8 as it is, and one U+FFFD for each run of bytes that makes no UTF-8
+// character, so that the output always parses.  A value made with nlohmann-json
+// can be written in its place (Value).  With an indent above zero the output
+// is pretty-printed.  The document is gathered in memory and handed to the
+// stream in large blocks; Finish (or the destructor) hands over the rest.
 
 #include <cstdint>
 #include <cstring>
@@ -13,6 +17,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <nlohmann/json_fwd.hpp>
 
 class CJsonWriter {
  public:
@@ -51,6 +57,9 @@ class CJsonWriter {
   void UInt(std::uint64_t value);
   void Bool(bool value);
   void Null();
+  // A whole value made with nlohmann-json, written as JsonOutput writes it, at
+  // the depth where it stands.
+  void Value(const nlohmann::ordered_json& value);
 
   // Ends the document with a line end and hands everything to the stream.
   void Finish();

@@ -10,7 +10,7 @@
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
 #include "tools/common/Csv.h"
-#include "tools/common/JsonWriter.h"
+#include "tools/common/JsonOutput.h"
 #include "tools/common/KeePassXml.h"
 #include "tools/common/MemoTextOrder.h"
 #include "tools/common/ToolText.h"
@@ -42,25 +42,9 @@ std::string RenderText(const Collection& memos, std::string_view category, bool 
 }
 
 std::string RenderJson(const Collection& memos) {
-  std::ostringstream out;
-  {
-    CJsonWriter json(out);
-    json.BeginObject();
-    json.Key("memos");
-    json.BeginArray();
-    for (const Memo& memo : memos.memos) {
-      json.BeginObject();
-      json.Key("category");
-      json.String(memo.category);
-      json.Key("text");
-      json.String(memo.text);
-      json.EndObject();
-    }
-    json.EndArray();
-    json.EndObject();
-    json.Finish();
-  }
-  return out.str();
+  JsonOutput::Json list = JsonOutput::Json::array();
+  for (const Memo& memo : memos.memos) list.push_back({{"category", memo.category}, {"text", memo.text}});
+  return JsonOutput::Dump(JsonOutput::Json{{"memos", std::move(list)}}) + "\n";
 }
 
 std::string RenderCsv(const Collection& memos) {

@@ -8,7 +8,7 @@
 #include "platform/text/Hex.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
-#include "tools/common/JsonWriter.h"
+#include "tools/common/JsonOutput.h"
 #include "tools/common/ToolText.h"
 #include "tools/quillet-handheld/Commands.h"
 #include "tools/quillet-handheld/HandheldSession.h"
@@ -34,12 +34,10 @@ std::string FourChars(std::uint32_t code) {
   return s;
 }
 
-void WriteBlock(CJsonWriter& json, const std::optional<std::vector<std::uint8_t>>& block) {
-  if (block) {
-    json.String(Hex(*block));
-  } else {
-    json.Null();
-  }
+// A block's bytes as hexadecimal, null when the database has no such block.
+JsonOutput::Json Block(const std::optional<std::vector<std::uint8_t>>& block) {
+  if (block) return Hex(*block);
+  return nullptr;
 }
 
 int DatabaseFailed(const CHandheldSession& session, std::ostream& err, int rc, const std::string& what) {
@@ -73,60 +71,32 @@ int DumpCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   const CPdbFile::Info& info = db.GetInfo();
   if (parser.Has("json")) {
-    CJsonWriter json(out);
-    json.BeginObject();
-    json.Key("name");
-    json.String(AnsiToOutput(info.name));
-    json.Key("attributes");
-    json.UInt(info.attributes);
-    json.Key("version");
-    json.UInt(info.version);
-    json.Key("creationDate");
-    json.UInt(info.creationDate);
-    json.Key("modificationDate");
-    json.UInt(info.modificationDate);
-    json.Key("backupDate");
-    json.UInt(info.backupDate);
-    json.Key("modificationNumber");
-    json.UInt(info.modificationNumber);
-    json.Key("type");
-    json.String(FourChars(info.type));
-    json.Key("creator");
-    json.String(FourChars(info.creator));
-    json.Key("uniqueIdSeed");
-    json.UInt(info.uniqueIdSeed);
-    json.Key("appInfo");
-    WriteBlock(json, db.AppInfo());
-    json.Key("sortInfo");
-    WriteBlock(json, db.SortInfo());
-    json.Key("records");
-    json.BeginArray();
+    JsonOutput::Json records = JsonOutput::Json::array();
     for (std::size_t i = 0; i < db.RecordCount(); ++i) {
       const CPdbRecord& r = *db.RecordAt(i);
-      json.BeginObject();
-      json.Key("id");
-      json.UInt(r.uniqueId);
-      json.Key("attributes");
-      json.UInt(r.attributes);
-      json.Key("category");
-      json.UInt(r.Category());
-      json.Key("deleted");
-      json.Bool(r.IsDeleted());
-      json.Key("dirty");
-      json.Bool(r.IsDirty());
-      json.Key("busy");
-      json.Bool(r.IsBusy());
-      json.Key("secret");
-      json.Bool(r.IsSecret());
-      json.Key("archived");
-      json.Bool(r.IsArchived());
-      json.Key("data");
-      json.String(Hex(r.data));
-      json.EndObject();
+      records.push_back({{"id", r.uniqueId},
+                         {"attributes", r.attributes},
+                         {"category", r.Category()},
+                         {"deleted", r.IsDeleted()},
+                         {"dirty", r.IsDirty()},
+                         {"busy", r.IsBusy()},
+                         {"secret", r.IsSecret()},
+                         {"archived", r.IsArchived()},
+                         {"data", Hex(r.data)}});
     }
-    json.EndArray();
-    json.EndObject();
-    json.Finish();
+    JsonOutput::Write(out, JsonOutput::Json{{"name", AnsiToOutput(info.name)},
+                                            {"attributes", info.attributes},
+                                            {"version", info.version},
+                                            {"creationDate", info.creationDate},
+                                            {"modificationDate", info.modificationDate},
+                                            {"backupDate", info.backupDate},
+                                            {"modificationNumber", info.modificationNumber},
+                                            {"type", FourChars(info.type)},
+                                            {"creator", FourChars(info.creator)},
+                                            {"uniqueIdSeed", info.uniqueIdSeed},
+                                            {"appInfo", Block(db.AppInfo())},
+                                            {"sortInfo", Block(db.SortInfo())},
+                                            {"records", std::move(records)}});
     return ExitStatus::OK;
   }
   out << "name: " << AnsiToOutput(info.name) << "\n"

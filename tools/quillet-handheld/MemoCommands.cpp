@@ -12,7 +12,7 @@
 #include "platform/text/LineEnds.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
-#include "tools/common/JsonWriter.h"
+#include "tools/common/JsonOutput.h"
 #include "tools/common/PasswordSource.h"
 #include "tools/common/TextFile.h"
 #include "tools/common/ToolText.h"
@@ -99,22 +99,16 @@ std::string Pad(std::string text, std::size_t columns, std::size_t width) {
   return text;
 }
 
-void WriteCategories(CJsonWriter& json, const CMemoApp& memos) {
-  json.BeginArray();
+JsonOutput::Json Categories(const CMemoApp& memos) {
+  JsonOutput::Json categories = JsonOutput::Json::array();
   for (std::uint8_t slot = 0; slot < FileLayout::CAT_COUNT; ++slot) {
     if (!memos.IsCategoryUsed(slot)) continue;
-    json.BeginObject();
-    json.Key("index");
-    json.Int(slot);
-    json.Key("id");
-    json.UInt(memos.CategoryId(slot));
-    json.Key("name");
-    json.String(AnsiToOutput(memos.CategoryName(slot)));
-    json.Key("renamed");
-    json.Bool(memos.IsCategoryRenamed(slot));
-    json.EndObject();
+    categories.push_back({{"index", slot},
+                          {"id", memos.CategoryId(slot)},
+                          {"name", AnsiToOutput(memos.CategoryName(slot))},
+                          {"renamed", memos.IsCategoryRenamed(slot)}});
   }
-  json.EndArray();
+  return categories;
 }
 
 }  // namespace
@@ -151,43 +145,23 @@ int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   }
 
   if (parser.Has("json")) {
-    CJsonWriter json(out);
-    json.BeginObject();
-    json.Key("protected");
-    json.Bool(memos.IsProtected());
-    json.Key("hint");
-    json.String(AnsiToOutput(memos.Hint()));
-    json.Key("categories");
-    WriteCategories(json, memos);
-    json.Key("memos");
-    json.BeginArray();
+    JsonOutput::Json list = JsonOutput::Json::array();
     for (const auto& [memo, text] : shown) {
-      json.BeginObject();
-      json.Key("index");
-      json.UInt(memo.index);
-      json.Key("id");
-      json.UInt(memo.id);
-      json.Key("category");
-      json.Int(memo.category);
-      json.Key("deleted");
-      json.Bool(memo.deleted);
-      json.Key("modified");
-      json.Bool(memo.dirty);
-      json.Key("archived");
-      json.Bool(memo.archived);
-      json.Key("new");
-      json.Bool(false);
-      json.Key("private");
-      json.Bool(memo.secret);
-      json.Key("text");
-      json.String(AnsiToOutput(text));
-      json.Key("dirty");
-      json.Bool(memo.dirty);
-      json.EndObject();
+      list.push_back({{"index", memo.index},
+                      {"id", memo.id},
+                      {"category", memo.category},
+                      {"deleted", memo.deleted},
+                      {"modified", memo.dirty},
+                      {"archived", memo.archived},
+                      {"new", false},
+                      {"private", memo.secret},
+                      {"text", AnsiToOutput(text)},
+                      {"dirty", memo.dirty}});
     }
-    json.EndArray();
-    json.EndObject();
-    json.Finish();
+    JsonOutput::Write(out, JsonOutput::Json{{"protected", memos.IsProtected()},
+                                            {"hint", AnsiToOutput(memos.Hint())},
+                                            {"categories", Categories(memos)},
+                                            {"memos", std::move(list)}});
     return ExitStatus::OK;
   }
 

@@ -4,7 +4,7 @@
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
 #include "tools/common/ArgParser.h"
-#include "tools/common/JsonWriter.h"
+#include "tools/common/JsonOutput.h"
 #include "tools/common/ToolText.h"
 
 namespace MemoFormat {
@@ -25,24 +25,18 @@ std::string CategoryName(CCategoryTable* table, int index) {
   return c.name;
 }
 
-void WriteCategories(CJsonWriter& json, CCategoryTable* table) {
-  json.BeginArray();
+JsonOutput::Json Categories(CCategoryTable* table) {
+  JsonOutput::Json categories = JsonOutput::Json::array();
   CCategory c;
   if (table != nullptr && table->First(c) == CCategoryTable::CAT_OK) {
     do {
-      json.BeginObject();
-      json.Key("index");
-      json.Int(c.index);
-      json.Key("id");
-      json.UInt(static_cast<std::uint8_t>(c.uniqueId));
-      json.Key("name");
-      json.AnsiString(c.name);
-      json.Key("renamed");
-      json.Bool(c.renamed != 0);
-      json.EndObject();
+      categories.push_back({{"index", c.index},
+                            {"id", static_cast<std::uint8_t>(c.uniqueId)},
+                            {"name", AnsiToOutput(c.name)},
+                            {"renamed", c.renamed != 0}});
     } while (table->Next(c) == CCategoryTable::CAT_OK);
   }
-  json.EndArray();
+  return categories;
 }
 
 bool ParsePosition(const CArgParser& parser, std::string_view text, const CMemoDatabase& db,

@@ -8,9 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include <nlohmann/json_fwd.hpp>
+
 class CArgParser;
 class CCategoryTable;
-class CJsonWriter;
 class CMemoDatabase;
 class CRecord;
 
@@ -24,7 +25,7 @@ std::string Flags(const CRecord& record);
 std::string CategoryName(CCategoryTable* table, int index);
 
 // The "categories" array of the --json outputs: index, id (low byte), name, renamed.
-void WriteCategories(CJsonWriter& json, CCategoryTable* table);
+nlohmann::ordered_json Categories(CCategoryTable* table);
 
 // A memo position argument: a number naming a record of the database.  False
 // after reporting a usage error.

@@ -15,6 +15,7 @@
 #include "store/MemoDatabase.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
+#include "tools/common/JsonOutput.h"
 #include "tools/common/JsonWriter.h"
 #include "tools/common/MemoExchange.h"
 #include "tools/common/MemoExport.h"
@@ -52,6 +53,8 @@ int OpenForReading(CArgParser& parser, const std::vector<std::string>& args, CMe
   return CArgParser::CONTINUE;
 }
 
+// A memo of the --json listing, written straight to the output: the listing
+// of every memo keeps pace with reading the file this way.
 void WriteMemo(CJsonWriter& json, const CMemoRecord& memo) {
   json.BeginObject();
   json.Key("position");
@@ -162,7 +165,7 @@ int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::os
       json.Key("hint");
       json.AnsiString(db.PasswordHint());
       json.Key("categories");
-      MemoFormat::WriteCategories(json, table);
+      json.Value(MemoFormat::Categories(table));
       json.Key("memos");
       json.BeginArray();
       ForEachByText(db, all, [&json](const CMemoRecord& memo) { WriteMemo(json, memo); });
@@ -231,12 +234,7 @@ int CategoriesCommand(const std::vector<std::string>& args, std::ostream& out, s
   }
   CCategoryTable* table = file.Database().GetCategories();
   if (parser.Has("json")) {
-    CJsonWriter json(out);
-    json.BeginObject();
-    json.Key("categories");
-    MemoFormat::WriteCategories(json, table);
-    json.EndObject();
-    json.Finish();
+    JsonOutput::Write(out, JsonOutput::Json{{"categories", MemoFormat::Categories(table)}});
     return ExitStatus::OK;
   }
   out << "INDEX   ID  RENAMED  NAME\n";
