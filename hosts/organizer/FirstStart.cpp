@@ -2,12 +2,10 @@
 
 #include "hosts/organizer/FirstStart.h"
 
-#include <dlfcn.h>
-
 #include <cstdint>
 #include <utility>
 
-#include "platform/com/ComTypes.h"
+#include "platform/com/ServerLibrary.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Hex.h"
 
@@ -53,21 +51,20 @@ CFirstStart::Outcome CFirstStart::Run(bool registerExtension) {
 
 bool CFirstStart::RegisterExtension(const std::filesystem::path& library) {
   // The library stays loaded: the organizer loads it again for its control.
-  void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* why = ::dlerror();
-    m_error = "cannot load " + library.string() + ": " + (why != nullptr ? why : "unknown error");
-    return false;
+  const CServerLibrary::Call call = CServerLibrary::CallRegistration(library, CServerLibrary::REGISTER_SERVER);
+  switch (call.step) {
+    case CServerLibrary::CANNOT_LOAD:
+      m_error = "cannot load " + library.string() + ": " + call.loadError;
+      return false;
+    case CServerLibrary::NO_ENTRY_POINT:
+      m_error = library.string() + " has no entry point DllRegisterServer";
+      return false;
+    case CServerLibrary::CALLED:
+      break;
   }
-  auto entry = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, "DllRegisterServer"));
-  if (entry == nullptr) {
-    m_error = library.string() + " has no entry point DllRegisterServer";
-    return false;
-  }
-  const HRESULT hr = entry();
-  if (FAILED(hr)) {
+  if (FAILED(call.result)) {
     m_error = "registering " + library.string() + " failed with 0x";
-    AppendHex(m_error, static_cast<std::uint32_t>(hr), 8, true);
+    AppendHex(m_error, static_cast<std::uint32_t>(call.result), 8, true);
     return false;
   }
   return true;

@@ -3,9 +3,7 @@
 // it and calling its DllRegisterServer, or unregisters it with
 // DllUnregisterServer.
 
-#include <dlfcn.h>
-
-#include <cstdio>
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -13,6 +11,8 @@
 #include <vector>
 
 #include "platform/com/ComTypes.h"
+#include "platform/com/ServerLibrary.h"
+#include "platform/text/Hex.h"
 #include "tools/common/ArgParser.h"
 #include "tools/common/ExitStatus.h"
 
@@ -68,8 +68,8 @@ const char* ResultName(HRESULT hr) {
 }
 
 std::string Hex(HRESULT hr) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+  std::string text = "0x";
+  AppendHex(text, static_cast<std::uint32_t>(hr), 8, true);
   return text;
 }
 
@@ -105,7 +105,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (const int s = parser.Run(ExpandShortSwitches(args), out, err); s != CArgParser::CONTINUE) return s;
 
   const std::string& library = parser.Positional(0);
-  const char* entryName = parser.Has("unregister") ? "DllUnregisterServer" : "DllRegisterServer";
+  const CServerLibrary::Entry entry =
+      parser.Has("unregister") ? CServerLibrary::UNREGISTER_SERVER : CServerLibrary::REGISTER_SERVER;
+  const char* entryName = CServerLibrary::EntryName(entry);
   // dlopen would search the library folders for a name without '/': the
   // library is always taken as a path, and an absolute one, so that the
   // library registers the path it will be found at later.
@@ -113,24 +115,20 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const std::filesystem::path path = std::filesystem::absolute(library, error);
   if (error) return parser.UsageError(err, "cannot use the path " + library + ": " + error.message());
 
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) {
-    const char* reason = dlerror();
-    err << "quillet-regsvr: cannot load " << library << ": " << (reason ? reason : "unknown error") << "\n";
-    return ExitStatus::CANNOT_OPEN;
+  const CServerLibrary::Call call = CServerLibrary::CallRegistration(path, entry);
+  switch (call.step) {
+    case CServerLibrary::CANNOT_LOAD:
+      err << "quillet-regsvr: cannot load " << library << ": " << call.loadError << "\n";
+      return ExitStatus::CANNOT_OPEN;
+    case CServerLibrary::NO_ENTRY_POINT:
+      err << "quillet-regsvr: " << library << " has no entry point " << entryName << "\n";
+      return NO_ENTRY_POINT;
+    case CServerLibrary::CALLED:
+      break;
   }
-  dlerror();
-  auto entry = reinterpret_cast<HRESULT (*)()>(dlsym(handle, entryName));
-  if (!entry) {
-    err << "quillet-regsvr: " << library << " has no entry point " << entryName << "\n";
-    return NO_ENTRY_POINT;
-  }
-  const HRESULT hr = entry();
-  // The library stays loaded until the program ends: objects it made (and
-  // libraries it loaded) may still be in use by the layer's clean-up.
-  if (FAILED(hr)) {
-    err << "quillet-regsvr: " << entryName << " in " << library << " failed with " << Hex(hr);
-    if (const char* name = ResultName(hr)) err << " (" << name << ")";
+  if (FAILED(call.result)) {
+    err << "quillet-regsvr: " << entryName << " in " << library << " failed with " << Hex(call.result);
+    if (const char* name = ResultName(call.result)) err << " (" << name << ")";
     err << ".\n";
     return ENTRY_FAILED;
   }
