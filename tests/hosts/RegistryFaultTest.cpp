@@ -4,38 +4,27 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "RegistryFileFixture.h"
 #include "platform/files/ScopedFileEnv.h"
 #include "platform/registry/Registry.h"
 #include "support/FaultInjectionEnv.h"
-#include "support/TempFolder.h"
 
 namespace {
 
-constexpr const char* KEY = "HKEY_CURRENT_USER\\Software\\Brindle Works\\QuilletExt";
+class RegistryFault : public CRegistryFileFixture {};
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-TEST(RegistryFault, FailedUpdateLeavesTheOldFileWholeAndIsReported) {
+TEST_F(RegistryFault, FailedUpdateLeavesTheOldFileWholeAndIsReported) {
   using Op = IFileEnv::Op;
-  CTempFolder folder;
-  const auto file = folder / "registry.ini";
+  const auto& file = m_file;
   CRegistry first(file);
   ASSERT_EQ(first.SetString(KEY, "InstallPath", "/old/place"), CRegistry::REG_OK);
   ASSERT_EQ(first.SetDword(KEY, "Tab", 1), CRegistry::REG_OK);
   ASSERT_EQ(first.Save(), CRegistry::REG_OK) << first.Error();
-  const std::string old = ReadFile(file);
+  const std::string old = ReadFile();
 
   CFaultInjectionEnv faults;
   const auto update = [&](const CFaultInjectionEnv::SFault* fault) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << old;
+    WriteFile(old);
     if (fault != nullptr) {
       faults.Plan(*fault);
     } else {
@@ -49,7 +38,7 @@ TEST(RegistryFault, FailedUpdateLeavesTheOldFileWholeAndIsReported) {
     });
   };
   ASSERT_EQ(update(nullptr), CRegistry::REG_OK);
-  const std::string saved = ReadFile(file);
+  const std::string saved = ReadFile();
   ASSERT_NE(saved, old);
 
   for (const auto& fault : faults.EachFault({Op::OPEN_READ, Op::OPEN_WRITE, Op::READ, Op::LOCK, Op::WRITE,
@@ -59,7 +48,7 @@ TEST(RegistryFault, FailedUpdateLeavesTheOldFileWholeAndIsReported) {
     if (fault.op == Op::WRITE || fault.op == Op::SYNC || fault.op == Op::RENAME || fault.op == Op::LOCK) {
       EXPECT_NE(rc, CRegistry::REG_OK) << fault.Describe();
     }
-    EXPECT_EQ(ReadFile(file), rc == CRegistry::REG_OK ? saved : old) << fault.Describe();
+    EXPECT_EQ(ReadFile(), rc == CRegistry::REG_OK ? saved : old) << fault.Describe();
     CRegistry reread(file);
     EXPECT_EQ(reread.Load(), CRegistry::REG_OK) << fault.Describe() << ": " << reread.Error();
   }

@@ -6,31 +6,18 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
 
-#include "support/TempFolder.h"
+#include "RegistryFileFixture.h"
 #include "platform/registry/Registry.h"
 
 namespace {
 
-constexpr const char* KEY = "HKEY_CURRENT_USER\\Software\\Brindle Works\\QuilletExt";
+class RegistryTest : public CRegistryFileFixture {};
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-TEST(RegistryTest, ValuesOfEveryTypeSurviveAWriteAndARead) {
-  CTempFolder folder;
-  CRegistry registry(folder / "sub" / "registry.ini");
+TEST_F(RegistryTest, ValuesOfEveryTypeSurviveAWriteAndARead) {
+  CRegistry registry(m_folder / "sub" / "registry.ini");
   ASSERT_EQ(registry.Load(), CRegistry::REG_OK) << "a missing file is an empty registry";
   const std::string awkward = std::string("quote \" back \\ line\nend tab\t nul\x01 sjis \x83\x81\x83\x82", 37);
   const std::string bytes("\x00\xff\x10", 3);
@@ -42,7 +29,7 @@ TEST(RegistryTest, ValuesOfEveryTypeSurviveAWriteAndARead) {
   EXPECT_EQ(registry.SetString(KEY, "name \"with\" = sign", "x"), CRegistry::REG_OK);
   ASSERT_EQ(registry.Save(), CRegistry::REG_OK) << registry.Error();
 
-  CRegistry again(folder / "sub" / "registry.ini");
+  CRegistry again(m_folder / "sub" / "registry.ini");
   ASSERT_EQ(again.Load(), CRegistry::REG_OK) << again.Error();
   std::string text;
   std::uint32_t number = 0;
@@ -64,7 +51,7 @@ TEST(RegistryTest, ValuesOfEveryTypeSurviveAWriteAndARead) {
   EXPECT_EQ(again.GetString("HKEY_CURRENT_USER\\Nowhere", "Tab", text), CRegistry::REG_ERR_NOT_FOUND);
 }
 
-TEST(RegistryTest, KeysNestAndDeleteWithEverythingBelow) {
+TEST_F(RegistryTest, KeysNestAndDeleteWithEverythingBelow) {
   CRegistry registry("/nonexistent/registry.ini");
   EXPECT_EQ(registry.SetDword("HKEY_CLASSES_ROOT\\CLSID\\{A}\\InprocServer32", "", 1), CRegistry::REG_OK);
   EXPECT_EQ(registry.SetDword("HKEY_CLASSES_ROOT\\CLSID\\{B}", "x", 2), CRegistry::REG_OK);
@@ -84,9 +71,8 @@ TEST(RegistryTest, KeysNestAndDeleteWithEverythingBelow) {
   EXPECT_EQ(registry.SetDword("HKEY_CURRENT_USER\\a\nb", "x", 1), CRegistry::REG_ERR_ARGUMENT);
 }
 
-TEST(RegistryTest, ADamagedFileIsRefusedAndKeptAsItIs) {
-  CTempFolder folder;
-  const std::filesystem::path file = folder / "registry.ini";
+TEST_F(RegistryTest, ADamagedFileIsRefusedAndKeptAsItIs) {
+  const auto& file = m_file;
   const std::vector<std::string> damaged = {
       "not a registry\n",
       "QUILLET REGISTRY 1\n\"x\"=dword:00000001\n",
@@ -98,16 +84,16 @@ TEST(RegistryTest, ADamagedFileIsRefusedAndKeptAsItIs) {
       "QUILLET REGISTRY 1\n[NotAHive\\A]\n",
   };
   for (const std::string& text : damaged) {
-    WriteFile(file, text);
+    WriteFile(text);
     CRegistry registry(file);
     EXPECT_EQ(registry.Load(), CRegistry::REG_ERR_DAMAGED) << text;
     EXPECT_FALSE(registry.Error().empty());
     int result = registry.Update([](CRegistry& r) { return r.SetDword("HKEY_CURRENT_USER\\B", "y", 2) == 0; });
     EXPECT_EQ(result, CRegistry::REG_ERR_DAMAGED);
-    EXPECT_EQ(ReadFile(file), text) << "never overwritten";
+    EXPECT_EQ(ReadFile(), text) << "never overwritten";
   }
   // Comments, blank lines and CRLF line ends are fine.
-  WriteFile(file, "; comment\r\nQUILLET REGISTRY 1\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n@=\"v\"\r\n");
+  WriteFile("; comment\r\nQUILLET REGISTRY 1\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n@=\"v\"\r\n");
   CRegistry registry(file);
   ASSERT_EQ(registry.Load(), CRegistry::REG_OK) << registry.Error();
   std::string value;
@@ -115,9 +101,8 @@ TEST(RegistryTest, ADamagedFileIsRefusedAndKeptAsItIs) {
   EXPECT_EQ(value, "v");
 }
 
-TEST(RegistryTest, SavingKeepsPermissionsAndLeavesNoTemporaryFile) {
-  CTempFolder folder;
-  const std::filesystem::path file = folder / "registry.ini";
+TEST_F(RegistryTest, SavingKeepsPermissionsAndLeavesNoTemporaryFile) {
+  const auto& file = m_file;
   CRegistry registry(file);
   ASSERT_EQ(registry.SetDword(KEY, "Tab", 1), CRegistry::REG_OK);
   ASSERT_EQ(registry.Save(), CRegistry::REG_OK);
@@ -129,16 +114,11 @@ TEST(RegistryTest, SavingKeepsPermissionsAndLeavesNoTemporaryFile) {
   ASSERT_EQ(registry.Save(), CRegistry::REG_OK);
   ASSERT_EQ(stat(file.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-    names.push_back(entry.path().filename().string());
-  }
-  EXPECT_EQ(names, std::vector<std::string>{"registry.ini"});
+  EXPECT_EQ(m_folder.Names(), std::vector<std::string>{"registry.ini"});
 }
 
-TEST(RegistryTest, ConcurrentUpdatesLoseNothing) {
-  CTempFolder folder;
-  const std::filesystem::path file = folder / "registry.ini";
+TEST_F(RegistryTest, ConcurrentUpdatesLoseNothing) {
+  const auto& file = m_file;
   constexpr int THREADS = 4;
   constexpr int ROUNDS = 25;
   std::vector<std::thread> threads;
@@ -163,7 +143,7 @@ TEST(RegistryTest, ConcurrentUpdatesLoseNothing) {
   EXPECT_EQ(count, static_cast<std::uint32_t>(THREADS * ROUNDS));
 }
 
-TEST(RegistryTest, DefaultPathFollowsTheEnvironment) {
+TEST_F(RegistryTest, DefaultPathFollowsTheEnvironment) {
   const char* savedOwn = getenv("QUILLET_CONFIG_HOME");
   const char* savedXdg = getenv("XDG_CONFIG_HOME");
   std::string own = savedOwn != nullptr ? savedOwn : "";
@@ -182,11 +162,10 @@ TEST(RegistryTest, DefaultPathFollowsTheEnvironment) {
 // A writer killed part-way leaves its temporary file; the next update, holding
 // the lock, removes it and nothing else.
 namespace {
-TEST(RegistryTest, AnUpdateRemovesTheTemporaryOfAKilledWriter) {
-  CTempFolder folder;
-  const auto file = folder / "registry.ini";
-  const auto stale = folder / ".registry.ini.Ab3xY9";
-  const auto other = folder / ".registry.ini.bak";
+TEST_F(RegistryTest, AnUpdateRemovesTheTemporaryOfAKilledWriter) {
+  const auto& file = m_file;
+  const auto stale = m_folder / ".registry.ini.Ab3xY9";
+  const auto other = m_folder / ".registry.ini.bak";
   std::ofstream(stale) << "half";
   std::ofstream(other) << "keep";
   CRegistry registry(file);

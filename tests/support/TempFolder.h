@@ -7,11 +7,13 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class CTempFolder {
  public:
@@ -34,11 +36,20 @@ class CTempFolder {
 
   const std::filesystem::path& Path() const { return m_path; }
   std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+  // The path of a file in the folder, as text (for interfaces that take a string).
+  std::string File(const std::string& name) const { return (m_path / name).string(); }
   // How many entries the folder holds (files left behind, for instance).
   std::size_t FileCount() const {
     std::size_t count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_path)) ++count;
     return count;
+  }
+  // The names of the entries in the folder, hidden ones included, sorted.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_path)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
  private:
