@@ -3,7 +3,6 @@
 #include "platform/hslog20/HsLog.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,13 +13,9 @@
 
 #include "platform/files/ScopedFileEnv.h"
 #include "support/FaultInjectionEnv.h"
+#include "support/TempFolder.h"
 
 namespace {
-
-std::filesystem::path TempLog() {
-  return std::filesystem::temp_directory_path() /
-         ("quillet-hslog-" + std::to_string(::getpid()) + ".log");
-}
 
 std::string ReadAll(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -43,8 +38,8 @@ TEST(HsLog, EntriesAreCountedPerHotSyncAndKeptInMemory) {
 }
 
 TEST(HsLog, EachEntryIsOneLineOfTheFile) {
-  auto path = TempLog();
-  std::filesystem::remove(path);
+  CTempFolder folder("hslog");
+  const auto path = folder / "HotSync.log";
   LogSetFile(path.c_str());
   EXPECT_EQ(LogAddEntry("two\r\nlines", 9, 0), 0);
   EXPECT_EQ(LogAddEntry("next", -1, 0), 0);
@@ -63,7 +58,6 @@ TEST(HsLog, EachEntryIsOneLineOfTheFile) {
   EXPECT_EQ(line1[10], 'T');
   EXPECT_EQ(line1.substr(19), "\t9\ttwo  lines");
   EXPECT_EQ(line2.substr(19), "\t-1\tnext");
-  std::filesystem::remove(path);
   LogReset();
 }
 
@@ -87,7 +81,8 @@ std::vector<std::string> Lines(const std::string& text) {
 // that a failed write left behind never joins the next entry's line.
 TEST(HsLog, FailedAppendsKeepEveryWrittenEntryWhole) {
   using Op = IFileEnv::Op;
-  const auto path = TempLog();
+  CTempFolder folder("hslog");
+  const auto path = folder / "HotSync.log";
   const std::vector<std::string> texts = {"first report", "second report", "third report"};
   CFaultInjectionEnv faults;
   // One earlier HotSync, then one with `fault` planned (none: clean), then
@@ -138,7 +133,6 @@ TEST(HsLog, FailedAppendsKeepEveryWrittenEntryWhole) {
       EXPECT_NE(results, std::vector<int>(texts.size(), 0)) << fault.Describe() << ": the failure is reported";
     }
   }
-  std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "platform/resources/Resources.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 
 #include "conduit/ConduitStrings.h"
 #include "platform/palmcmn/LanguageLoader.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -55,8 +55,8 @@ TEST(LanguageLoader, FallsBackToTheModuleWithoutALanguageLibrary) {
   EXPECT_EQ(LoadLanguageModule(CONDUIT_LANGUAGE_FILE, module, &unused), module);
   EXPECT_EQ(unused, 0u);
 
-  auto folder = std::filesystem::temp_directory_path() / ("quillet-lang-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
+  CTempFolder temp("lang");
+  const std::filesystem::path& folder = temp.Path();
   ResourceSetModulePath(module, (folder / "libQuilletC.so").c_str());
   // Nothing beside the module.
   EXPECT_EQ(LoadLanguageModule(CONDUIT_LANGUAGE_FILE, module, nullptr), module);
@@ -65,7 +65,6 @@ TEST(LanguageLoader, FallsBackToTheModuleWithoutALanguageLibrary) {
   EXPECT_EQ(LoadLanguageModule(CONDUIT_LANGUAGE_FILE, module, nullptr), module);
   FreeLanguageModule(module, module);
   EXPECT_EQ(ResourceModulePath(module), (folder / "libQuilletC.so").string());
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "handheld/Device.h"
 #include "handheld/HandheldResult.h"
 #include "handheld/MemoApp.h"

@@ -10,7 +10,7 @@
 #include "handheld/DeviceDb.h"
 #include "handheld/HandheldResult.h"
 #include "PdbBytes.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 using namespace HandheldResult;
 

@@ -10,7 +10,7 @@
 #include "handheld/JsonValue.h"
 #include "handheld/HandheldResult.h"
 #include "handheld/MemoApp.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "support/ProcessRunner.h"
 
 #ifdef QUILLET_HANDHELD_TOOL

@@ -5,7 +5,7 @@
 
 #include "handheld/HandheldResult.h"
 #include "handheld/MemoApp.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 using namespace HandheldResult;
 

@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "platform/registry/AppProfile.h"
+#include "support/TempFolder.h"
 
 TEST(AppProfile, ValuesLiveUnderTheModuleKeyAndFallBackWhenMissingOrNotNumbers) {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("quillet-profile-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
+  CTempFolder folder("profile");
+  const std::filesystem::path dir = folder / "profile";  // made by the first write
   CAppProfile profile("Brindle Works", "QuilletExt", dir / "registry.ini");
   EXPECT_EQ(profile.GetProfileInt("", "Tab", 7), 7);
   EXPECT_EQ(profile.GetProfileString("", "Heading", "none"), "none");
@@ -29,5 +29,4 @@ TEST(AppProfile, ValuesLiveUnderTheModuleKeyAndFallBackWhenMissingOrNotNumbers) 
   EXPECT_EQ(registry.GetDword("HKEY_CURRENT_USER\\Software\\Brindle Works\\QuilletExt", "Tab", tab),
             CRegistry::REG_OK);
   EXPECT_EQ(tab, 2u);
-  std::filesystem::remove_all(dir);
 }

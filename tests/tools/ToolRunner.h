@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/ProcessRunner.h"
+#include "support/TempFolder.h"
 
 namespace tooltest {
 
@@ -14,18 +15,15 @@ using RunResult = testsupport::ProcessResult;
 
 RunResult RunQuillet(const std::vector<std::string>& args, const std::string& input = "");
 
-// A fresh empty folder under the build tree, removed at destruction.
-class TempDir {
+// The tests' temporary folder with its path as text, the form in which the
+// tool tests pass it on quillet's command line and build messages from it.
+class TempDir : public CTempFolder {
  public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return m_path; }
-  std::string File(const std::string& name) const { return m_path + "/" + name; }
+  TempDir() : CTempFolder("tools"), m_text(CTempFolder::Path().string()) {}
+  const std::string& Path() const { return m_text; }
 
  private:
-  std::string m_path;
+  std::string m_text;
 };
 
 std::string ReadBytes(const std::string& path);

@@ -10,6 +10,7 @@
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/RegistryScript.h"
+#include "support/TempFolder.h"
 #include "tests/platform/com/server/TestServerClass.h"
 
 namespace {
@@ -17,15 +18,10 @@ namespace {
 class ClassCreationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-com-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
-    ::setenv("QUILLET_CONFIG_HOME", m_dir.c_str(), 1);
+    ::setenv("QUILLET_CONFIG_HOME", m_dir.Path().c_str(), 1);
   }
   void TearDown() override {
     ::unsetenv("QUILLET_CONFIG_HOME");
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
   }
 
   static HRESULT Register(const CLSID& clsid, const std::string& module) {
@@ -36,7 +32,7 @@ class ClassCreationTest : public ::testing::Test {
     return script.Apply(true, {{"CLSID", GuidToString(clsid)}, {"MODULE", module}});
   }
 
-  std::filesystem::path m_dir;
+  CTempFolder m_dir{"com"};
 };
 
 TEST_F(ClassCreationTest, CreatesFromTheRegisteredLibraryAndKeepsItWhileObjectsLive) {

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -17,36 +15,13 @@
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/ScopedFileEnv.h"
 #include "support/FaultInjectionEnv.h"
+#include "support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace Files;
 using Existence = CAtomicFileWriter::Existence;
-
-// A fresh folder under the build tree, removed with its contents.
-class CScratchFolder {
- public:
-  CScratchFolder() {
-    std::string pattern = (std::filesystem::path(QUILLET_BINARY_DIR) / "files-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
-  }
-  ~CScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-  }
-  std::string File(const std::string& name) const { return m_path + "/" + name; }
-  // Every name in the folder, hidden temporary files included.
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::string m_path;
-};
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,7 +52,7 @@ const std::string ORIGINAL("original\0bytes\xff", 15);
 const std::string REPLACEMENT("the new content\0", 16);
 
 TEST(AtomicFileWriter, ReplacesTheFileKeepingItsPermissions) {
-  CScratchFolder folder;
+  CTempFolder folder;
   const std::string path = folder.File("record.dat");
   WriteFile(path, ORIGINAL);
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
@@ -104,7 +79,7 @@ TEST(AtomicFileWriter, ReplacesTheFileKeepingItsPermissions) {
 }
 
 TEST(AtomicFileWriter, NewFilesGetTheUmaskModeOrTheModeAsked) {
-  CScratchFolder folder;
+  CTempFolder folder;
   const mode_t old = ::umask(027);
   CAtomicFileWriter out;
   EXPECT_EQ(Replace(out, folder.File("usual"), "x"), FILE_OK);
@@ -119,7 +94,7 @@ TEST(AtomicFileWriter, NewFilesGetTheUmaskModeOrTheModeAsked) {
 }
 
 TEST(AtomicFileWriter, FailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
-  CScratchFolder folder;
+  CTempFolder folder;
   const std::string path = folder.File("record.dat");
   using Op = IFileEnv::Op;
   CFaultInjectionEnv faults;
@@ -200,7 +175,7 @@ TEST(AtomicFileWriter, FailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
 }
 
 TEST(AtomicFileWriter, MustNotExistNeverReplacesAnything) {
-  CScratchFolder folder;
+  CTempFolder folder;
   const std::string path = folder.File("new.dat");
   CAtomicFileWriter::Options options;
   options.existence = Existence::MUST_NOT_EXIST;
@@ -229,7 +204,7 @@ TEST(AtomicFileWriter, MustNotExistNeverReplacesAnything) {
 }
 
 TEST(AtomicFileWriter, MustExistNeverCreatesAFile) {
-  CScratchFolder folder;
+  CTempFolder folder;
   CAtomicFileWriter::Options options;
   options.existence = Existence::MUST_EXIST;
   CAtomicFileWriter out;

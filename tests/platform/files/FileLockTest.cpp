@@ -16,6 +16,7 @@
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileLock.h"
 #include "platform/files/StaleTemporaries.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -23,20 +24,11 @@ namespace fs = std::filesystem;
 
 class FileLockTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::path(QUILLET_BINARY_DIR) / "lock-test-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-    target = (folder / "record.dat").string();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-  }
-  std::string File(const std::string& name) const { return (folder / name).string(); }
+  std::string File(const std::string& name) const { return m_folder.File(name); }
 
-  fs::path folder;
-  std::string target;
+  CTempFolder m_folder;
+  const fs::path& folder = m_folder.Path();
+  std::string target = File("record.dat");
 };
 
 // A lock whose waits are counted instead of slept, and which can act at each.

@@ -1,6 +1,5 @@
 // Whole-file reads, durable removal and the byte-order helpers.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -11,6 +10,7 @@
 
 #include "platform/files/ByteOrder.h"
 #include "platform/files/FileSystem.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -20,18 +20,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 class FileSystemTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::path(QUILLET_BINARY_DIR) / "files-test-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-  }
-  std::string File(const std::string& name) const { return (folder / name).string(); }
+  std::string File(const std::string& name) const { return m_folder.File(name); }
 
-  fs::path folder;
+  CTempFolder m_folder;
+  const fs::path& folder = m_folder.Path();
 };
 
 TEST_F(FileSystemTest, ReadWholeFileReadsEveryByteOrSaysWhyNot) {
