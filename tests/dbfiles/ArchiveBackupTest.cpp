@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <string>
 
-#include "RecordFileBytes.h"
+#include "support/RecordFileBytes.h"
+#include "support/TempFolder.h"
 #include "dbfiles/ArchiveDb.h"
 #include "dbfiles/BackupDb.h"
 #include "dbfiles/CategoryList.h"
@@ -18,7 +19,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace testfile;
+using namespace recordfile;
 
 CSyncRecord MakeRecord(std::int32_t id, std::int32_t category, const std::string& body) {
   CSyncRecord r;
@@ -58,8 +59,8 @@ TEST(CompanionNames, ExtensionIsReplacedOrAppended) {
 
 class ArchiveBackup : public ::testing::Test {
  protected:
-  std::string Dir() const { return folder.path.string(); }
-  TempFolder folder;
+  std::string Dir() const { return folder.Path().string(); }
+  CTempFolder folder{"dbfiles"};
   CRecordingSyncLog log;
 };
 
@@ -84,7 +85,7 @@ TEST_F(ArchiveBackup, ArchiveCollectsRecordsAcrossHotSyncs) {
     ASSERT_EQ(archive.Store(), DB_OK);
   }
   File f;
-  ASSERT_TRUE(Parse(ReadAll(folder.path / "Personal.ARC"), f));
+  ASSERT_TRUE(Parse(ReadAll(folder.Path() / "Personal.ARC"), f));
   ASSERT_EQ(f.records.size(), 2u);
   EXPECT_EQ(f.records[0].id, 11u);
   EXPECT_EQ(f.records[0].data, Text("first archived"));
@@ -94,12 +95,12 @@ TEST_F(ArchiveBackup, ArchiveCollectsRecordsAcrossHotSyncs) {
   EXPECT_EQ(f.header->recordCount, 2u);
 
   // A HotSync that archives nothing leaves the file alone.
-  const Bytes before = ReadAll(folder.path / "Personal.ARC");
+  const Bytes before = ReadAll(folder.Path() / "Personal.ARC");
   CArchiveDb idle(&log, 3, "MemoDB", "Personal", Dir().c_str());
   ASSERT_EQ(idle.Open(), DB_OK);
   ASSERT_EQ(idle.Store(), DB_OK);
-  EXPECT_EQ(ReadAll(folder.path / "Personal.ARC"), before);
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"Personal.ARC"});
+  EXPECT_EQ(ReadAll(folder.Path() / "Personal.ARC"), before);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"Personal.ARC"});
 }
 
 TEST_F(ArchiveBackup, DamagedArchiveReportsTheLoadError) {
@@ -110,7 +111,7 @@ TEST_F(ArchiveBackup, DamagedArchiveReportsTheLoadError) {
   f.records = {r};
   f = Consistent(f);
   f.header->recordCount = 2;
-  WriteAll(folder.path / "Work.ARC", Build(f));
+  WriteAll(folder.Path() / "Work.ARC", Build(f));
   CArchiveDb archive(&log, 3, "MemoDB", "Work.dat", Dir().c_str());
   EXPECT_EQ(archive.Open(), DB_ERR_BAD_RECORD_HEADER);
   EXPECT_EQ(archive.RecordCount(), 1);
@@ -123,7 +124,7 @@ TEST_F(ArchiveBackup, BackupIsReadOnlyInSlowSyncAndRewrittenFromTheDesktopFile) 
   r.data = Text("as at the last HotSync");
   old.records = {r};
   old = Consistent(old);
-  WriteAll(folder.path / "record.BAK", Build(old));
+  WriteAll(folder.Path() / "record.BAK", Build(old));
   File desktop;
   Record d1, d2;
   d1.id = 21;
@@ -133,7 +134,7 @@ TEST_F(ArchiveBackup, BackupIsReadOnlyInSlowSyncAndRewrittenFromTheDesktopFile) 
   desktop = Consistent(desktop);
   desktop.trailing = {1, 2, 3};  // a byte-for-byte copy keeps even these
   const Bytes desktopBytes = Build(desktop);
-  WriteAll(folder.path / "record.dat", desktopBytes);
+  WriteAll(folder.Path() / "record.dat", desktopBytes);
 
   {
     CBackupDb fast(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
@@ -150,7 +151,7 @@ TEST_F(ArchiveBackup, BackupIsReadOnlyInSlowSyncAndRewrittenFromTheDesktopFile) 
     EXPECT_EQ(out.GetLength(), 22);
     ASSERT_EQ(slow.Store(), DB_OK);
   }
-  EXPECT_EQ(ReadAll(folder.path / "record.BAK"), desktopBytes);
+  EXPECT_EQ(ReadAll(folder.Path() / "record.BAK"), desktopBytes);
 
   // A copy failed at any step leaves the previous backup whole and no
   // temporary file (closing the desktop file after reading it may fail
@@ -158,7 +159,7 @@ TEST_F(ArchiveBackup, BackupIsReadOnlyInSlowSyncAndRewrittenFromTheDesktopFile) 
   using Op = IFileEnv::Op;
   CFaultInjectionEnv faults;
   const auto copy = [&](const CFaultInjectionEnv::SFault* fault) {
-    WriteAll(folder.path / "record.BAK", Build(old));
+    WriteAll(folder.Path() / "record.BAK", Build(old));
     if (fault != nullptr) {
       faults.Plan(*fault);
     } else {
@@ -173,13 +174,13 @@ TEST_F(ArchiveBackup, BackupIsReadOnlyInSlowSyncAndRewrittenFromTheDesktopFile) 
                                              Op::CLOSE, Op::RENAME})) {
     const std::int32_t rc = copy(&fault);
     EXPECT_TRUE(rc == DB_OK || rc == DB_ERR_BACKUP_COPY_FAILED) << fault.Describe();
-    EXPECT_EQ(ReadAll(folder.path / "record.BAK"), rc == DB_OK ? desktopBytes : Build(old)) << fault.Describe();
-    EXPECT_EQ(folder.Entries().size(), 2u) << fault.Describe();
+    EXPECT_EQ(ReadAll(folder.Path() / "record.BAK"), rc == DB_OK ? desktopBytes : Build(old)) << fault.Describe();
+    EXPECT_EQ(folder.Names().size(), 2u) << fault.Describe();
   }
-  fs::remove(folder.path / "record.dat");
+  fs::remove(folder.Path() / "record.dat");
   CBackupDb orphan(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
   EXPECT_EQ(orphan.Store(), DB_ERR_BACKUP_COPY_FAILED);
-  EXPECT_EQ(ReadAll(folder.path / "record.BAK"), Build(old));
+  EXPECT_EQ(ReadAll(folder.Path() / "record.BAK"), Build(old));
 }
 
 TEST_F(ArchiveBackup, MissingBackupInSlowSyncIsAnEmptyTable) {
@@ -187,10 +188,10 @@ TEST_F(ArchiveBackup, MissingBackupInSlowSyncIsAnEmptyTable) {
   ASSERT_EQ(slow.Open(), DB_OK);
   ASSERT_EQ(slow.Load(), DB_OK);
   EXPECT_EQ(slow.RecordCount(), 0);
-  WriteAll(folder.path / "record.dat", {});
+  WriteAll(folder.Path() / "record.dat", {});
   ASSERT_EQ(slow.Store(), DB_OK);
-  EXPECT_TRUE(fs::exists(folder.path / "record.BAK"));
-  EXPECT_EQ(fs::file_size(folder.path / "record.BAK"), 0u);
+  EXPECT_TRUE(fs::exists(folder.Path() / "record.BAK"));
+  EXPECT_EQ(fs::file_size(folder.Path() / "record.BAK"), 0u);
 }
 
 }  // namespace

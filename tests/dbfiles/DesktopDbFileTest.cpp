@@ -1,5 +1,5 @@
 // Opening, loading and storing the desktop record file, checked byte by byte
-// with the independent reader of RecordFileBytes.h.
+// with the independent reader of support/RecordFileBytes.h.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -7,7 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "RecordFileBytes.h"
+#include "support/RecordFileBytes.h"
+#include "support/TempFolder.h"
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
@@ -20,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace FL = FileLayout;
-using namespace testfile;
+using namespace recordfile;
 
 CSyncRecord MakeRecord(std::int32_t id, std::int32_t category, const std::string& body) {
   CSyncRecord r;
@@ -33,12 +34,12 @@ CSyncRecord MakeRecord(std::int32_t id, std::int32_t category, const std::string
 class DesktopFile : public ::testing::Test {
  protected:
 
-  fs::path File() const { return folder.path / "record.dat"; }
-  std::string Dir() const { return folder.path.string(); }
+  fs::path File() const { return folder.Path() / "record.dat"; }
+  std::string Dir() const { return folder.Path().string(); }
 
   // A file with both blocks, three records (flags set) and trailing bytes.
-  testfile::File Sample() const {
-    testfile::File f;
+  recordfile::File Sample() const {
+    recordfile::File f;
     Header h;
     h.name = "MemoDB";
     h.version = 2;
@@ -84,7 +85,7 @@ class DesktopFile : public ::testing::Test {
     return Consistent(f);
   }
 
-  TempFolder folder;
+  CTempFolder folder{"dbfiles"};
   CRecordingSyncLog log;
 };
 
@@ -164,9 +165,9 @@ TEST_F(DesktopFile, LoadsEveryFieldAndStoresItBack) {
   EXPECT_EQ(db.AppInfoExtraSize(), 40u);
 
   ASSERT_EQ(db.Store(), DB_OK);
-  testfile::File stored;
+  recordfile::File stored;
   ASSERT_TRUE(Parse(ReadAll(File()), stored));
-  testfile::File expected = Sample();
+  recordfile::File expected = Sample();
   // Attribute words are written clear but for the private bit, and the
   // trailing bytes are gone.
   for (Record& r : expected.records) r.attributes &= 0x10;
@@ -194,7 +195,7 @@ TEST_F(DesktopFile, StoreWritesWhatTheManagerHolds) {
   ASSERT_EQ(db.SetSortInfo(sort), DB_OK);
   ASSERT_EQ(db.Store(), DB_OK);
 
-  testfile::File f;
+  recordfile::File f;
   ASSERT_TRUE(Parse(ReadAll(File()), f));
   ASSERT_TRUE(f.header.has_value());
   EXPECT_EQ(f.header->size, 84u);
@@ -304,7 +305,7 @@ TEST_F(DesktopFile, StoreKeepsThePermissionsOfTheFileItReplaces) {
   ASSERT_EQ(db.Store(), DB_OK);
   EXPECT_EQ(fs::status(File()).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"});
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"record.dat"});
 }
 
 TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
@@ -331,7 +332,7 @@ TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
   };
   ASSERT_EQ(store(nullptr), DB_OK);
   const Bytes stored = ReadAll(File());
-  testfile::File f;
+  recordfile::File f;
   ASSERT_TRUE(Parse(stored, f));
   ASSERT_EQ(f.records.size(), 4u);
   EXPECT_EQ(f.records[3].data, Text("new memo"));
@@ -350,7 +351,7 @@ TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
     }
     EXPECT_EQ(rc, DB_ERR_WRITE_FAILED) << fault.Describe();
     EXPECT_EQ(ReadAll(File()), original) << fault.Describe();
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"}) << fault.Describe();
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"record.dat"}) << fault.Describe();
     EXPECT_EQ(log.reports, (std::vector<CRecordingSyncLog::Report>{{"SaveFailed", DB_ERR_WRITE_FAILED}}))
         << fault.Describe();
   }
@@ -367,7 +368,7 @@ TEST_F(DesktopFile, RecordTooLargeToStoreIsRefusedAndLogged) {
   ASSERT_EQ(db.AddRecord(big), DB_OK);
   EXPECT_EQ(db.Store(), DB_ERR_BUFFER_TOO_SMALL);
   EXPECT_EQ(ReadAll(File()), original);
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"record.dat"});
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"record.dat"});
   EXPECT_EQ(log.reports, (std::vector<CRecordingSyncLog::Report>{{"SaveFailed", DB_ERR_BUFFER_TOO_SMALL}}));
 
   // The largest record that fits is written and read back whole.
@@ -437,7 +438,7 @@ TEST_F(DesktopFile, EveryLoadFailureKeepsWhatWasRead) {
   }
   {
     // The header counts 3 records, the file holds 2.
-    testfile::File f = Sample();
+    recordfile::File f = Sample();
     f.records.pop_back();
     f.trailing.clear();
     f.header->recordCount = 3;
@@ -460,7 +461,7 @@ TEST_F(DesktopFile, EveryLoadFailureKeepsWhatWasRead) {
 
 TEST_F(DesktopFile, RecordSizesOutsideTheRecordBufferAreRefused) {
   for (std::uint32_t size : {0u, 39u, 65521u, 0xFFFFFFFFu}) {
-    testfile::File f = Sample();
+    recordfile::File f = Sample();
     f.trailing.clear();
     f.records[1].size = size;
     // Data to read past a too-large size: the loader must not read it.
@@ -472,7 +473,7 @@ TEST_F(DesktopFile, RecordSizesOutsideTheRecordBufferAreRefused) {
 }
 
 TEST_F(DesktopFile, DataLengthComesFromTheTotalSize) {
-  testfile::File f;
+  recordfile::File f;
   Record odd;
   odd.id = 1;
   odd.data = Text("12345");
@@ -489,7 +490,7 @@ TEST_F(DesktopFile, DataLengthComesFromTheTotalSize) {
   db.SetDirty(true);
   db.SetSyncType(SyncType::HANDHELD_OVERWRITES);
   ASSERT_EQ(db.StoreFile(), DB_OK);
-  testfile::File stored;
+  recordfile::File stored;
   ASSERT_TRUE(Parse(ReadAll(File()), stored));
   ASSERT_EQ(stored.records.size(), 2u);
   EXPECT_EQ(stored.records[0].lengthField, 5u);

@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "RecordFileBytes.h"
+#include "support/RecordFileBytes.h"
+#include "support/TempFolder.h"
 #include "dbfiles/DesktopFileDump.h"
 
 namespace {
 
-using namespace testfile;
+using namespace recordfile;
 
 // A small JSON reader: objects keep their key order.
 struct Json {
@@ -178,7 +179,7 @@ void ExpectBlock(const Json& j, const Block& b) {
 }
 
 TEST(DesktopFileDump, ShowsTheContainerAsLoaded) {
-  TempFolder folder;
+  CTempFolder folder{"dbfiles"};
   File f;
   Header h;
   h.name = "Memo\x95\x5C";  // Shift-JIS for "Memo表"
@@ -215,9 +216,9 @@ TEST(DesktopFileDump, ShowsTheContainerAsLoaded) {
   f.records = {a, empty};
   f = Consistent(f);
   f.trailing = Text("trailing bytes belong to no record");
-  WriteAll(folder.path / "record.dat", Build(f));
+  WriteAll(folder.Path() / "record.dat", Build(f));
 
-  DumpResult r = Dump(folder.path / "record.dat");
+  DumpResult r = Dump(folder.Path() / "record.dat");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(r.err.empty());
   const Json& j = r.json;
@@ -272,7 +273,7 @@ TEST(DesktopFileDump, NamesAreTextWithTheirBytesBesideWhenTheyDoNotConvert) {
       {"a\r\nb", "a\nb", true},                // the line end comes back as a lone "\n"
   };
   for (const Case& c : cases) {
-    TempFolder folder;
+    CTempFolder folder{"dbfiles"};
     File f;
     Header h;
     h.name = c.bytes;
@@ -281,8 +282,8 @@ TEST(DesktopFileDump, NamesAreTextWithTheirBytesBesideWhenTheyDoNotConvert) {
     app.name = c.bytes;
     f.appInfo = app;
     f = Consistent(f);
-    WriteAll(folder.path / "record.dat", Build(f));
-    DumpResult r = Dump(folder.path / "record.dat");
+    WriteAll(folder.Path() / "record.dat", Build(f));
+    DumpResult r = Dump(folder.Path() / "record.dat");
     ASSERT_EQ(r.status, 0) << r.err;
     for (const Json* named : {&r.json["header"], &r.json["appInfo"]}) {
       EXPECT_EQ((*named)["name"].text, c.text) << HexText(c.bytes);
@@ -297,9 +298,9 @@ TEST(DesktopFileDump, NamesAreTextWithTheirBytesBesideWhenTheyDoNotConvert) {
 }
 
 TEST(DesktopFileDump, EmptyHeaderOnlyMissingAndDamagedFiles) {
-  TempFolder folder;
-  WriteAll(folder.path / "empty.dat", {});
-  DumpResult empty = Dump(folder.path / "empty.dat");
+  CTempFolder folder{"dbfiles"};
+  WriteAll(folder.Path() / "empty.dat", {});
+  DumpResult empty = Dump(folder.Path() / "empty.dat");
   ASSERT_EQ(empty.status, 0);
   EXPECT_EQ(empty.json.Keys(), (std::vector<std::string>{"header", "appInfo", "sortInfo", "records"}));
   EXPECT_EQ(empty.json["header"].kind, Json::NUL);
@@ -308,13 +309,13 @@ TEST(DesktopFileDump, EmptyHeaderOnlyMissingAndDamagedFiles) {
   EXPECT_EQ(empty.json["records"].kind, Json::ARRAY);
   EXPECT_TRUE(empty.json["records"].items.empty());
 
-  WriteAll(folder.path / "header.dat", Build(Consistent(File{})));
-  DumpResult headerOnly = Dump(folder.path / "header.dat");
+  WriteAll(folder.Path() / "header.dat", Build(Consistent(File{})));
+  DumpResult headerOnly = Dump(folder.Path() / "header.dat");
   ASSERT_EQ(headerOnly.status, 0);
   EXPECT_EQ(headerOnly.json["header"]["recordCount"].number, 0u);
   EXPECT_EQ(headerOnly.json["appInfo"].kind, Json::NUL);
 
-  DumpResult missing = Dump(folder.path / "nothing.dat");
+  DumpResult missing = Dump(folder.Path() / "nothing.dat");
   EXPECT_EQ(missing.status, 3);
   EXPECT_TRUE(missing.out.empty());
   EXPECT_NE(missing.err.find("nothing.dat"), std::string::npos);
@@ -325,8 +326,8 @@ TEST(DesktopFileDump, EmptyHeaderOnlyMissingAndDamagedFiles) {
   damaged.records = {r, r};
   damaged = Consistent(damaged);
   damaged.header->recordCount = 3;
-  WriteAll(folder.path / "damaged.ARC", Build(damaged));
-  DumpResult bad = Dump(folder.path / "damaged.ARC");
+  WriteAll(folder.Path() / "damaged.ARC", Build(damaged));
+  DumpResult bad = Dump(folder.Path() / "damaged.ARC");
   EXPECT_EQ(bad.status, 5);
   EXPECT_TRUE(bad.out.empty());
   EXPECT_NE(bad.err.find("DB_ERR_BAD_RECORD_HEADER"), std::string::npos) << bad.err;

@@ -28,7 +28,7 @@
 #include "platform/ui/UiText.h"
 #include "resources/extension/ExtensionModule.h"
 #include "store/MemoDatabase.h"
-#include "store/MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -60,20 +60,20 @@ class EditRecordDlgTest : public ::testing::Test {
   void SetUp() override {
     setenv("QUILLET_CONFIG_HOME", (dir / "config").c_str(), 1);
     // Positions: 0 "alpha" (Personal), 1 deleted, 2 "gamma" (Business).
-    memotest::File file;
-    file.appInfo = memotest::Block(memotest::MemoAppInfo(memotest::DefaultCategories(), {}, ""));
+    recordfile::File file = recordfile::MemoFile();
+    file.appInfo = recordfile::DataBlock(recordfile::MemoAppInfo(recordfile::DefaultCategories(), {}, ""));
     auto memo = [](std::uint32_t id, std::uint16_t attributes, std::uint32_t category,
                    const char* text) {
-      memotest::Record record;
+      recordfile::Record record;
       record.id = id;
-      record.fileAttributes = attributes;
+      record.attributes = attributes;
       record.category = category;
-      record.body = memotest::PlainBody(text);
+      record.data = recordfile::PlainBody(text);
       return record;
     };
     file.records = {memo(7, 0, 2, "alpha\nbeta"), memo(8, FileLayout::REC_ATTR_DELETED, 1, "gone"),
                     memo(9, 0, 1, "gamma")};
-    memotest::WriteAll(dir / "record.dat", file.Build());
+    recordfile::WriteAll(dir / "record.dat", Build(file));
     ASSERT_EQ(database.Load((dir / "record.dat").string(), RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
     SetMessageBoxHook([this](const std::string& text, const std::string& caption, unsigned type) {
       shown.push_back({text, caption, type});

@@ -22,7 +22,7 @@
 #include "platform/ui/ListView.h"
 #include "platform/ui/MessageBox.h"
 #include "resources/extension/ExtensionModule.h"
-#include "store/MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "support/TempFolder.h"
 #include "viewer/MainDlg.h"
 
@@ -51,15 +51,15 @@ class QuilletExtCtrlTest : public ::testing::Test {
   }
 
   static void WriteMemos(const std::filesystem::path& path, int count) {
-    memotest::File f;
-    f.appInfo = memotest::Block(memotest::MemoAppInfo(memotest::DefaultCategories(), std::nullopt, ""));
+    recordfile::File f = recordfile::MemoFile();
+    f.appInfo = recordfile::DataBlock(recordfile::MemoAppInfo(recordfile::DefaultCategories(), std::nullopt, ""));
     for (int i = 0; i < count; ++i) {
-      memotest::Record r;
+      recordfile::Record r;
       r.id = 100 + static_cast<std::uint32_t>(i);
-      r.body = memotest::PlainBody(std::string(1, static_cast<char>('a' + i)) + " memo");
+      r.data = recordfile::PlainBody(std::string(1, static_cast<char>('a' + i)) + " memo");
       f.records.push_back(r);
     }
-    memotest::WriteAll(path, f.Build());
+    recordfile::WriteAll(path, Build(f));
   }
 
   // The control created, sited and activated inside `parent` at 10,10-310,210.

@@ -26,7 +26,7 @@
 #include "platform/ui/MessageBox.h"
 #include "resources/extension/ExtensionIds.h"
 #include "resources/extension/ExtensionModule.h"
-#include "store/MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "support/TempFolder.h"
 #include "viewer/MainDlg.h"
 
@@ -34,14 +34,14 @@ namespace {
 
 // Writes a memo file holding the memos (ANSI texts) in this order.
 std::filesystem::path WriteMemoFile(const CTempFolder& dir, const std::vector<std::string>& texts) {
-  memotest::File file;
-  file.appInfo = memotest::Block(memotest::MemoAppInfo(memotest::DefaultCategories(), std::nullopt, ""));
+  recordfile::File file = recordfile::MemoFile();
+  file.appInfo = recordfile::DataBlock(recordfile::MemoAppInfo(recordfile::DefaultCategories(), std::nullopt, ""));
   for (const std::string& text : texts) {
-    memotest::Record record;
-    record.body = memotest::PlainBody(text);
+    recordfile::Record record;
+    record.data = recordfile::PlainBody(text);
     file.records.push_back(record);
   }
-  const memotest::Bytes bytes = file.Build();
+  const recordfile::Bytes bytes = Build(file);
   const std::filesystem::path path = dir / "record.dat";
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -7,12 +7,13 @@
 
 #include <memory>
 
-#include "MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "store/CategoryRules.h"
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
 
-using namespace memotest;
+using namespace recordfile;
+namespace fl = FileLayout;
 using R = CCategoryRules;
 
 namespace {

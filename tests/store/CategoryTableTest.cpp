@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "support/TempFolder.h"
 #include "store/CategoryTable.h"
 #include "store/MemoDatabase.h"
 
-using namespace memotest;
+using namespace recordfile;
+namespace fl = FileLayout;
 
 namespace {
 
@@ -162,12 +163,12 @@ TEST(CategoryTableTest, FindRenameAndWalk) {
 
 TEST(CategoryTableTest, DesktopChangesSurviveSaveAndLoad) {
   CTempFolder dir;
-  File file;
+  File file = MemoFile();
   auto slots = DefaultCategories();
   slots[3] = Category{"Earlier add", 0x80, true};
-  file.appInfo = Block(MemoAppInfo(slots, std::nullopt, "hint kept"));
+  file.appInfo = DataBlock(MemoAppInfo(slots, std::nullopt, "hint kept"));
   const auto p = dir / "record.dat";
-  WriteAll(p, file.Build());
+  WriteAll(p, Build(file));
 
   CMemoDatabase db;
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
@@ -180,8 +181,8 @@ TEST(CategoryTableTest, DesktopChangesSurviveSaveAndLoad) {
   ASSERT_EQ(table->Rename(1, "Work"), CCategoryTable::CAT_OK);
   ASSERT_EQ(db.Save(), RDB_OK);
 
-  const ReadFile saved = Parse(ReadAll(p));
-  const Bytes data(saved.appInfo.begin() + fl::BLK_HEADER_SIZE, saved.appInfo.end());
+  const File saved = Parse(ReadAll(p));
+  const Bytes data = saved.appInfo->data;
   const Bytes original = MemoAppInfo(slots, std::nullopt, "hint kept");
   ASSERT_EQ(data.size(), original.size());
   EXPECT_TRUE(std::equal(data.begin() + fl::CAT_BLOCK_SIZE, data.end(), original.begin() + fl::CAT_BLOCK_SIZE));

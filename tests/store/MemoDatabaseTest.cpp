@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "support/TempFolder.h"
 #include "store/MemoDatabase.h"
 
-using namespace memotest;
+using namespace recordfile;
+namespace fl = FileLayout;
 namespace fs = std::filesystem;
 
 namespace {
@@ -21,21 +22,21 @@ const std::string SJIS_FILE_TEXT = "\x82\xa0\x82\xa2\n\x8a\xbf\x8e\x9a\x83\x5c";
 const std::string SJIS_MEMORY_TEXT = "\x82\xa0\x82\xa2\r\n\x8a\xbf\x8e\x9a\x83\x5c";
 
 File PlainFile() {
-  File f;
-  f.appInfo = Block(MemoAppInfo(DefaultCategories(), std::nullopt, ""));
-  f.sortInfo = Block(Bytes{1, 2, 3, 4, 5, 6, 7, 8});
-  f.records.push_back({0x00123401, 0, 1, PlainBody("Hello\nworld"), {}, {}, {}});
-  f.records.push_back({2, fl::REC_ATTR_DELETED | fl::REC_ATTR_PRIVATE, 2, PlainBody(SJIS_FILE_TEXT), {}, {}, {}});
-  f.records.push_back({3, 0, 0, PlainBody(""), {}, {}, {}});
+  File f = MemoFile();
+  f.appInfo = DataBlock(MemoAppInfo(DefaultCategories(), std::nullopt, ""));
+  f.sortInfo = DataBlock(Bytes{1, 2, 3, 4, 5, 6, 7, 8});
+  f.records.push_back(MemoRecord(0x00123401, 0, 1, PlainBody("Hello\nworld")));
+  f.records.push_back(MemoRecord(2, fl::REC_ATTR_DELETED | fl::REC_ATTR_PRIVATE, 2, PlainBody(SJIS_FILE_TEXT)));
+  f.records.push_back(MemoRecord(3, 0, 0, PlainBody("")));
   return f;
 }
 
 File ProtectedFile(const std::string& password) {
-  File f;
-  f.appInfo = Block(MemoAppInfo(DefaultCategories(), password, "my hint"));
-  f.records.push_back({10, 0, 1, EncryptBody(PlainBody("first\nline"), password), {}, {}, {}});
-  f.records.push_back({11, fl::REC_ATTR_DELETED, 0, EncryptBody(PlainBody(SJIS_FILE_TEXT), password), {}, {}, {}});
-  f.records.push_back({12, 0, 2, EncryptBody(PlainBody("third memo, a little longer"), password), {}, {}, {}});
+  File f = MemoFile();
+  f.appInfo = DataBlock(MemoAppInfo(DefaultCategories(), password, "my hint"));
+  f.records.push_back(MemoRecord(10, 0, 1, EncryptBody(PlainBody("first\nline"), password)));
+  f.records.push_back(MemoRecord(11, fl::REC_ATTR_DELETED, 0, EncryptBody(PlainBody(SJIS_FILE_TEXT), password)));
+  f.records.push_back(MemoRecord(12, 0, 2, EncryptBody(PlainBody("third memo, a little longer"), password)));
   return f;
 }
 
@@ -65,9 +66,9 @@ class MemoDatabaseTest : public ::testing::Test {
 TEST_F(MemoDatabaseTest, PlainFileLoadsAndSavesBackByteForByte) {
   File file = PlainFile();
   // A stray CR before a line end stays a CR of its own.
-  file.records.push_back({4, 0, 0, PlainBody("\n\nline\r\nend\n"), {}, {}, {}});
+  file.records.push_back(MemoRecord(4, 0, 0, PlainBody("\n\nline\r\nend\n")));
   file.trailing = FromString("old bytes behind the last record");
-  const fs::path p = Write(file.Build());
+  const fs::path p = Write(Build(file));
 
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
   ASSERT_EQ(db.RecordCount(), 4);
@@ -89,15 +90,15 @@ TEST_F(MemoDatabaseTest, PlainFileLoadsAndSavesBackByteForByte) {
 
   ASSERT_EQ(db.Save(), RDB_OK);
   file.trailing.clear();
-  EXPECT_EQ(ReadAll(p), file.Build());
+  EXPECT_EQ(ReadAll(p), Build(file));
 }
 
 TEST_F(MemoDatabaseTest, AttributeBitsAreMappedOnLoadAndSave) {
-  File file;
+  File file = MemoFile();
   const std::uint16_t fileBits[] = {fl::REC_ATTR_MODIFIED, fl::REC_ATTR_DELETED, fl::REC_ATTR_ARCHIVED,
                                     fl::REC_ATTR_NEW, fl::REC_ATTR_PRIVATE};
-  for (std::uint16_t bits : fileBits) file.records.push_back({bits, bits, 0, PlainBody("x"), {}, {}, {}});
-  const fs::path p = Write(file.Build());
+  for (std::uint16_t bits : fileBits) file.records.push_back(MemoRecord(bits, bits, 0, PlainBody("x")));
+  const fs::path p = Write(Build(file));
 
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
   const std::uint32_t memoryBits[] = {CRecord::ATTR_MODIFIED, CRecord::ATTR_DELETED, CRecord::ATTR_ARCHIVED,
@@ -110,16 +111,16 @@ TEST_F(MemoDatabaseTest, AttributeBitsAreMappedOnLoadAndSave) {
   db.RecordAt(4)->attributes |= CRecord::ATTR_MODIFIED | CRecord::ATTR_DELETED;
   ASSERT_EQ(db.Save(), RDB_OK);
 
-  const ReadFile saved = Parse(ReadAll(p));
+  const File saved = Parse(ReadAll(p));
   ASSERT_EQ(saved.records.size(), 5u);
-  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(saved.records[i].fileAttributes, fileBits[i]) << i;
-  EXPECT_EQ(saved.records[4].fileAttributes,
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(saved.records[i].attributes, fileBits[i]) << i;
+  EXPECT_EQ(saved.records[4].attributes,
             fl::REC_ATTR_PRIVATE | fl::REC_ATTR_MODIFIED | fl::REC_ATTR_DELETED);
 }
 
 TEST_F(MemoDatabaseTest, AddedMemosArePaddedAndWrittenAfterLoadedOnes) {
   File file = PlainFile();
-  const fs::path p = Write(file.Build());
+  const fs::path p = Write(Build(file));
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
 
   const std::string texts[] = {"a\r\nb", "", "1234567", "12345678"};
@@ -128,7 +129,7 @@ TEST_F(MemoDatabaseTest, AddedMemosArePaddedAndWrittenAfterLoadedOnes) {
   EXPECT_EQ(db.RecordAt(6)->position, 6);
   ASSERT_EQ(db.Save(), RDB_OK);
 
-  const ReadFile saved = Parse(ReadAll(p));
+  const File saved = Parse(ReadAll(p));
   ASSERT_EQ(saved.records.size(), 7u);
   for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(saved.records[i].id, file.records[i].id);
   const Bytes expected[] = {
@@ -138,11 +139,11 @@ TEST_F(MemoDatabaseTest, AddedMemosArePaddedAndWrittenAfterLoadedOnes) {
       Bytes{'1', '2', '3', '4', '5', '6', '7', '8', 0, 0, 0, 0, 0, 0, 0, 0},
   };
   for (std::size_t i = 0; i < 4; ++i) {
-    const ReadRecord& r = saved.records[3 + i];
-    EXPECT_TRUE(r.consistent) << i;
-    EXPECT_EQ(r.body, expected[i]) << i;
+    const Record& r = saved.records[3 + i];
+    EXPECT_TRUE(IsWellFormed(r)) << i;
+    EXPECT_EQ(r.data, expected[i]) << i;
     EXPECT_EQ(r.id, 0u);
-    EXPECT_EQ(r.fileAttributes, fl::REC_ATTR_NEW | fl::REC_ATTR_MODIFIED);
+    EXPECT_EQ(r.attributes, fl::REC_ATTR_NEW | fl::REC_ATTR_MODIFIED);
   }
 }
 
@@ -174,18 +175,18 @@ TEST_F(MemoDatabaseTest, FilesWithoutRecordsOrAppInfoKeepTheirBytes) {
   File noAppInfo = PlainFile();
   noAppInfo.appInfo.reset();
   for (const File& file : {noRecords, noAppInfo}) {
-    const fs::path p = Write(file.Build());
+    const fs::path p = Write(Build(file));
     ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
     EXPECT_EQ(db.GetCategories() == nullptr, !file.appInfo.has_value());
     EXPECT_FALSE(db.IsEncrypted());
     ASSERT_EQ(db.Save(), RDB_OK);
-    EXPECT_EQ(ReadAll(p), file.Build());
+    EXPECT_EQ(ReadAll(p), Build(file));
   }
 }
 
 TEST_F(MemoDatabaseTest, ProtectedFileNeedsTheRightPassword) {
   const File file = ProtectedFile("secret");
-  const Bytes original = file.Build();
+  const Bytes original = Build(file);
   const fs::path p = Write(original);
 
   for (const char* wrong : {static_cast<const char*>(nullptr), "wrong", "", "secret "}) {
@@ -210,11 +211,11 @@ TEST_F(MemoDatabaseTest, ProtectedFileNeedsTheRightPassword) {
   // Saved again under the same key: the same bytes, bodies still encrypted.
   db.AddRecord(NewMemo("added\r\nlater"));
   ASSERT_EQ(db.Save(), RDB_OK);
-  const ReadFile saved = Parse(ReadAll(p));
+  const File saved = Parse(ReadAll(p));
   ASSERT_EQ(saved.records.size(), 4u);
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(saved.records[i].body, file.records[i].body) << i;
-  EXPECT_NE(saved.records[3].body, PlainBody("added\nlater"));
-  EXPECT_EQ(DecryptBody(saved.records[3].body, "secret"), PlainBody("added\nlater"));
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(saved.records[i].data, file.records[i].data) << i;
+  EXPECT_NE(saved.records[3].data, PlainBody("added\nlater"));
+  EXPECT_EQ(DecryptBody(saved.records[3].data, "secret"), PlainBody("added\nlater"));
 
   CMemoDatabase again;
   ASSERT_EQ(again.Load(p, RDB_OPEN_READ_WRITE, "secret"), RDB_OK);
@@ -224,12 +225,12 @@ TEST_F(MemoDatabaseTest, ProtectedFileNeedsTheRightPassword) {
 
 TEST_F(MemoDatabaseTest, PlainFileIgnoresAGivenPassword) {
   const File file = PlainFile();
-  const fs::path p = Write(file.Build());
+  const fs::path p = Write(Build(file));
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, "secret"), RDB_OK);
   EXPECT_FALSE(db.HasCipher());
   EXPECT_EQ(TextAt(db, 0), "Hello\r\nworld");
   ASSERT_EQ(db.Save(), RDB_OK);
-  EXPECT_EQ(Parse(ReadAll(p)).records[0].body, PlainBody("Hello\nworld"));
+  EXPECT_EQ(Parse(ReadAll(p)).records[0].data, PlainBody("Hello\nworld"));
 }
 
 TEST_F(MemoDatabaseTest, EveryPasswordByteCounts) {
@@ -238,7 +239,7 @@ TEST_F(MemoDatabaseTest, EveryPasswordByteCounts) {
   const std::string shiftJis = "\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68";
   for (const std::string& password : {std::string(), longOne, shiftJis}) {
     SCOPED_TRACE(password);
-    const fs::path p = Write(ProtectedFile(password).Build());
+    const fs::path p = Write(Build(ProtectedFile(password)));
     if (password == longOne) {
       EXPECT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, longOther.c_str()), RDB_BAD_PASSWORD);
     } else {
@@ -254,8 +255,8 @@ TEST_F(MemoDatabaseTest, BytesAfterTheLastWholeBlockStayUndecrypted) {
   File file = ProtectedFile("pw");
   Bytes body = EncryptBody(FromString("abcdefgh"), "pw");
   for (char c : std::string("xyz")) body.push_back(static_cast<std::uint8_t>(c));
-  file.records[0].body = body;
-  const fs::path p = Write(file.Build());
+  file.records[0].data = body;
+  const fs::path p = Write(Build(file));
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, "pw"), RDB_OK);
   EXPECT_EQ(TextAt(db, 0), "abcdefghxyz");
 }
@@ -266,9 +267,9 @@ TEST_F(MemoDatabaseTest, ShortAppInfoDataIsReadOnlyAsFarAsItGoes) {
     File file = ProtectedFile("pw");
     Bytes data = MemoAppInfo(DefaultCategories(), "pw", "");
     data.resize(fl::APP_DIGEST + fl::APP_DIGEST_SIZE - 1);
-    file.appInfo = Block(data);
+    file.appInfo = DataBlock(data);
     file.records = PlainFile().records;
-    const fs::path p = Write(file.Build());
+    const fs::path p = Write(Build(file));
     ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
     EXPECT_FALSE(db.IsEncrypted());
     EXPECT_EQ(db.PasswordHint(), "");
@@ -279,8 +280,8 @@ TEST_F(MemoDatabaseTest, ShortAppInfoDataIsReadOnlyAsFarAsItGoes) {
     File file = ProtectedFile("pw");
     Bytes data = MemoAppInfo(DefaultCategories(), "pw", "HINT");
     data.pop_back();
-    file.appInfo = Block(data);
-    const fs::path p = Write(file.Build());
+    file.appInfo = DataBlock(data);
+    const fs::path p = Write(Build(file));
     ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_BAD_PASSWORD);
     EXPECT_EQ(db.PasswordHint(), "HINT");
   }
@@ -293,8 +294,8 @@ TEST_F(MemoDatabaseTest, ShortAppInfoDataIsReadOnlyAsFarAsItGoes) {
     Bytes data = CategoryBlock(slots);
     data.resize(fl::CAT_NAMES + fl::CAT_NAME_FIELD_SIZE * 6 + 2);  // "Si" of slot 6 is there
     File file = PlainFile();
-    file.appInfo = Block(data);
-    const Bytes original = file.Build();
+    file.appInfo = DataBlock(data);
+    const Bytes original = Build(file);
     const fs::path p = Write(original);
     ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
     CCategoryTable* table = db.GetCategories();
@@ -311,13 +312,14 @@ TEST_F(MemoDatabaseTest, ShortAppInfoDataIsReadOnlyAsFarAsItGoes) {
 
     const Bytes saved = ReadAll(p);
     ASSERT_EQ(saved.size(), original.size());
-    const ReadFile parsed = Parse(saved);
+    const File parsed = Parse(saved);
     const std::size_t name1 = fl::BLK_HEADER_SIZE + fl::CAT_NAMES + fl::CAT_NAME_FIELD_SIZE;
-    EXPECT_EQ(ToString(parsed.appInfo, name1, 5), std::string("Work\0", 5));
+    const Bytes appInfo = BuildBlock(*parsed.appInfo);
+    EXPECT_EQ(ToString(appInfo, name1, 5), std::string("Work\0", 5));
     Bytes expected = original;
-    std::copy(parsed.appInfo.begin(), parsed.appInfo.end(), expected.begin() + fl::HDR_SIZE);
+    std::copy(appInfo.begin(), appInfo.end(), expected.begin() + fl::HDR_SIZE);
     EXPECT_EQ(saved, expected);  // only the block's own bytes changed
-    EXPECT_EQ(parsed.appInfo.size(), file.appInfo->size());
+    EXPECT_EQ(appInfo.size(), BuildBlock(*file.appInfo).size());
   }
 }
 
@@ -328,9 +330,10 @@ TEST_F(MemoDatabaseTest, DamagedFilesAreRefusedAndLeftAlone) {
   };
   std::vector<Case> cases;
   const File plain = PlainFile();
-  const Bytes good = plain.Build();
+  const Bytes good = Build(plain);
   const std::size_t appAt = fl::HDR_SIZE;
-  const std::size_t sortAt = appAt + plain.appInfo->size();
+  const std::size_t appSize = BuildBlock(*plain.appInfo).size();
+  const std::size_t sortAt = appAt + appSize;
   auto patched = [&](std::size_t at, std::uint32_t value) {
     Bytes b = good;
     Put32(b, at, value);
@@ -339,7 +342,7 @@ TEST_F(MemoDatabaseTest, DamagedFilesAreRefusedAndLeftAlone) {
   cases.push_back({"header cut short", Bytes(good.begin(), good.begin() + 50)});
   cases.push_back({"header size not 84", patched(fl::HDR_SIZE_FIELD, 80)});
   cases.push_back({"app-info beyond the end", patched(fl::HDR_APPINFO_SIZE, 0xFFFFFFF0u)});
-  cases.push_back({"app-info size disagrees", patched(appAt + fl::BLK_TOTAL_SIZE, static_cast<std::uint32_t>(plain.appInfo->size() + 8))});
+  cases.push_back({"app-info size disagrees", patched(appAt + fl::BLK_TOTAL_SIZE, static_cast<std::uint32_t>(appSize + 8))});
   cases.push_back({"app-info data offset past block", patched(appAt + fl::BLK_DATA_OFFSET, 4000)});
   cases.push_back({"app-info data offset in block header", patched(appAt + fl::BLK_DATA_OFFSET, 8)});
   cases.push_back({"sort-info size disagrees", patched(sortAt + fl::BLK_TOTAL_SIZE, 12)});
@@ -348,23 +351,24 @@ TEST_F(MemoDatabaseTest, DamagedFilesAreRefusedAndLeftAlone) {
   cases.push_back({"file cut inside a record", Bytes(good.begin(), good.end() - 3)});
   {
     File f = plain;
-    f.appInfo = Bytes(20, 0);
-    Put32(*f.appInfo, fl::BLK_TOTAL_SIZE, 20);
-    cases.push_back({"app-info smaller than its header", f.Build()});
+    f.appInfo = Block{};
+    f.appInfo->raw = Bytes(20, 0);
+    Put32(*f.appInfo->raw, fl::BLK_TOTAL_SIZE, 20);
+    cases.push_back({"app-info smaller than its header", Build(f)});
   }
   {
     File f = plain;
-    f.records[1].totalSize = fl::REC_HEADER_SIZE - 1;
-    cases.push_back({"record smaller than its header", f.Build()});
+    f.records[1].size = fl::REC_HEADER_SIZE - 1;
+    cases.push_back({"record smaller than its header", Build(f)});
   }
   {
     File f = plain;
-    f.records[1].body = Bytes(fl::REC_MAX_DATA + 8, 'z');
-    cases.push_back({"record over the size limit", f.Build()});
+    f.records[1].data = Bytes(fl::REC_MAX_DATA + 8, 'z');
+    cases.push_back({"record over the size limit", Build(f)});
   }
   {
     // The cipher is keyed before the records are read; a failure drops it.
-    const Bytes prot = ProtectedFile("pw").Build();
+    const Bytes prot = Build(ProtectedFile("pw"));
     cases.push_back({"protected, cut inside a record", Bytes(prot.begin(), prot.end() - 9)});
   }
 
@@ -386,13 +390,16 @@ TEST_F(MemoDatabaseTest, RecordFieldsThatDisagreeWithItsSizeAreNotTrusted) {
   // data-offset fields say, as the conduit reads it: a text is never cut (and
   // then saved cut), and never runs past its record (the bodies hold no zero
   // byte, so it would pick up the bytes of the next record).
-  File file;
-  file.records.push_back({1, 0, 0, FromString(std::string(200, 'X')), {}, {}, {}});
-  file.records.push_back({2, 0, 0, FromString("abc"), {}, {}, 1000});   // length past the record
-  file.records.push_back({3, 0, 0, FromString("def"), {}, 5000, {}});   // data offset past the record
-  file.records.push_back({4, 0, 0, FromString("whole memo"), {}, {}, 3});  // length short of the body
-  file.records.push_back({5, 0, 0, PlainBody("next"), {}, {}, {}});
-  const fs::path p = Write(file.Build());
+  File file = MemoFile();
+  file.records.push_back(MemoRecord(1, 0, 0, FromString(std::string(200, 'X'))));
+  file.records.push_back(MemoRecord(2, 0, 0, FromString("abc")));
+  file.records.back().lengthField = 1000;  // length past the record
+  file.records.push_back(MemoRecord(3, 0, 0, FromString("def")));
+  file.records.back().dataOffset = 5000;  // data offset past the record
+  file.records.push_back(MemoRecord(4, 0, 0, FromString("whole memo")));
+  file.records.back().lengthField = 3;  // length short of the body
+  file.records.push_back(MemoRecord(5, 0, 0, PlainBody("next")));
+  const fs::path p = Write(Build(file));
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
   ASSERT_EQ(db.RecordCount(), 5);
   EXPECT_EQ(TextAt(db, 0), std::string(200, 'X'));
@@ -401,15 +408,17 @@ TEST_F(MemoDatabaseTest, RecordFieldsThatDisagreeWithItsSizeAreNotTrusted) {
   EXPECT_EQ(TextAt(db, 3), "whole memo");
   EXPECT_EQ(TextAt(db, 4), "next");
   ASSERT_EQ(db.Save(), RDB_OK);
-  for (const ReadRecord& r : Parse(ReadAll(p)).records) EXPECT_TRUE(r.consistent);
+  File saved;
+  ASSERT_TRUE(Parse(ReadAll(p), saved));
+  for (const Record& r : saved.records) EXPECT_TRUE(IsWellFormed(r));
 }
 
 TEST_F(MemoDatabaseTest, LargestRecordLoadsAndTooLongTextIsNotSaved) {
-  File file;
+  File file = MemoFile();
   Bytes body(fl::REC_MAX_DATA, 'a');
   body.back() = 0;
-  file.records.push_back({1, 0, 0, body, {}, {}, {}});
-  const Bytes original = file.Build();
+  file.records.push_back(MemoRecord(1, 0, 0, body));
+  const Bytes original = Build(file);
   const fs::path p = Write(original);
   ASSERT_EQ(db.Load(p, RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
   EXPECT_EQ(TextAt(db, 0).size(), fl::REC_MAX_DATA - 1);
@@ -428,7 +437,7 @@ TEST_F(MemoDatabaseTest, LargestRecordLoadsAndTooLongTextIsNotSaved) {
 }
 
 TEST_F(MemoDatabaseTest, SaveReplacesTheFileSafelyAndNeverCreatesIt) {
-  const fs::path p = Write(PlainFile().Build());
+  const fs::path p = Write(Build(PlainFile()));
   ASSERT_EQ(::chmod(p.c_str(), 0640), 0);
   struct stat before {};
   ASSERT_EQ(::stat(p.c_str(), &before), 0);
@@ -441,7 +450,7 @@ TEST_F(MemoDatabaseTest, SaveReplacesTheFileSafelyAndNeverCreatesIt) {
   EXPECT_EQ(after.st_mode & 07777, 0640u);
   EXPECT_NE(after.st_ino, before.st_ino);  // a new file was renamed into place
   EXPECT_EQ(dir.FileCount(), 1u);
-  EXPECT_EQ(Parse(ReadAll(p)).records[0].body, PlainBody("changed"));
+  EXPECT_EQ(Parse(ReadAll(p)).records[0].data, PlainBody("changed"));
 
   // Through a symbolic link: the target is replaced, the link stays.
   const fs::path link = dir / "link.dat";
@@ -450,7 +459,7 @@ TEST_F(MemoDatabaseTest, SaveReplacesTheFileSafelyAndNeverCreatesIt) {
   db.MemoAt(0)->text = "via link";
   ASSERT_EQ(db.Save(), RDB_OK);
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(Parse(ReadAll(p)).records[0].body, PlainBody("via link"));
+  EXPECT_EQ(Parse(ReadAll(p)).records[0].data, PlainBody("via link"));
 
   // A file removed since the load is not created again.
   fs::remove(p);
@@ -460,7 +469,7 @@ TEST_F(MemoDatabaseTest, SaveReplacesTheFileSafelyAndNeverCreatesIt) {
   EXPECT_FALSE(fs::exists(p));
 
   // Opened for reading only, or never loaded: no save.
-  const fs::path q = Write(PlainFile().Build(), "other.dat");
+  const fs::path q = Write(Build(PlainFile()), "other.dat");
   ASSERT_EQ(db.Load(q, RDB_OPEN_READ_ONLY, nullptr), RDB_OK);
   EXPECT_EQ(db.Save(), RDB_CANNOT_OPEN);
   CMemoDatabase fresh;

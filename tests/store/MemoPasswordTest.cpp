@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <optional>
 
-#include "MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "support/TempFolder.h"
 #include "store/MemoDatabase.h"
 
-using namespace memotest;
+using namespace recordfile;
+namespace fl = FileLayout;
 namespace fs = std::filesystem;
 
 namespace {
@@ -20,7 +21,7 @@ const std::string SJIS_TEXT = "\x82\xa0\x82\xa2\n\x8a\xbf\x8e\x9a\x83\x5c";  // 
 
 struct Memo {
   std::uint32_t id;
-  std::uint16_t fileAttributes;
+  std::uint16_t attributes;
   std::string fileText;
 };
 const Memo kMemos[] = {
@@ -31,14 +32,14 @@ const Memo kMemos[] = {
 
 // The memo file under a password (none: plain) with the given app-info data.
 Bytes MemoFile(const Bytes& appInfoData, std::optional<std::string> password) {
-  File f;
-  f.appInfo = Block(appInfoData);
+  File f = recordfile::MemoFile();
+  f.appInfo = DataBlock(appInfoData);
   for (const Memo& m : kMemos) {
     Bytes body = PlainBody(m.fileText);
     if (password) body = EncryptBody(body, *password);
-    f.records.push_back({m.id, m.fileAttributes, 1, body, {}, {}, {}});
+    f.records.push_back(MemoRecord(m.id, m.attributes, 1, body));
   }
-  return f.Build();
+  return Build(f);
 }
 
 Bytes AppInfoData(std::optional<std::string_view> password, std::string_view hint) {
@@ -109,13 +110,13 @@ TEST_F(MemoPasswordTest, RefusedChangesLeaveTheDatabaseAsItWas) {
   EXPECT_EQ(ReadAll(path), original);
 
   // No app-info block: nowhere to keep a digest.
-  File bare;
-  bare.records.push_back({1, 0, 0, PlainBody("memo"), {}, {}, {}});
-  Write(bare.Build());
+  File bare = recordfile::MemoFile();
+  bare.records.push_back(MemoRecord(1, 0, 0, PlainBody("memo")));
+  Write(Build(bare));
   ASSERT_EQ(db.Load(path.string(), RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
   EXPECT_EQ(db.SetPassword("Q", ""), CMemoDatabase::PW_ERR_NO_APP_INFO);
   ASSERT_EQ(db.Save(), RDB_OK);
-  EXPECT_EQ(ReadAll(path), bare.Build());
+  EXPECT_EQ(ReadAll(path), Build(bare));
 }
 
 }  // namespace

@@ -8,13 +8,13 @@
 #include <optional>
 #include <string>
 
-#include "MemoFileBuilder.h"
-#include "StoreTestDir.h"
+#include "support/MemoAppBytes.h"
+#include "support/TempFolder.h"
 #include "platform/files/ScopedFileEnv.h"
 #include "store/MemoDatabase.h"
 #include "support/FaultInjectionEnv.h"
 
-using namespace memotest;
+using namespace recordfile;
 
 namespace {
 
@@ -22,12 +22,12 @@ using Op = IFileEnv::Op;
 
 // A file of some large memos, so that a save takes more than one write.
 File LargeFile(const std::optional<std::string>& password) {
-  File f;
-  f.appInfo = Block(MemoAppInfo(DefaultCategories(), password, ""));
+  File f = MemoFile();
+  f.appInfo = DataBlock(MemoAppInfo(DefaultCategories(), password, ""));
   for (std::uint32_t id = 1; id <= 24; ++id) {
     Bytes body = PlainBody(std::string(50000, static_cast<char>('a' + id % 26)));
     if (password) body = EncryptBody(body, *password);
-    f.records.push_back({id, 0, 0, body, {}, {}, {}});
+    f.records.push_back(MemoRecord(id, 0, 0, body));
   }
   return f;
 }
@@ -35,9 +35,9 @@ File LargeFile(const std::optional<std::string>& password) {
 TEST(MemoSaveFault, EveryFailedStepLeavesTheOldFileOrTheNewOneWholeAndIsReported) {
   for (const std::optional<std::string>& password : {std::optional<std::string>(), std::optional<std::string>("pw")}) {
     SCOPED_TRACE(password ? "protected" : "plain");
-    CTempDir dir;
+    CTempFolder dir("store");
     const auto path = dir / "record.dat";
-    const Bytes original = LargeFile(password).Build();
+    const Bytes original = Build(LargeFile(password));
     const char* key = password ? password->c_str() : nullptr;
     CFaultInjectionEnv faults;
     // Loads the file, adds a memo and saves with `fault` planned (none: clean).

@@ -2,26 +2,27 @@
 
 #include <gtest/gtest.h>
 
-#include "MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "support/TempFolder.h"
 #include "store/MemoDatabase.h"
 #include "store/RecordView.h"
 
-using namespace memotest;
+using namespace recordfile;
+namespace fl = FileLayout;
 
 namespace {
 
 class RecordViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    File file;
+    File file = MemoFile();
     // Texts chosen so that byte order differs from file order; "\x82\xa0" is
     // a double-byte character and sorts after every ASCII text.
     const char* texts[] = {"pear", "\x82\xa0", "apple", "Zebra", "apple pie", ""};
     std::uint32_t id = 1;
-    for (const char* text : texts) file.records.push_back({id++, 0, 0, PlainBody(text), {}, {}, {}});
-    file.records[2].fileAttributes = fl::REC_ATTR_DELETED;  // "apple"
-    WriteAll(dir / "record.dat", file.Build());
+    for (const char* text : texts) file.records.push_back(MemoRecord(id++, 0, 0, PlainBody(text)));
+    file.records[2].attributes = fl::REC_ATTR_DELETED;  // "apple"
+    WriteAll(dir / "record.dat", Build(file));
     ASSERT_EQ(db.Load(dir / "record.dat", RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
   }
 
@@ -80,7 +81,7 @@ TEST_F(RecordViewTest, IsASnapshotUntilBuiltAgain) {
 
   // After the database is loaded from a smaller file, the old items that
   // are gone are passed over rather than followed.
-  WriteAll(dir / "small.dat", File().Build());
+  WriteAll(dir / "small.dat", Build(MemoFile()));
   ASSERT_EQ(db.Load(dir / "small.dat", RDB_OPEN_READ_WRITE, nullptr), RDB_OK);
   EXPECT_EQ(view.First(record, false), -1);
 

@@ -19,9 +19,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "handheld/Device.h"
@@ -31,6 +29,7 @@
 #include "handheld/PdbLayout.h"
 #include "platform/recordfile/FileLayout.h"
 #include "platform/sync20/SyncLibrary.h"
+#include "support/TempFolder.h"
 
 // One memo record as the test wants it on the device.
 struct FixtureMemo {
@@ -71,8 +70,6 @@ class CDeviceFixture {
   ~CDeviceFixture() {
     SyncDetachDevice();
     SyncFailAfter(-1);
-    std::error_code ec;
-    std::filesystem::remove_all(m_root, ec);
   }
 
   CDeviceFixture(const CDeviceFixture&) = delete;
@@ -92,6 +89,15 @@ class CDeviceFixture {
   int ReadMemoDb(CPdbFile& out) const { return m_device.ReadDatabase(DB_NAME, out); }
   // Replaces the memo database on the device.
   int WriteMemoDb(CPdbFile& db) const { return m_device.WriteDatabase(db); }
+  // Writes these memos into the memo database as the handheld's user does
+  // between HotSyncs: a memo with an id replaces that record, one without is
+  // added under a new id.
+  int WriteMemos(const std::vector<FixtureMemo>& memos) const {
+    CPdbFile db;
+    int rc = ReadMemoDb(db);
+    if (rc == HandheldResult::HH_OK) rc = AddRecords(db, memos);
+    return rc == HandheldResult::HH_OK ? WriteMemoDb(db) : rc;
+  }
 
   // The body the fixture stores for a text.
   static std::vector<std::uint8_t> Body(const std::string& text) {
@@ -117,9 +123,6 @@ class CDeviceFixture {
 
  private:
   int MakeDevice() {
-    std::random_device random;
-    m_root = std::filesystem::temp_directory_path() /
-            ("quillet-sync-test-" + std::to_string(random()) + "-" + std::to_string(random()));
     m_folder = m_root / "device";
     m_status = CDevice::Init(m_folder, "Test User", 1, m_device);
     return m_status;
@@ -152,18 +155,23 @@ class CDeviceFixture {
       info.insert(info.end(), appExtra->begin(), appExtra->end());
     }
     db.SetAppInfo(std::move(info));
+    rc = AddRecords(db, memos);
+    return rc == HH_OK ? m_device.WriteDatabase(db) : rc;
+  }
+
+  static int AddRecords(CPdbFile& db, const std::vector<FixtureMemo>& memos) {
     for (const FixtureMemo& memo : memos) {
       CPdbRecord record;
       record.uniqueId = memo.id;
       record.attributes = Attributes(memo);
       record.data = Body(memo.text);
-      rc = db.WriteRecord(std::move(record));
-      if (rc != HH_OK) return rc;
+      const int rc = db.WriteRecord(std::move(record));
+      if (rc != HandheldResult::HH_OK) return rc;
     }
-    return m_device.WriteDatabase(db);
+    return HandheldResult::HH_OK;
   }
 
-  std::filesystem::path m_root;
+  CTempFolder m_root{"sync"};
   std::filesystem::path m_folder;
   CDevice m_device;
   int m_status = HandheldResult::HH_OK;

@@ -57,20 +57,9 @@ TEST(HotSyncFault, EveryFailedFileOperationLeavesWholeSidesThatTheNextHotSyncJoi
   world.WriteDesktop({{1, "one", 0, 0}, {2, "two", 0, 0}, {3, "three", 0, 0}, {4, "four", 0, 0}});
   ASSERT_EQ(0, world.Device().Attach());
   ASSERT_EQ(0, HotSync(world, 1));
-  {
-    CPdbFile db;
-    ASSERT_EQ(0, world.Device().ReadMemoDb(db));
-    FixtureMemo archived = Memo(3, "three", 0, true);
-    archived.deleted = archived.archived = true;
-    for (const FixtureMemo& memo : {Memo(2, "two, changed on the handheld", 0, true), archived}) {
-      CPdbRecord record;
-      record.uniqueId = memo.id;
-      record.attributes = CDeviceFixture::Attributes(memo);
-      record.data = CDeviceFixture::Body(memo.text);
-      ASSERT_EQ(0, db.WriteRecord(std::move(record)));
-    }
-    ASSERT_EQ(0, world.Device().WriteMemoDb(db));
-  }
+  FixtureMemo archived = Memo(3, "three", 0, true);
+  archived.deleted = archived.archived = true;
+  ASSERT_EQ(0, world.Device().WriteMemos({Memo(2, "two, changed on the handheld", 0, true), archived}));
   world.WriteDesktop({{1, "one", 0, 0},
                       {2, "two", 0, 0},
                       {3, "three", 0, 0},

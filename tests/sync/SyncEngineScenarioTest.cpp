@@ -35,6 +35,7 @@ FixtureMemo Deleted(std::uint32_t id, const std::string& text, bool archived, bo
 struct Slots {
   std::vector<std::string> names = std::vector<std::string>(16);
   std::vector<int> ids = std::vector<int>(16, -1);
+  bool operator==(const Slots&) const = default;
 };
 
 Slots SlotsOf(const std::vector<std::uint8_t>& data) {
@@ -50,16 +51,19 @@ Slots SlotsOf(const std::vector<std::uint8_t>& data) {
   return s;
 }
 
-Slots HandheldSlots(CSyncTestWorld& world) {
+// The handheld's application information (empty when it has none).
+std::vector<std::uint8_t> HandheldAppInfo(CSyncTestWorld& world) {
   std::vector<SeenRecord> ignored;
   CPdbFile db;
-  if (!world.ReadHandheld(ignored, &db) || !db.AppInfo()) return Slots{};
-  return SlotsOf(*db.AppInfo());
+  if (!world.ReadHandheld(ignored, &db) || !db.AppInfo()) return {};
+  return *db.AppInfo();
 }
+
+Slots HandheldSlots(CSyncTestWorld& world) { return SlotsOf(HandheldAppInfo(world)); }
 
 Slots DesktopSlots(CSyncTestWorld& world) {
   std::vector<SeenRecord> ignored;
-  testfile::File f;
+  recordfile::File f;
   if (!world.ReadDesktop(ignored, &f) || !f.appInfo) return Slots{};
   std::vector<std::uint8_t> data(f.appInfo->data.begin(), f.appInfo->data.begin() + f.appInfo->length);
   return SlotsOf(data);
@@ -67,10 +71,23 @@ Slots DesktopSlots(CSyncTestWorld& world) {
 
 std::vector<std::uint8_t> DesktopAppExtra(CSyncTestWorld& world) {
   std::vector<SeenRecord> ignored;
-  testfile::File f;
+  recordfile::File f;
   if (!world.ReadDesktop(ignored, &f) || !f.appInfo || f.appInfo->length <= FL::CAT_BLOCK_SIZE) return {};
   return std::vector<std::uint8_t>(f.appInfo->data.begin() + FL::CAT_BLOCK_SIZE,
                                    f.appInfo->data.begin() + f.appInfo->length);
+}
+
+std::vector<std::uint8_t> HandheldAppExtra(CSyncTestWorld& world) {
+  const std::vector<std::uint8_t> info = HandheldAppInfo(world);
+  if (info.size() <= FL::CAT_BLOCK_SIZE) return {};
+  return std::vector<std::uint8_t>(info.begin() + FL::CAT_BLOCK_SIZE, info.end());
+}
+
+const SeenRecord* FindText(const std::vector<SeenRecord>& records, const std::string& text) {
+  for (const SeenRecord& r : records) {
+    if (r.text == text) return &r;
+  }
+  return nullptr;
 }
 
 // Both sides hold the same records: same ids, texts and categories.
@@ -111,7 +128,7 @@ TEST(SyncScenarioTest, FirstHotSyncWithoutDesktopFileCopiesTheHandheld) {
   EXPECT_EQ("Shopping", DesktopSlots(world).names[1]);
   EXPECT_EQ(extra, DesktopAppExtra(world));
   // The backup is the new desktop file, byte for byte.
-  EXPECT_EQ(testfile::ReadAll(world.DesktopPath()), testfile::ReadAll(world.BackupPath()));
+  EXPECT_EQ(recordfile::ReadAll(world.DesktopPath()), recordfile::ReadAll(world.BackupPath()));
   // The handheld's flags are cleared.
   CPdbFile db;
   std::vector<SeenRecord> handheld;
@@ -247,9 +264,9 @@ TEST(SyncScenarioTest, DesktopMemosWithoutIdsGetTheHandheldsIds) {
   EXPECT_NE(desktop[1].id, desktop[2].id);
   ExpectSidesEqual(world);
   // A second HotSync finds nothing to do.
-  auto before = testfile::ReadAll(world.DesktopPath());
+  auto before = recordfile::ReadAll(world.DesktopPath());
   ASSERT_EQ(0, HotSync(world, 0));
-  EXPECT_EQ(before, testfile::ReadAll(world.DesktopPath()));
+  EXPECT_EQ(before, recordfile::ReadAll(world.DesktopPath()));
 }
 
 TEST(SyncScenarioTest, EqualCountsSkipTheIdComparison) {
@@ -310,7 +327,7 @@ TEST(SyncScenarioTest, ProtectedMemosTravelUntouchedAndStillOpenWithThePassword)
   ASSERT_EQ(0, HotSync(world, 0));
 
   std::vector<SeenRecord> desktop;
-  testfile::File f;
+  recordfile::File f;
   ASSERT_TRUE(world.ReadDesktop(desktop, &f));
   ASSERT_EQ(1u, f.records.size());
   EXPECT_EQ(bodyBefore, f.records[0].data);
@@ -331,7 +348,7 @@ TEST(SyncScenarioTest, ProtectedMemosTravelUntouchedAndStillOpenWithThePassword)
   f.records[0].attributes = FL::REC_ATTR_MODIFIED;
   f.records[0].data[0] ^= 0xFF;
   edited[0] ^= 0xFF;
-  testfile::WriteAll(world.DesktopPath(), testfile::Build(testfile::Consistent(f)));
+  recordfile::WriteAll(world.DesktopPath(), recordfile::Build(recordfile::Consistent(f)));
   ASSERT_EQ(0, HotSync(world, 0));
   CPdbFile db;
   std::vector<SeenRecord> handheld;
@@ -359,15 +376,7 @@ TEST(SyncScenarioTest, CategoriesRenamedAddedAndDeletedOnEitherSide) {
                      {Category(1, "Family", 1, true), Category(2, "Old", 2), Category(3, "Desk", 128, true),
                       Category(5, "Remote", 9)});
   // The handheld has record 6 too (in Unfiled: its category is gone there).
-  {
-    CPdbFile db;
-    ASSERT_EQ(0, world.Device().ReadMemoDb(db));
-    CPdbRecord r;
-    r.uniqueId = 6;
-    r.data = CDeviceFixture::Body("in remote");
-    ASSERT_EQ(0, db.WriteRecord(r));
-    ASSERT_EQ(0, world.Device().WriteMemoDb(db));
-  }
+  ASSERT_EQ(0, world.Device().WriteMemos({Memo(6, "in remote")}));
 
   ASSERT_EQ(0, HotSync(world, 0));
 
@@ -403,15 +412,15 @@ TEST(SyncScenarioTest, ADesktopFileWithoutApplicationInformationTakesTheHandheld
   std::fill(extra.begin() + 4, extra.begin() + 20, 0);  // no password: the file's plain body fits
   CSyncTestWorld world({Memo(5, "x", 1)}, {Category(1, "Cat", 1)}, &extra);
   ASSERT_EQ(0, world.Device().Attach());
-  testfile::File f;
-  f.header = testfile::Header{};
+  recordfile::File f;
+  f.header = recordfile::Header{};
   f.header->name = CMemoApp::DB_NAME;
-  testfile::Record r;
+  recordfile::Record r;
   r.id = 5;
   r.category = 1;
   r.data = CDeviceFixture::Body("x");
   f.records.push_back(r);
-  testfile::WriteAll(world.DesktopPath(), testfile::Build(testfile::Consistent(f)));
+  recordfile::WriteAll(world.DesktopPath(), recordfile::Build(recordfile::Consistent(f)));
 
   ASSERT_EQ(0, HotSync(world, 0));
   EXPECT_EQ("Cat", DesktopSlots(world).names[1]);
@@ -476,6 +485,60 @@ TEST(SyncScenarioTest, MoreThanFifteenCategoriesSendTheExtraOnesRecordsToUnfiled
   EXPECT_NE(std::string::npos, deleted[0].find("Local category Extra has been deleted"));
 }
 
+// Same name in the same slot under another id: the desktop category that
+// carries the handheld's id elsewhere brings its records into that slot.
+TEST(SyncScenarioTest, ADesktopCategoryWithTheHandheldsIdElsewhereJoinsTheSlot) {
+  CSyncTestWorld world({Memo(1, "work memo", 2)}, {Category(2, "Work", 11)});
+  ASSERT_EQ(0, world.Device().Attach());
+  world.WriteDesktop({{1, "work memo", 2, 0}, {2, "project memo", 5, FL::REC_ATTR_NEW | FL::REC_ATTR_MODIFIED}},
+                     {Category(2, "Work", 10), Category(5, "Project", 11)});
+
+  ASSERT_EQ(0, HotSync(world, 0));
+
+  const Slots hh = HandheldSlots(world);
+  EXPECT_EQ("Work", hh.names[2]);
+  EXPECT_EQ(11, hh.ids[2]);
+  EXPECT_EQ("", hh.names[5]);
+  EXPECT_EQ(-1, hh.ids[5]);
+  EXPECT_EQ(hh, DesktopSlots(world));
+  std::vector<SeenRecord> handheld;
+  std::vector<SeenRecord> desktop;
+  ASSERT_TRUE(world.ReadHandheld(handheld));
+  ASSERT_TRUE(world.ReadDesktop(desktop));
+  for (const auto* side : {&handheld, &desktop}) {
+    const SeenRecord* project = FindText(*side, "project memo");
+    ASSERT_NE(nullptr, project);
+    EXPECT_EQ(2u, project->category);
+  }
+  EXPECT_EQ(0u, LogCount(CSyncLog::ACT_CATEGORY_DELETED));
+  EXPECT_EQ(0u, LogCount(CSyncLog::ACT_CATEGORY_MOVE_FAILED));
+}
+
+// A category found only by its id, renamed and moved to another slot on the
+// desktop: the handheld takes the new name in its own slot and the desktop
+// records follow that slot.
+TEST(SyncScenarioTest, ADesktopRenameInAnotherSlotKeepsTheHandheldsSlot) {
+  CSyncTestWorld world({Memo(1, "a", 1)}, {Category(1, "Old", 5)});
+  ASSERT_EQ(0, world.Device().Attach());
+  world.WriteDesktop({{1, "a", 3, 0}}, {Category(3, "New", 5, true)});
+
+  ASSERT_EQ(0, HotSync(world, 0));
+
+  const Slots hh = HandheldSlots(world);
+  EXPECT_EQ("New", hh.names[1]);
+  EXPECT_EQ(5, hh.ids[1]);
+  EXPECT_EQ("", hh.names[3]);
+  EXPECT_EQ(-1, hh.ids[3]);
+  EXPECT_EQ(hh, DesktopSlots(world));
+  std::vector<SeenRecord> handheld;
+  std::vector<SeenRecord> desktop;
+  ASSERT_TRUE(world.ReadHandheld(handheld));
+  ASSERT_TRUE(world.ReadDesktop(desktop));
+  ASSERT_EQ(1u, desktop.size());
+  EXPECT_EQ(1u, desktop[0].category);
+  EXPECT_EQ(1u, handheld[0].category);
+}
+
 TEST(SyncScenarioTest, FirstSyncIndicatorOneKeepsEveryHandheldCategory) {
   // Without the indicator, a handheld category unknown to the desktop and not
   // marked renamed counts as deleted on the desktop.
@@ -494,6 +557,80 @@ TEST(SyncScenarioTest, FirstSyncIndicatorOneKeepsEveryHandheldCategory) {
       EXPECT_EQ(0u, handheld[0].category);
     }
     EXPECT_EQ(HandheldSlots(world).names, DesktopSlots(world).names);
+  }
+}
+
+// With the first-sync indicator 2 nothing counts as deleted: a category made
+// on each side since the last HotSync survives on both, with its new memo.
+// Without the indicator both are taken as deleted on the other side and their
+// memos arrive in Unfiled.
+TEST(SyncScenarioTest, FirstSyncIndicatorTwoDeletesNoCategory) {
+  for (std::int32_t indicator : {0, 2}) {
+    CSyncTestWorld world({Memo(1, "h", 1, true)}, {Category(1, "HandheldOnly", 1)});
+    ASSERT_EQ(0, world.Device().Attach());
+    world.WriteDesktop({{2, "d", 2, FL::REC_ATTR_NEW | FL::REC_ATTR_MODIFIED}}, {Category(2, "DesktopOnly", 2)});
+
+    ASSERT_EQ(0, HotSync(world, 0, indicator));
+
+    const Slots hh = HandheldSlots(world);
+    EXPECT_EQ(hh, DesktopSlots(world)) << indicator;
+    std::vector<SeenRecord> handheld;
+    std::vector<SeenRecord> desktop;
+    ASSERT_TRUE(world.ReadHandheld(handheld));
+    ASSERT_TRUE(world.ReadDesktop(desktop));
+    const SeenRecord* fromHandheld = FindText(desktop, "h");
+    const SeenRecord* fromDesktop = FindText(handheld, "d");
+    ASSERT_NE(nullptr, fromHandheld);
+    ASSERT_NE(nullptr, fromDesktop);
+    auto deleted = CSyncTestWorld::LogTexts(CSyncLog::ACT_CATEGORY_DELETED);
+    if (indicator == 2) {
+      EXPECT_EQ("HandheldOnly", hh.names[1]);
+      EXPECT_EQ(1, hh.ids[1]);
+      EXPECT_EQ("DesktopOnly", hh.names[2]);
+      EXPECT_EQ(2, hh.ids[2]);
+      EXPECT_EQ(1u, fromHandheld->category);
+      EXPECT_EQ(2u, fromDesktop->category);
+      EXPECT_TRUE(deleted.empty());
+    } else {
+      EXPECT_EQ("", hh.names[1]);
+      EXPECT_EQ("", hh.names[2]);
+      EXPECT_EQ(0u, fromHandheld->category);
+      EXPECT_EQ(0u, fromDesktop->category);
+      ASSERT_EQ(2u, deleted.size());
+      EXPECT_NE(std::string::npos, deleted[0].find("Remote category DesktopOnly has been deleted"));
+      EXPECT_NE(std::string::npos, deleted[1].find("Local category HandheldOnly has been deleted"));
+    }
+  }
+}
+
+// The application-specific bytes: the handheld's win when both sides have
+// some; the desktop's reach a handheld that has none.  (The password digest
+// inside them, bytes 4 to 19, is the same on both sides: sides with different
+// passwords do not synchronise at all.)
+TEST(SyncScenarioTest, ApplicationBytesTravelFromWhicheverSideHasThem) {
+  {
+    std::vector<std::uint8_t> handheldExtra(30, 0x11);
+    CSyncTestWorld world({Memo(1, "a")}, {}, &handheldExtra);
+    ASSERT_EQ(0, world.Device().Attach());
+    std::vector<std::uint8_t> desktopExtra(30, 0x22);
+    std::fill(desktopExtra.begin() + 4, desktopExtra.begin() + 20, 0x11);
+    world.WriteDesktop({{1, "a", 0, 0}}, {}, desktopExtra);
+    ASSERT_EQ(0, HotSync(world, 0));
+    EXPECT_EQ(handheldExtra, DesktopAppExtra(world));
+    EXPECT_EQ(handheldExtra, HandheldAppExtra(world));
+  }
+  {
+    std::vector<std::uint8_t> none;
+    CSyncTestWorld world({Memo(1, "a")}, {}, &none);
+    ASSERT_EQ(0, world.Device().Attach());
+    ASSERT_EQ(FL::CAT_BLOCK_SIZE, HandheldAppInfo(world).size());
+    std::vector<std::uint8_t> desktopExtra(40, 0x33);
+    desktopExtra[0] = 0x01;
+    std::fill(desktopExtra.begin() + 4, desktopExtra.begin() + 20, 0);  // not protected
+    world.WriteDesktop({{1, "a", 0, 0}}, {}, desktopExtra);
+    ASSERT_EQ(0, HotSync(world, 0));
+    EXPECT_EQ(desktopExtra, HandheldAppExtra(world));
+    EXPECT_EQ(desktopExtra, DesktopAppExtra(world));
   }
 }
 
@@ -588,13 +725,37 @@ TEST(SyncScenarioTest, SlowSyncArchivesAHandheldArchivedRecord) {
   EXPECT_EQ((std::vector<std::string>{"archived"}), CSyncTestWorld::Texts(archived));
 }
 
+// Slow sync: an unmarked handheld record that the previous backup does not
+// hold changed on the handheld since the last HotSync here, so its version is
+// written over the desktop copy instead of being duplicated.
+TEST(SyncScenarioTest, SlowSyncTakesARecordMissingFromTheBackupAsModified) {
+  CSyncTestWorld world({Memo(6, "six")});
+  ASSERT_EQ(0, world.Device().Attach());
+  world.WriteDesktop({{6, "six", 0, 0}});
+  ASSERT_EQ(0, HotSync(world, 0));  // record.BAK holds record 6 only
+  ASSERT_TRUE(std::filesystem::exists(world.BackupPath()));
+
+  // Record 5 appears on both sides, unmarked, with different texts.
+  ASSERT_EQ(0, world.Device().WriteMemos({Memo(5, "handheld five")}));
+  world.WriteDesktop({{5, "desktop five", 0, 0}, {6, "six", 0, 0}});
+
+  ASSERT_EQ(0, HotSync(world, 1));
+  std::vector<SeenRecord> handheld;
+  std::vector<SeenRecord> desktop;
+  ASSERT_TRUE(world.ReadHandheld(handheld));
+  ASSERT_TRUE(world.ReadDesktop(desktop));
+  EXPECT_EQ((std::vector<std::string>{"handheld five", "six"}), CSyncTestWorld::Texts(desktop));
+  EXPECT_EQ((std::vector<std::string>{"handheld five", "six"}), CSyncTestWorld::Texts(handheld));
+  EXPECT_TRUE(CSyncTestWorld::LogTexts(CSyncLog::ACT_DUPLICATED).empty());
+}
+
 TEST(SyncScenarioTest, ADamagedBackupDoesNotStopSlowSync) {
   CSyncTestWorld world({Memo(5, "one")});
   ASSERT_EQ(0, world.Device().Attach());
   world.WriteDesktop({{5, "one", 0, 0}});
-  testfile::WriteAll(world.BackupPath(), testfile::Bytes(50, 0xEE));
+  recordfile::WriteAll(world.BackupPath(), recordfile::Bytes(50, 0xEE));
   ASSERT_EQ(0, HotSync(world, 1));
-  EXPECT_EQ(testfile::ReadAll(world.DesktopPath()), testfile::ReadAll(world.BackupPath()));
+  EXPECT_EQ(recordfile::ReadAll(world.DesktopPath()), recordfile::ReadAll(world.BackupPath()));
 }
 
 // ---- Sync types -------------------------------------------------------------------------------------------------
@@ -665,7 +826,7 @@ TEST(SyncScenarioTest, DesktopOverwritesHandheld) {
     CSyncTestWorld world({Memo(5, "handheld only", 0, true)});
     ASSERT_EQ(0, world.Device().Attach());
     world.WriteDesktop({{7, "desktop", 0, 0}, {8, "deleted", 0, FL::REC_ATTR_DELETED}});
-    auto before = testfile::ReadAll(world.DesktopPath());
+    auto before = recordfile::ReadAll(world.DesktopPath());
     ASSERT_EQ(0, HotSync(world, type));
     std::vector<SeenRecord> handheld;
     ASSERT_TRUE(world.ReadHandheld(handheld));
@@ -676,7 +837,7 @@ TEST(SyncScenarioTest, DesktopOverwritesHandheld) {
     if (type == 3) {
       EXPECT_EQ((std::vector<std::string>{"desktop"}), CSyncTestWorld::Texts(desktop));
     } else {
-      EXPECT_EQ(before, testfile::ReadAll(world.DesktopPath()));  // 4 and 7 write nothing
+      EXPECT_EQ(before, recordfile::ReadAll(world.DesktopPath()));  // 4 and 7 write nothing
     }
   }
 }
@@ -689,7 +850,7 @@ TEST(SyncScenarioTest, DesktopOverwritesHandheldWithoutDesktopFileLeavesTheHandh
   ASSERT_TRUE(world.ReadHandheld(handheld));
   EXPECT_EQ((std::vector<std::string>{"precious"}), CSyncTestWorld::Texts(handheld));
   // The same for a desktop file that cannot be read.
-  testfile::WriteAll(world.DesktopPath(), testfile::Bytes(30, 1));
+  recordfile::WriteAll(world.DesktopPath(), recordfile::Bytes(30, 1));
   EXPECT_NE(0, HotSync(world, 3));
   ASSERT_TRUE(world.ReadHandheld(handheld));
   EXPECT_EQ((std::vector<std::string>{"precious"}), CSyncTestWorld::Texts(handheld));
@@ -750,7 +911,7 @@ TEST(SyncScenarioTest, AHandheldFailingMidHotSyncLeavesTheDesktopAsItWas) {
       CSyncTestWorld world(memos, categories);
       ASSERT_EQ(0, world.Device().Attach());
       world.WriteDesktop(desktopMemos, desktopCategories);
-      auto before = testfile::ReadAll(world.DesktopPath());
+      auto before = recordfile::ReadAll(world.DesktopPath());
       SyncFailAfter(calls);
       std::int32_t rc = HotSync(world, type);
       SyncFailAfter(-1);
@@ -761,7 +922,7 @@ TEST(SyncScenarioTest, AHandheldFailingMidHotSyncLeavesTheDesktopAsItWas) {
         ExpectSidesEqual(world);
         continue;
       }
-      EXPECT_EQ(before, testfile::ReadAll(world.DesktopPath())) << "type " << type << " after " << calls;
+      EXPECT_EQ(before, recordfile::ReadAll(world.DesktopPath())) << "type " << type << " after " << calls;
       EXPECT_FALSE(std::filesystem::exists(world.BackupPath())) << "type " << type << " after " << calls;
       // Archives written before the handheld was asked to store stay: it may
       // have purged the records they hold.

@@ -38,7 +38,7 @@ TEST(SyncEngineTest, TheDatabaseListTakesPrecedenceOverTheNames) {
   CSyncEngine engine(properties, CSyncEngine::FEATURES_CONDUIT, ConduitLog());
   ASSERT_EQ(0, engine.Synchronize());
   std::vector<SeenRecord> desktop;
-  testfile::File f;
+  recordfile::File f;
   ASSERT_TRUE(world.ReadDesktop(desktop, &f));
   ASSERT_EQ(1u, desktop.size());
   EXPECT_EQ(77u, f.header->modificationNumber);  // the new desktop file takes the entry's information

@@ -33,7 +33,7 @@ std::vector<std::uint8_t> Extra(std::uint8_t digestByte, const std::string& hint
 }
 
 std::vector<std::uint8_t> PdbBytes(CSyncTestWorld& world) {
-  return testfile::ReadAll(world.Device().Device().DatabasePath(CMemoApp::DB_NAME));
+  return recordfile::ReadAll(world.Device().Device().DatabasePath(CMemoApp::DB_NAME));
 }
 
 TEST(SyncSafetyTest, DifferentPasswordsStopTheHotSyncBeforeEitherSideChanges) {
@@ -52,11 +52,11 @@ TEST(SyncSafetyTest, DifferentPasswordsStopTheHotSyncBeforeEitherSideChanges) {
       ASSERT_EQ(0, world.Device().Attach());
       world.WriteDesktop({{1, "one", 0, 0}, {0, "new on the desktop", 0, FL::REC_ATTR_NEW}}, {},
                          Extra(c.desktopDigest));
-      const auto desktopBefore = testfile::ReadAll(world.DesktopPath());
+      const auto desktopBefore = recordfile::ReadAll(world.DesktopPath());
       const auto handheldBefore = PdbBytes(world);
 
       EXPECT_EQ(DB_ERR_PASSWORD_MISMATCH, HotSync(world, type));
-      EXPECT_EQ(desktopBefore, testfile::ReadAll(world.DesktopPath()));
+      EXPECT_EQ(desktopBefore, recordfile::ReadAll(world.DesktopPath()));
       EXPECT_EQ(handheldBefore, PdbBytes(world));
       auto failed = CSyncTestWorld::LogTexts(CSyncLog::ACT_PC_FAILED);
       ASSERT_EQ(1u, failed.size());
@@ -81,7 +81,7 @@ TEST(SyncSafetyTest, ADesktopWithoutMemosTakesTheHandheldsPassword) {
   ASSERT_EQ(0, world.Device().Attach());
   world.WriteDesktop({}, {}, Extra(0));
   ASSERT_EQ(0, HotSync(world, 0));
-  testfile::File desktop;
+  recordfile::File desktop;
   std::vector<SeenRecord> records;
   ASSERT_TRUE(world.ReadDesktop(records, &desktop));
   EXPECT_EQ((std::vector<std::string>{"one", "two"}), CSyncTestWorld::Texts(records));
@@ -97,7 +97,7 @@ TEST(SyncSafetyTest, AnEmptyDesktopFileReceivesEveryHandheldMemo) {
     SCOPED_TRACE(type);
     CSyncTestWorld world({Memo(1, "one"), Memo(2, "two", 0, true)});
     ASSERT_EQ(0, world.Device().Attach());
-    testfile::WriteAll(world.DesktopPath(), {});
+    recordfile::WriteAll(world.DesktopPath(), {});
     ASSERT_EQ(0, HotSync(world, type));
     std::vector<SeenRecord> desktop, backup;
     ASSERT_TRUE(world.ReadDesktop(desktop));
@@ -157,20 +157,20 @@ TEST(SyncSafetyTest, ThePrivateMarkTravelsAndEqualSidesStayEqual) {
   ASSERT_EQ(0, HotSync(world, 0));
   EXPECT_TRUE(HandheldRecordIsSecret(world, 1));
   EXPECT_FALSE(HandheldRecordIsSecret(world, 2));
-  testfile::File desktop;
+  recordfile::File desktop;
   std::vector<SeenRecord> records;
   ASSERT_TRUE(world.ReadDesktop(records, &desktop));
-  for (const testfile::Record& r : desktop.records) {
+  for (const recordfile::Record& r : desktop.records) {
     EXPECT_EQ(r.id == 1 ? FL::REC_ATTR_PRIVATE : 0, r.attributes) << r.id;
   }
 
   for (bool withBackup : {true, false}) {
     SCOPED_TRACE(withBackup);
     if (!withBackup) std::filesystem::remove(world.BackupPath());
-    const auto desktopBefore = testfile::ReadAll(world.DesktopPath());
+    const auto desktopBefore = recordfile::ReadAll(world.DesktopPath());
     ASSERT_EQ(0, world.Device().Attach());
     ASSERT_EQ(0, HotSync(world, 1));
-    EXPECT_EQ(desktopBefore, testfile::ReadAll(world.DesktopPath()));
+    EXPECT_EQ(desktopBefore, recordfile::ReadAll(world.DesktopPath()));
     std::vector<SeenRecord> handheld;
     ASSERT_TRUE(world.ReadHandheld(handheld));
     EXPECT_EQ((std::vector<std::string>{"plain", "secret, edited"}), CSyncTestWorld::Texts(handheld));
@@ -199,7 +199,7 @@ TEST(SyncSafetyTest, AFullDiskChangesNeitherSide) {
 
   CSyncTestWorld world({Memo(1, "one", 0, true)});
   makeWorld(world);
-  const auto desktopBefore = testfile::ReadAll(world.DesktopPath());
+  const auto desktopBefore = recordfile::ReadAll(world.DesktopPath());
   const auto handheldBefore = PdbBytes(world);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
@@ -213,7 +213,7 @@ TEST(SyncSafetyTest, AFullDiskChangesNeitherSide) {
   int status = 0;
   ASSERT_EQ(child, ::waitpid(child, &status, 0));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(desktopBefore, testfile::ReadAll(world.DesktopPath()));
+  EXPECT_EQ(desktopBefore, recordfile::ReadAll(world.DesktopPath()));
   EXPECT_EQ(handheldBefore, PdbBytes(world));
 }
 
@@ -225,15 +225,7 @@ TEST(SyncSafetyTest, AMemoAnInterruptedHotSyncGaveTheHandheldIsNotAddedAgain) {
   CSyncTestWorld world({Memo(1, "one"), Memo(2, "two")});
   ASSERT_EQ(0, world.Device().Attach());
   ASSERT_EQ(0, HotSync(world, 0));  // the backup holds "one" and "two"
-  CPdbFile db;
-  ASSERT_EQ(0, world.Device().ReadMemoDb(db));
-  for (const FixtureMemo& memo : {Memo(0, "written on the desktop"), Memo(0, "new on the handheld", 0, true)}) {
-    CPdbRecord record;
-    record.attributes = CDeviceFixture::Attributes(memo);
-    record.data = CDeviceFixture::Body(memo.text);
-    ASSERT_EQ(0, db.WriteRecord(std::move(record)));
-  }
-  ASSERT_EQ(0, world.Device().WriteMemoDb(db));
+  ASSERT_EQ(0, world.Device().WriteMemos({Memo(0, "written on the desktop"), Memo(0, "new on the handheld", 0, true)}));
   world.WriteDesktop({{1, "one", 0, 0},
                       {2, "two", 0, 0},
                       {0, "written on the desktop", 0, FL::REC_ATTR_NEW},

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,7 +18,8 @@
 #include "DeviceFixture.h"
 #include "conduit/ConduitStrings.h"
 #include "conduit/SyncLog.h"
-#include "dbfiles/RecordFileBytes.h"
+#include "support/MemoAppBytes.h"
+#include "support/RecordFileBytes.h"
 #include "handheld/PdbFile.h"
 #include "platform/hslog20/HsLog.h"
 #include "platform/recordfile/FileLayout.h"
@@ -75,60 +77,38 @@ class CSyncTestWorld {
     return p;
   }
 
-  // The 276-byte category block: "Unfiled" in slot 0 and the given slots.
-  static std::vector<std::uint8_t> CategoryBlock(const std::vector<FixtureCategory>& categories) {
-    namespace FL = FileLayout;
-    std::vector<std::uint8_t> block(FL::CAT_BLOCK_SIZE, 0);
-    std::uint16_t renamed = 0;
-    auto put = [&](std::uint8_t slot, const std::string& name, std::uint8_t id, bool isRenamed) {
-      std::memcpy(block.data() + FL::CAT_NAMES + slot * FL::CAT_NAME_FIELD_SIZE, name.data(),
-                  std::min(name.size(), FL::CAT_NAME_MAX));
-      block[FL::CAT_IDS + slot] = id;
-      if (isRenamed) renamed = static_cast<std::uint16_t>(renamed | (1u << slot));
-    };
-    put(0, "Unfiled", 0, false);
-    for (const FixtureCategory& c : categories) put(c.slot, c.name, c.id, c.renamed);
-    block[0] = static_cast<std::uint8_t>(renamed >> 8);
-    block[1] = static_cast<std::uint8_t>(renamed);
-    return block;
-  }
-
   // Writes the desktop record file with these memos, categories and
   // application-specific bytes.
   void WriteDesktop(const std::vector<DesktopMemo>& memos, const std::vector<FixtureCategory>& categories = {},
                     const std::vector<std::uint8_t>& appExtra = {}) const {
-    testfile::File f;
-    testfile::Header h;
+    recordfile::File f;
+    recordfile::Header h;
     h.name = CMemoApp::DB_NAME;
     h.creator = CMemoApp::DB_CREATOR;
     h.type = CMemoApp::DB_TYPE;
     f.header = h;
-    testfile::Block app;
-    app.data = CategoryBlock(categories);
-    app.data.insert(app.data.end(), appExtra.begin(), appExtra.end());
-    app.capacity = app.length = static_cast<std::uint32_t>(app.data.size());
-    app.name = CMemoApp::DB_NAME;
-    f.appInfo = app;
+    // "Unfiled" in slot 0 and the given slots.
+    std::vector<std::optional<recordfile::Category>> slots(FileLayout::CAT_COUNT);
+    slots[0] = recordfile::Category{"Unfiled", 0, false};
+    for (const FixtureCategory& c : categories) slots[c.slot] = recordfile::Category{c.name, c.id, c.renamed};
+    std::vector<std::uint8_t> appInfo = recordfile::CategoryBlock(slots);
+    appInfo.insert(appInfo.end(), appExtra.begin(), appExtra.end());
+    f.appInfo = recordfile::DataBlock(appInfo, 0, CMemoApp::DB_NAME);
     for (const DesktopMemo& m : memos) {
-      testfile::Record r;
-      r.id = m.id;
-      r.attributes = m.attributes;
-      r.category = m.category;
-      r.data = CDeviceFixture::Body(m.text);
-      f.records.push_back(r);
+      f.records.push_back(recordfile::MemoRecord(m.id, m.attributes, m.category, CDeviceFixture::Body(m.text)));
     }
-    testfile::WriteAll(DesktopPath(), testfile::Build(testfile::Consistent(f)));
+    recordfile::WriteAll(DesktopPath(), recordfile::Build(f));
   }
 
   // The records of a desktop-layout file (desktop, archive or backup), in file
   // order; false when the file is missing or cannot be parsed.
   static bool ReadRecords(const std::filesystem::path& path, std::vector<SeenRecord>& out,
-                          testfile::File* whole = nullptr) {
+                          recordfile::File* whole = nullptr) {
     out.clear();
     if (!std::filesystem::exists(path)) return false;
-    testfile::File f;
-    if (!testfile::Parse(testfile::ReadAll(path), f)) return false;
-    for (const testfile::Record& r : f.records) {
+    recordfile::File f;
+    if (!recordfile::Parse(recordfile::ReadAll(path), f)) return false;
+    for (const recordfile::Record& r : f.records) {
       SeenRecord s;
       s.id = r.id;
       s.text = Text(r.data);
@@ -141,7 +121,7 @@ class CSyncTestWorld {
     return true;
   }
 
-  bool ReadDesktop(std::vector<SeenRecord>& out, testfile::File* whole = nullptr) const {
+  bool ReadDesktop(std::vector<SeenRecord>& out, recordfile::File* whole = nullptr) const {
     return ReadRecords(DesktopPath(), out, whole);
   }
 

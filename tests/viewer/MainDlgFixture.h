@@ -12,13 +12,13 @@
 #include <optional>
 
 #include "platform/ui/ListView.h"
-#include "store/MemoFileBuilder.h"
+#include "support/MemoAppBytes.h"
 #include "support/TempFolder.h"
 #include "viewer/MainDlg.h"
 
 namespace viewertest {
 
-using memotest::Bytes;
+using recordfile::Bytes;
 
 const char* const PASSWORD = "sesame";
 
@@ -75,23 +75,23 @@ class MainDlgTest : public ::testing::Test {
   // Memos by position: "b..." (Business), a 3-line memo (Personal), a deleted
   // one, "a..." (Unfiled), a Japanese one (category 3).
   void WriteFile(const std::optional<std::string>& password, const std::filesystem::path& path) {
-    auto categorySlots = memotest::DefaultCategories();
-    categorySlots[3] = memotest::Category{"\x94\x83\x82\xa2\x95\xa8", 3, false};  // 買い物
-    memotest::File f;
-    f.appInfo = memotest::Block(memotest::MemoAppInfo(
+    auto categorySlots = recordfile::DefaultCategories();
+    categorySlots[3] = recordfile::Category{"\x94\x83\x82\xa2\x95\xa8", 3, false};  // 買い物
+    recordfile::File f = recordfile::MemoFile();
+    f.appInfo = recordfile::DataBlock(recordfile::MemoAppInfo(
         categorySlots, password ? std::optional<std::string_view>(*password) : std::nullopt, "my hint"));
     const char* texts[] = {"bread and milk", "x line\ny line\nz line", "gone", "apples", "\x8b\x8d\x93\xfb"};
     const std::uint32_t cats[] = {1, 2, 0, 0, 3};
     for (std::uint32_t i = 0; i < 5; ++i) {
-      memotest::Record r;
+      recordfile::Record r;
       r.id = 100 + i;
       r.category = cats[i];
-      r.fileAttributes = i == 2 ? 0x02 : 0;  // deleted
-      r.body = memotest::PlainBody(texts[i]);
-      if (password) r.body = memotest::EncryptBody(r.body, *password);
+      r.attributes = i == 2 ? 0x02 : 0;  // deleted
+      r.data = recordfile::PlainBody(texts[i]);
+      if (password) r.data = recordfile::EncryptBody(r.data, *password);
       f.records.push_back(r);
     }
-    const Bytes bytes = f.Build();
+    const Bytes bytes = Build(f);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<std::streamsize>(bytes.size()));
   }

@@ -32,8 +32,8 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/IServiceProvider.h"
-#include "store/MemoFileBuilder.h"
-#include "store/StoreTestDir.h"
+#include "support/MemoAppBytes.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -43,18 +43,18 @@ void WriteMemos(const std::filesystem::path& path, const std::vector<std::string
                 std::optional<std::string> password = std::nullopt) {
   std::filesystem::create_directories(path.parent_path());
   std::filesystem::remove(path.parent_path() / "UiPrefs.DAT");
-  memotest::File file;
-  file.appInfo = memotest::Block(memotest::MemoAppInfo(
-      memotest::DefaultCategories(), password ? std::optional<std::string_view>(*password) : std::nullopt, ""));
+  recordfile::File file = recordfile::MemoFile();
+  file.appInfo = recordfile::DataBlock(recordfile::MemoAppInfo(
+      recordfile::DefaultCategories(), password ? std::optional<std::string_view>(*password) : std::nullopt, ""));
   std::uint32_t id = 100;
   for (const std::string& text : texts) {
-    memotest::Record record;
+    recordfile::Record record;
     record.id = id++;
-    record.body = memotest::PlainBody(text);
-    if (password) record.body = memotest::EncryptBody(record.body, *password);
+    record.data = recordfile::PlainBody(text);
+    if (password) record.data = recordfile::EncryptBody(record.data, *password);
     file.records.push_back(record);
   }
-  const memotest::Bytes bytes = file.Build();
+  const recordfile::Bytes bytes = Build(file);
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
@@ -75,7 +75,7 @@ W* Visible(QWidget* root) {
 class OrganizerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    s_dir = new memotest::CTempDir;
+    s_dir = new CTempFolder("organizer");
     setenv("QUILLET_CONFIG_HOME", (*s_dir / "config").c_str(), 1);
     setenv("QUILLET_HOME", (*s_dir / "home").c_str(), 1);
     ASSERT_EQ(RegisterHostManager(QUILLET_MANAGER_LIBRARY), S_OK);
@@ -117,11 +117,11 @@ class OrganizerTest : public ::testing::Test {
     QCoreApplication::processEvents();
   }
 
-  static memotest::CTempDir* s_dir;
+  static CTempFolder* s_dir;
   std::unique_ptr<COrganizerWindow> window;
 };
 
-memotest::CTempDir* OrganizerTest::s_dir = nullptr;
+CTempFolder* OrganizerTest::s_dir = nullptr;
 
 TEST_F(OrganizerTest, StatusPaneFollowsTheSelectionAndFindListsEveryHit) {
   ClickRow(2);

@@ -7,7 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "RecordFileBytes.h"
+#include "support/RecordFileBytes.h"
+#include "support/TempFolder.h"
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncType.h"
@@ -17,7 +18,7 @@
 namespace {
 
 namespace FL = FileLayout;
-using namespace testfile;
+using namespace recordfile;
 
 // Two records without any change mark: one private, one plain; trailing bytes.
 File QuietFile() {
@@ -43,16 +44,16 @@ File QuietFile() {
   return Consistent(f);
 }
 
-class ReviewDesktopStore : public ::testing::TestWithParam<std::int32_t> {
+class DesktopStoreRewrite : public ::testing::TestWithParam<std::int32_t> {
  protected:
-  TempFolder folder;
+  CTempFolder folder{"dbfiles"};
   CRecordingSyncLog log;
 };
 
-TEST_P(ReviewDesktopStore, StoreRewritesTheFileEvenWhenNoRecordChanged) {
-  const auto path = folder.path / "record.dat";
+TEST_P(DesktopStoreRewrite, StoreRewritesTheFileEvenWhenNoRecordChanged) {
+  const auto path = folder.Path() / "record.dat";
   WriteAll(path, Build(QuietFile()));
-  CDesktopDb db(&log, 3, "MemoDB", "record.dat", folder.path.string().c_str(), GetParam());
+  CDesktopDb db(&log, 3, "MemoDB", "record.dat", folder.Path().string().c_str(), GetParam());
   ASSERT_EQ(db.Open(), DB_OK);
   ASSERT_EQ(db.LoadCategories(), DB_OK);
   ASSERT_EQ(db.RecordCount(), 2);
@@ -66,7 +67,7 @@ TEST_P(ReviewDesktopStore, StoreRewritesTheFileEvenWhenNoRecordChanged) {
   EXPECT_EQ(Build(stored), Build(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(FastSlowAndDesktopOverwrites, ReviewDesktopStore,
+INSTANTIATE_TEST_SUITE_P(FastSlowAndDesktopOverwrites, DesktopStoreRewrite,
                          ::testing::Values(SyncType::FAST, SyncType::SLOW, SyncType::DESKTOP_OVERWRITES));
 
 }  // namespace
