@@ -26,7 +26,7 @@ using testsupport::RunProcess;
 
 constexpr const char* USER = "Ann Smith";
 
-class HotSyncTest : public ::testing::Test {
+class HotSyncToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* program : {QUILLET_HOTSYNC_PROGRAM, QUILLET_PROGRAM, QUILLET_HANDHELD_PROGRAM}) {
@@ -143,7 +143,7 @@ class HotSyncTest : public ::testing::Test {
 
 const std::vector<std::string> kFirstMemos = {"groceries", "meeting notes", "paint the fence"};
 
-TEST_F(HotSyncTest, FirstHotSyncMakesTheDesktopFileAndRemembersThisDesktop) {
+TEST_F(HotSyncToolTest, FirstHotSyncMakesTheDesktopFileAndRemembersThisDesktop) {
   MakeDevice();
   std::string out = Ok(HotSync({"sync"}));
   EXPECT_NE(out.find("slow"), std::string::npos) << "a device never synchronised gets a slow sync\n" << out;
@@ -174,7 +174,7 @@ TEST_F(HotSyncTest, FirstHotSyncMakesTheDesktopFileAndRemembersThisDesktop) {
   EXPECT_NE(log.find("OK Quillet Conduit"), std::string::npos) << log;
 }
 
-TEST_F(HotSyncTest, LaterHotSyncsAreFastAndCarryChangesBothWays) {
+TEST_F(HotSyncToolTest, LaterHotSyncsAreFastAndCarryChangesBothWays) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   Ok(Handheld({"edit", HandheldId("groceries"), "--text", "groceries and milk"}));
@@ -191,7 +191,7 @@ TEST_F(HotSyncTest, LaterHotSyncsAreFastAndCarryChangesBothWays) {
   EXPECT_EQ(HandheldTexts(), expected);
 }
 
-TEST_F(HotSyncTest, DesktopOverwritesHandheld) {
+TEST_F(HotSyncToolTest, DesktopOverwritesHandheld) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   Ok(Handheld({"add", "--text", "only on the handheld"}));
@@ -204,7 +204,7 @@ TEST_F(HotSyncTest, DesktopOverwritesHandheld) {
   EXPECT_EQ(DesktopTexts(), expected);
 }
 
-TEST_F(HotSyncTest, HandheldOverwritesDesktop) {
+TEST_F(HotSyncToolTest, HandheldOverwritesDesktop) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   Ok(Handheld({"add", "--text", "only on the handheld"}));
@@ -217,7 +217,7 @@ TEST_F(HotSyncTest, HandheldOverwritesDesktop) {
   EXPECT_EQ(HandheldTexts(), expected);
 }
 
-TEST_F(HotSyncTest, SlowSyncOnRequestCarriesChangesToo) {
+TEST_F(HotSyncToolTest, SlowSyncOnRequestCarriesChangesToo) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   Ok(Handheld({"add", "--text", "new on the handheld"}));
@@ -229,7 +229,7 @@ TEST_F(HotSyncTest, SlowSyncOnRequestCarriesChangesToo) {
   EXPECT_EQ(DesktopTexts(), expected);
 }
 
-TEST_F(HotSyncTest, DoNothingLeavesBothSidesAndTheDeviceAlone) {
+TEST_F(HotSyncToolTest, DoNothingLeavesBothSidesAndTheDeviceAlone) {
   MakeDevice();
   std::string deviceBefore;
   {
@@ -249,7 +249,7 @@ TEST_F(HotSyncTest, DoNothingLeavesBothSidesAndTheDeviceAlone) {
   EXPECT_EQ(DesktopTexts(), kFirstMemos);
 }
 
-TEST_F(HotSyncTest, StoredActionsApplyNextOnlyThenPermanent) {
+TEST_F(HotSyncToolTest, StoredActionsApplyNextOnlyThenPermanent) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   // The next-only action is used once.
@@ -277,7 +277,7 @@ TEST_F(HotSyncTest, StoredActionsApplyNextOnlyThenPermanent) {
   EXPECT_NE(shown.find("Default HotSync action: Do nothing"), std::string::npos) << shown;
 }
 
-TEST_F(HotSyncTest, ANextOnlyActionSurvivesAFailedHotSync) {
+TEST_F(HotSyncToolTest, ANextOnlyActionSurvivesAFailedHotSync) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   Ok(HotSync({"action", "--set", "handheld-overwrites"}));
@@ -296,7 +296,7 @@ TEST_F(HotSyncTest, ANextOnlyActionSurvivesAFailedHotSync) {
   EXPECT_NE(shown.find("Next HotSync action: Synchronize the files (sync)"), std::string::npos) << shown;
 }
 
-TEST_F(HotSyncTest, AFailedHotSyncMakesTheNextOneSlow) {
+TEST_F(HotSyncToolTest, AFailedHotSyncMakesTheNextOneSlow) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   std::string good;
@@ -321,7 +321,7 @@ std::string FileBytes(const std::filesystem::path& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-TEST_F(HotSyncTest, AHotSyncFindingTheMemoFileInUseFailsAndChangesNothing) {
+TEST_F(HotSyncToolTest, AHotSyncFindingTheMemoFileInUseFailsAndChangesNothing) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   Ok(Quillet({"add", DesktopFile(), "--text", "desk memo"}));
@@ -354,7 +354,7 @@ TEST_F(HotSyncTest, AHotSyncFindingTheMemoFileInUseFailsAndChangesNothing) {
 
 // A HotSync holds the device from start to end, and marks the next HotSync
 // slow before the conduit runs, so that one killed part-way leaves the mark.
-TEST_F(HotSyncTest, TheDeviceIsHeldAndTheSlowMarkSetForTheWholeHotSync) {
+TEST_F(HotSyncToolTest, TheDeviceIsHeldAndTheSlowMarkSetForTheWholeHotSync) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   CHotSyncSettings settings(CRegistry(folder / "config" / "registry.ini"));
@@ -391,7 +391,7 @@ TEST_F(HotSyncTest, TheDeviceIsHeldAndTheSlowMarkSetForTheWholeHotSync) {
   EXPECT_EQ(std::find(texts.begin(), texts.end(), "during"), texts.end());
 }
 
-TEST_F(HotSyncTest, ProtectedMemosTravelEncryptedWithTheirPassword) {
+TEST_F(HotSyncToolTest, ProtectedMemosTravelEncryptedWithTheirPassword) {
   MakeDevice();
   const std::string passwordFile = (folder / "password.txt").string();
   std::ofstream(passwordFile) << "s3cret\n";
@@ -419,7 +419,7 @@ TEST_F(HotSyncTest, ProtectedMemosTravelEncryptedWithTheirPassword) {
   EXPECT_EQ(HandheldTexts({"--password-file", passwordFile}), expected);
 }
 
-TEST_F(HotSyncTest, AnotherDesktopMeansASlowSync) {
+TEST_F(HotSyncToolTest, AnotherDesktopMeansASlowSync) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   // The same device, HotSynced from a second desktop (another registry and home).
@@ -437,7 +437,7 @@ TEST_F(HotSyncTest, AnotherDesktopMeansASlowSync) {
   EXPECT_EQ(HandheldTexts(), kFirstMemos);
 }
 
-TEST_F(HotSyncTest, FailuresAndUsageErrorsHaveTheirExitStatus) {
+TEST_F(HotSyncToolTest, FailuresAndUsageErrorsHaveTheirExitStatus) {
   ProcessResult run = HotSync({"sync", "--device", (folder / "no-device").string()});
   EXPECT_EQ(run.status, 3) << run.err;
   EXPECT_NE(run.err.find("cannot open the device"), std::string::npos) << run.err;
@@ -458,7 +458,7 @@ TEST_F(HotSyncTest, FailuresAndUsageErrorsHaveTheirExitStatus) {
   EXPECT_NE(run.err.find("cannot load the conduit"), std::string::npos) << run.err;
 }
 
-TEST_F(HotSyncTest, InfoShowsWhatTheConduitAnswers) {
+TEST_F(HotSyncToolTest, InfoShowsWhatTheConduitAnswers) {
   std::string out = Ok(HotSync({"info"}));
   EXPECT_NE(out.find("GetConduitName: Quillet Conduit"), std::string::npos) << out;
   EXPECT_NE(out.find("GetConduitVersion: 258 (1.2)"), std::string::npos) << out;
@@ -467,7 +467,7 @@ TEST_F(HotSyncTest, InfoShowsWhatTheConduitAnswers) {
   EXPECT_NE(out.find("GetConduitInfo 2 (default action): 0"), std::string::npos) << out;
 }
 
-TEST_F(HotSyncTest, ConfigureWithoutADisplayFailsAndChangesNothing) {
+TEST_F(HotSyncToolTest, ConfigureWithoutADisplayFailsAndChangesNothing) {
   MakeDevice();
   Ok(HotSync({"sync"}));
   Ok(HotSync({"action", "--set", "handheld-overwrites"}));
