@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <limits>
 #include <utility>
 
@@ -68,7 +69,9 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
   constexpr std::size_t kMaxLength = (std::numeric_limits<std::uint32_t>::max() - kPrefix) / 2 - 1;
   if (length > kMaxLength) return nullptr;
   std::uint32_t bytes = static_cast<std::uint32_t>(length) * 2;
-  char* block = static_cast<char*>(std::malloc(kPrefix + bytes + sizeof(OLECHAR)));
+  // From operator new like every other allocation of ours, so that the tests'
+  // allocation-failure injection reaches the out-of-memory paths of the callers.
+  char* block = new (std::nothrow) char[kPrefix + bytes + sizeof(OLECHAR)];
   if (!block) return nullptr;
   std::memcpy(block, &bytes, kPrefix);
   BSTR result = reinterpret_cast<BSTR>(block + kPrefix);
@@ -87,7 +90,7 @@ BSTR SysAllocString(const OLECHAR* text) {
 }
 
 void SysFreeString(BSTR text) {
-  if (text) std::free(Block(text));
+  if (text) delete[] Block(text);
 }
 
 UINT SysStringByteLen(BSTR text) {
@@ -137,10 +140,16 @@ bool Utf8ToUtf16(std::string_view text, std::u16string& out) {
 }
 
 BSTR BstrFromUtf8(std::string_view utf8, bool* exact) {
-  std::u16string wide;
-  bool ok = Utf8ToUtf16(utf8, wide);
-  if (exact) *exact = ok;
-  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  // Like SysAllocString, memory running out is a null result, never an
+  // exception: the callers are COM methods.
+  try {
+    std::u16string wide;
+    bool ok = Utf8ToUtf16(utf8, wide);
+    if (exact) *exact = ok;
+    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 bool BstrToUtf8(BSTR text, std::string& out) {
@@ -148,11 +157,15 @@ bool BstrToUtf8(BSTR text, std::string& out) {
 }
 
 BSTR BstrFromAnsi(std::string_view ansi, bool* exact) {
-  std::string utf8 = AnsiToUtf8(ansi);
-  // The ANSI code page has no U+FFFD of its own, so one in the result marks
-  // a byte that could not be decoded.
-  if (exact) *exact = utf8.find("\xEF\xBF\xBD") == std::string::npos;
-  return BstrFromUtf8(utf8);
+  try {
+    std::string utf8 = AnsiToUtf8(ansi);
+    // The ANSI code page has no U+FFFD of its own, so one in the result marks
+    // a byte that could not be decoded.
+    if (exact) *exact = utf8.find("\xEF\xBF\xBD") == std::string::npos;
+    return BstrFromUtf8(utf8);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 bool BstrToAnsi(BSTR text, std::string& out) {

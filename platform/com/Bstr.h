@@ -29,13 +29,13 @@ void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
 UINT SysStringByteLen(BSTR text);
 
-// UTF-8 to a new BSTR.  Bytes that are not valid UTF-8 become U+FFFD and
-// `exact` (when given) is set to false.
+// UTF-8 to a new BSTR (null when memory runs out).  Bytes that are not valid
+// UTF-8 become U+FFFD and `exact` (when given) is set to false.
 BSTR BstrFromUtf8(std::string_view utf8, bool* exact = nullptr);
 // The string as UTF-8; false when a unit was replaced.
 bool BstrToUtf8(BSTR text, std::string& out);
-// ANSI bytes (the process's code page) to a new BSTR.  Undecodable bytes
-// become U+FFFD and `exact` (when given) is set to false.
+// ANSI bytes (the process's code page) to a new BSTR (null when memory runs
+// out).  Undecodable bytes become U+FFFD and `exact` (when given) is set to false.
 BSTR BstrFromAnsi(std::string_view ansi, bool* exact = nullptr);
 // The string in the ANSI code page; false when a unit was replaced by "?".
 bool BstrToAnsi(BSTR text, std::string& out);

@@ -22,8 +22,14 @@ class CClassFactory final : public CComObject<IClassFactory> {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    T* object = new (std::nothrow) T;
-    if (!object) return E_OUTOFMEMORY;
+    // No exception leaves a COM method: memory running out while the object or
+    // anything it builds in its constructor is allocated is E_OUTOFMEMORY.
+    T* object = nullptr;
+    try {
+      object = new T;
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
     HRESULT hr = object->QueryInterface(iid, out);
     object->Release();  // the creator's reference; the query's one remains on success
     return hr;

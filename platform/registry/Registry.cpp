@@ -392,21 +392,26 @@ int CRegistry::Parse(std::string_view text) {
 
 int CRegistry::Load() {
   m_error.clear();
-  std::vector<std::uint8_t> bytes;
-  switch (Files::ReadWholeFile(m_file.string(), bytes)) {
-    case Files::FILE_OK:
-      break;
-    case Files::FILE_ERR_NOT_FOUND:
-      m_keys.clear();
-      return REG_OK;
-    case Files::FILE_ERR_NO_MEMORY:
-      m_error = "out of memory";
-      return REG_ERR_IO;
-    default:
-      m_error = "cannot read " + m_file.string() + ": " + std::strerror(errno);
-      return REG_ERR_IO;
+  try {
+    std::vector<std::uint8_t> bytes;
+    switch (Files::ReadWholeFile(m_file.string(), bytes)) {
+      case Files::FILE_OK:
+        break;
+      case Files::FILE_ERR_NOT_FOUND:
+        m_keys.clear();
+        return REG_OK;
+      case Files::FILE_ERR_NO_MEMORY:
+        m_error = "out of memory";
+        return REG_ERR_IO;
+      default:
+        m_error = "cannot read " + m_file.string() + ": " + std::strerror(errno);
+        return REG_ERR_IO;
+    }
+    return Parse(std::string(bytes.begin(), bytes.end()));
+  } catch (const std::bad_alloc&) {
+    m_error = "out of memory";
+    return REG_ERR_IO;
   }
-  return Parse(std::string(bytes.begin(), bytes.end()));
 }
 
 int CRegistry::Save() {
@@ -421,24 +426,32 @@ int CRegistry::Save() {
 
 int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
   IFileEnv& env = Files::Env();
-  if (!m_file.parent_path().empty()) (void)Files::MakeFolders(m_file.parent_path().string());
-  std::string lockPath = m_file.string() + ".lock";
-  int lock = env.Open(lockPath, O_RDWR | O_CREAT, 0600);
-  if (lock < 0) {
-    m_error = "cannot open " + lockPath + ": " + std::strerror(errno);
+  int lock = -1;
+  try {
+    if (!m_file.parent_path().empty()) (void)Files::MakeFolders(m_file.parent_path().string());
+    std::string lockPath = m_file.string() + ".lock";
+    lock = env.Open(lockPath, O_RDWR | O_CREAT, 0600);
+    if (lock < 0) {
+      m_error = "cannot open " + lockPath + ": " + std::strerror(errno);
+      return REG_ERR_IO;
+    }
+    if (!env.Lock(lock, true)) {
+      m_error = "cannot lock " + lockPath + ": " + std::strerror(errno);
+      (void)env.Close(lock);
+      return REG_ERR_IO;
+    }
+    int result = REG_OK;
+    // Holding the lock, no other writer is busy with the file: what a killed
+    // writer left behind can go.
+    (void)Files::RemoveStaleTemporaries(m_file.string());
+    result = Load();
+    if (result == REG_OK && change(*this)) result = Save();
+    (void)env.Close(lock);  // releases the lock
+    return result;
+  } catch (const std::bad_alloc&) {
+    // From the paths or from `change`: nothing was saved.
+    if (lock >= 0) (void)env.Close(lock);
+    m_error = "out of memory";
     return REG_ERR_IO;
   }
-  if (!env.Lock(lock, true)) {
-    m_error = "cannot lock " + lockPath + ": " + std::strerror(errno);
-    (void)env.Close(lock);
-    return REG_ERR_IO;
-  }
-  int result = REG_OK;
-  // Holding the lock, no other writer is busy with the file: what a killed
-  // writer left behind can go.
-  (void)Files::RemoveStaleTemporaries(m_file.string());
-  result = Load();
-  if (result == REG_OK && change(*this)) result = Save();
-  (void)env.Close(lock);  // releases the lock
-  return result;
 }
