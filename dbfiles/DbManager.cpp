@@ -113,16 +113,6 @@ void CDbManager::FreeSlot(std::int32_t slot) {
   m_firstFree = std::min(m_firstFree, slot);
 }
 
-std::int32_t CDbManager::SetStoredId(std::int32_t slot, std::int32_t id) {
-  CSyncRecord* record = MutableRecordAt(slot);
-  if (record == nullptr) return DB_ERR_RECORD_NOT_FOUND;
-  if (record->GetId() == id) return DB_OK;
-  if (!m_idIndex.Add(id, slot)) return DB_ERR_NO_MEMORY;
-  m_idIndex.Remove(record->GetId(), slot);
-  record->SetId(id);
-  return DB_OK;
-}
-
 void CDbManager::SwapSlots(std::int32_t a, std::int32_t b) {
   if (a == b || a < 0 || b < 0 || a >= Capacity() || b >= Capacity()) return;
   Slot& first = m_slots[static_cast<std::size_t>(a)];
@@ -485,8 +475,6 @@ std::int32_t CDbManager::Grow(std::int32_t slots) {
   try {
     m_slots.resize(static_cast<std::size_t>(slots));
   } catch (const std::bad_alloc&) {
-    return DB_ERR_NO_MEMORY;
-  } catch (const std::length_error&) {
     return DB_ERR_NO_MEMORY;
   }
   return DB_OK;

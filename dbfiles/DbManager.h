@@ -174,9 +174,6 @@ class CDbManager {
   std::int32_t StoreAt(std::int32_t slot, const CSyncRecord& record);
   // Frees the record of a slot and empties it (nothing for an empty slot).
   void FreeSlot(std::int32_t slot);
-  // Changes the id of a stored record and keeps the id index in step: 0,
-  // DB_ERR_RECORD_NOT_FOUND for an empty slot, DB_ERR_NO_MEMORY (unchanged).
-  std::int32_t SetStoredId(std::int32_t slot, std::int32_t id);
   // Exchanges two slots (either may be empty); moved records take their new
   // slot as index.
   void SwapSlots(std::int32_t a, std::int32_t b);

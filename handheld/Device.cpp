@@ -282,7 +282,7 @@ int CDevice::ListDatabases(std::vector<DatabaseEntry>& out) const {
   try {
     out.clear();
     std::vector<std::string> names;
-    if (!Files::Env().List(m_folder.string(), names)) return HH_ERR_IO;
+    if (!Files::Env().List(m_folder.string(), names)) return errno == ENOMEM ? HH_ERR_NO_MEMORY : HH_ERR_IO;
     for (const std::string& name : names) {
       const std::filesystem::path file = m_folder / name;
       if (!IsDatabaseFile(file) || !IsRegularFile(file)) continue;

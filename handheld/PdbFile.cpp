@@ -439,11 +439,9 @@ void CPdbFile::ResetSyncFlags() {
 std::size_t CPdbFile::MakeIdsUnique() {
   if (IsResourceDb()) return 0;
   std::size_t renumbered = 0;
-  try {
-    RenumberIds(renumbered);
-  } catch (const std::bad_alloc&) {
-    // The records renumbered so far keep their new ids; the rest stay as they were.
-  }
+  // Memory running out leaves repeated ids behind: that goes up to the
+  // reader as out of memory rather than as a database with repeated ids.
+  RenumberIds(renumbered);
   if (renumbered > 0) m_changed = true;
   return renumbered;
 }

@@ -100,6 +100,7 @@ class CPdbFile {
   void ResetSyncFlags();
   // Gives records whose id is 0 or repeats an earlier record's id a new id, as a
   // handheld does when it takes in a database from elsewhere; returns how many.
+  // Throws std::bad_alloc when memory runs out (the device's readers report it).
   std::size_t MakeIdsUnique();
 
   // Set by every change; the owner uses it to bump the modification number on save.

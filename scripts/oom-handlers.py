@@ -58,7 +58,7 @@ def coverage(build):
     for base, _, files in os.walk(build):
         gcdas += [os.path.join(base, f) for f in files if f.endswith(".gcda")]
     for gcda in gcdas:
-        out = subprocess.run(["gcov", "--json-format", "--stdout", gcda], cwd=os.path.dirname(gcda),
+        out = subprocess.run(["gcov", "--json-format", "--stdout", os.path.basename(gcda)], cwd=os.path.dirname(gcda),
                              capture_output=True)
         for chunk in out.stdout.split(b"\n"):
             if not chunk.strip():

@@ -98,26 +98,13 @@ std::int32_t CSyncEngine::Synchronize() {
       result = rc;
       break;
     }
-    switch (m_properties.syncType) {
-      case SyncType::FAST: result = FastSync(); break;
-      case SyncType::SLOW: result = SlowSync(); break;
-      case SyncType::HANDHELD_OVERWRITES:
-      case SyncType::HANDHELD_OVERWRITES_KEEP: result = CopyHandheldToDesktop(); break;
-      case SyncType::DESKTOP_OVERWRITES:
-      case SyncType::DESKTOP_OVERWRITES_4:
-      case SyncType::DESKTOP_OVERWRITES_7: result = CopyDesktopToHandheld(); break;
-      case SyncType::DO_NOTHING: result = DB_OK; break;
-      default: result = DB_ERR_BAD_SYNC_TYPE; break;
-    }
-    if (result == DB_ERR_SYNC_TYPE_CHANGED) {
-      // OpenAll found one side missing and changed the sync type for the rest
-      // of this HotSync.
-      if (m_properties.syncType == SyncType::HANDHELD_OVERWRITES) {
-        result = CopyHandheldToDesktop();
-      } else if (m_properties.syncType == SyncType::DESKTOP_OVERWRITES) {
-        result = CopyDesktopToHandheld();
-      }
-      if (result == DB_ERR_SYNC_TYPE_CHANGED) result = DB_ERR_BAD_SYNC_TYPE;  // never handed up
+    // Memory running out anywhere in the flow ends it as any failure does:
+    // the handheld's database is dropped unwritten, the desktop file and the
+    // archives keep what they held (they are replaced whole or not at all).
+    try {
+      result = SyncDatabase();
+    } catch (const std::bad_alloc&) {
+      result = DB_ERR_NO_MEMORY;
     }
     // A failed flow leaves the handheld as it was: its open database is
     // dropped unwritten when the conduit unregisters.
@@ -130,6 +117,32 @@ std::int32_t CSyncEngine::Synchronize() {
 
   std::int32_t unregistered = Unregister(result != DB_OK);
   return result != DB_OK ? result : unregistered;
+}
+
+std::int32_t CSyncEngine::SyncDatabase() {
+  std::int32_t result = DB_OK;
+  switch (m_properties.syncType) {
+    case SyncType::FAST: result = FastSync(); break;
+    case SyncType::SLOW: result = SlowSync(); break;
+    case SyncType::HANDHELD_OVERWRITES:
+    case SyncType::HANDHELD_OVERWRITES_KEEP: result = CopyHandheldToDesktop(); break;
+    case SyncType::DESKTOP_OVERWRITES:
+    case SyncType::DESKTOP_OVERWRITES_4:
+    case SyncType::DESKTOP_OVERWRITES_7: result = CopyDesktopToHandheld(); break;
+    case SyncType::DO_NOTHING: result = DB_OK; break;
+    default: result = DB_ERR_BAD_SYNC_TYPE; break;
+  }
+  if (result == DB_ERR_SYNC_TYPE_CHANGED) {
+    // OpenAll found one side missing and changed the sync type for the rest
+    // of this HotSync.
+    if (m_properties.syncType == SyncType::HANDHELD_OVERWRITES) {
+      result = CopyHandheldToDesktop();
+    } else if (m_properties.syncType == SyncType::DESKTOP_OVERWRITES) {
+      result = CopyDesktopToHandheld();
+    }
+    if (result == DB_ERR_SYNC_TYPE_CHANGED) result = DB_ERR_BAD_SYNC_TYPE;  // never handed up
+  }
+  return result;
 }
 
 std::int32_t CSyncEngine::PrepareDatabaseEntry(std::int32_t i) {
@@ -184,26 +197,32 @@ std::int32_t CSyncEngine::DeleteBackup() {
   return DB_OK;
 }
 
+// The managers' constructors copy names and paths: memory running out while a
+// manager is made, as while it is allocated, is DB_ERR_NO_MEMORY.
 std::int32_t CSyncEngine::CreateHandheld() {
   m_handheld.reset();
   if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
-  std::string entryName = EntryName();
-  const char* name = entryName.c_str();
-  m_handheld.reset(new (std::nothrow) CHandheldDb(m_log.get(), m_featureFlags, name, m_entry->creator,
-                                                 m_entry->type, m_entry->dbFlags, 0,
-                                                 m_entry->cardNumber, m_properties.syncType));
-  if (!m_handheld) return DB_ERR_NO_MEMORY;
+  try {
+    const std::string name = EntryName();
+    m_handheld = std::make_unique<CHandheldDb>(m_log.get(), m_featureFlags, name.c_str(), m_entry->creator,
+                                              m_entry->type, m_entry->dbFlags, 0, m_entry->cardNumber,
+                                              m_properties.syncType);
+  } catch (const std::bad_alloc&) {
+    return DB_ERR_NO_MEMORY;
+  }
   return m_handheld->Open();
 }
 
 std::int32_t CSyncEngine::CreateDesktop() {
   m_desktop.reset();
   if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
-  std::string entryName = EntryName();
-  const char* name = entryName.c_str();
-  m_desktop.reset(new (std::nothrow) CDesktopDb(m_log.get(), m_featureFlags, name, m_properties.localFileName,
-                                               m_properties.directory, m_properties.syncType));
-  if (!m_desktop) return DB_ERR_NO_MEMORY;
+  try {
+    const std::string name = EntryName();
+    m_desktop = std::make_unique<CDesktopDb>(m_log.get(), m_featureFlags, name.c_str(), m_properties.localFileName,
+                                            m_properties.directory, m_properties.syncType);
+  } catch (const std::bad_alloc&) {
+    return DB_ERR_NO_MEMORY;
+  }
   return m_desktop->Open();
 }
 
@@ -211,20 +230,23 @@ std::int32_t CSyncEngine::CreateBackup() {
   m_backup.reset();
   m_backupUsable = false;
   if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
-  std::string entryName = EntryName();
-  const char* name = entryName.c_str();
-  m_backup.reset(new (std::nothrow) CBackupDb(m_log.get(), m_featureFlags, name, m_properties.localFileName,
-                                             m_properties.directory, m_properties.syncType));
-  if (!m_backup) return DB_ERR_NO_MEMORY;
-  std::int32_t rc = m_backup->Open();
-  if (rc != DB_OK) {
-    // The backup only tells a slow HotSync which handheld records changed.  A
-    // damaged one is left unused (and replaced at the end) rather than making
-    // every slow HotSync of this database fail.
-    m_backup.reset(new (std::nothrow) CBackupDb(m_log.get(), m_featureFlags, name, m_properties.localFileName,
-                                               m_properties.directory, m_properties.syncType));
-    if (!m_backup) return DB_ERR_NO_MEMORY;
-    return DB_OK;
+  try {
+    const std::string name = EntryName();
+    const auto make = [&] {
+      return std::make_unique<CBackupDb>(m_log.get(), m_featureFlags, name.c_str(), m_properties.localFileName,
+                                         m_properties.directory, m_properties.syncType);
+    };
+    m_backup = make();
+    if (m_backup->Open() != DB_OK) {
+      // The backup only tells a slow HotSync which handheld records changed.  A
+      // damaged one is left unused (and replaced at the end) rather than making
+      // every slow HotSync of this database fail.
+      m_backup = make();
+      return DB_OK;
+    }
+  } catch (const std::bad_alloc&) {
+    m_backup.reset();
+    return DB_ERR_NO_MEMORY;
   }
   m_backupUsable = m_properties.syncType == SyncType::SLOW && m_backup->IsLoaded();
   return DB_OK;
@@ -233,11 +255,15 @@ std::int32_t CSyncEngine::CreateBackup() {
 std::int32_t CSyncEngine::CreateArchive(std::int32_t slot, const char* fileName) {
   if (slot < 0 || slot >= ARCHIVE_SLOTS) return CAT_ERR_BAD_INDEX;
   if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
-  std::string entryName = EntryName();
-  const char* name = entryName.c_str();
   auto& target = m_archives[static_cast<std::size_t>(slot)];
-  target.reset(new (std::nothrow) CArchiveDb(m_log.get(), m_featureFlags, name, fileName, m_properties.directory));
-  return target ? DB_OK : DB_ERR_NO_MEMORY;
+  try {
+    const std::string name = EntryName();
+    target = std::make_unique<CArchiveDb>(m_log.get(), m_featureFlags, name.c_str(), fileName, m_properties.directory);
+  } catch (const std::bad_alloc&) {
+    target.reset();
+    return DB_ERR_NO_MEMORY;
+  }
+  return DB_OK;
 }
 
 std::int32_t CSyncEngine::OpenAll() {

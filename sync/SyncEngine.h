@@ -188,6 +188,8 @@ class CSyncEngine {
   bool HasBackupRecords() const { return m_backupUsable; }
 
  private:
+  // The flow of the current database for the sync type (Synchronize's turn).
+  std::int32_t SyncDatabase();
   // The walk over one side's records in a flow: `first` starts it.
   std::int32_t HandheldPass(bool slow);
   std::int32_t DesktopPass(bool slow);

@@ -53,7 +53,7 @@ struct OpenDatabase {
 struct Library {
   std::mutex mutex;
   std::unique_ptr<CDevice> device;
-  std::filesystem::path deviceFile;
+  std::string deviceFile;  // kept as a string: checking the link allocates nothing
   // When the device file was last found in place; the epoch when never.
   Clock::time_point linkChecked{};
   std::array<std::unique_ptr<OpenDatabase>, HANDLE_COUNT> open;
@@ -111,7 +111,7 @@ class CCall {
     const Clock::time_point now = Clock::now();
     if (link == Link::RECORDS && now - m_lib.linkChecked < LINK_CHECK_INTERVAL) return SYNC_OK;
     SFileStatus status;
-    if (!Files::Env().Stat(m_lib.deviceFile.string(), status) || status.kind != SFileStatus::Kind::REGULAR) {
+    if (!Files::Env().Stat(m_lib.deviceFile, status) || status.kind != SFileStatus::Kind::REGULAR) {
       m_lib.linkChecked = Clock::time_point{};
       DropAll(m_lib);
       return SYNC_ERR_COMM_LOST;
@@ -354,12 +354,14 @@ std::int32_t SyncAttachDevice(const char* folder) {
   std::lock_guard<std::mutex> lock(lib.mutex);
   DropAll(lib);
   lib.device.reset();
-  lib.conduits.clear();
+  // A new device starts from nothing: the list of registered conduits too
+  // (also its memory, so that every registration of a HotSync allocates alike).
+  std::vector<std::uint32_t>().swap(lib.conduits);
   if (folder == nullptr || *folder == '\0') return SYNC_ERR_COMM_NO_DEVICE;
   try {
     auto device = std::make_unique<CDevice>();
     if (device->Open(folder) != HH_OK) return SYNC_ERR_COMM_NO_DEVICE;
-    lib.deviceFile = device->Folder() / CDevice::DEVICE_FILE;
+    lib.deviceFile = (device->Folder() / CDevice::DEVICE_FILE).string();
     lib.linkChecked = Clock::time_point{};
     lib.device = std::move(device);
   } catch (const std::bad_alloc&) {
@@ -373,7 +375,7 @@ void SyncDetachDevice(void) {
   std::lock_guard<std::mutex> lock(lib.mutex);
   DropAll(lib);
   lib.device.reset();
-  lib.conduits.clear();
+  std::vector<std::uint32_t>().swap(lib.conduits);
 }
 
 void SyncFailAfter(std::int32_t calls) {

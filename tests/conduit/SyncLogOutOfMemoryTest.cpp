@@ -15,6 +15,7 @@
 #include "dbfiles/ResultCodes.h"
 #include "dbfiles/SyncRecord.h"
 #include "platform/hslog20/HsLog.h"
+#include "platform/palmcmn/LanguageLoader.h"
 #include "platform/resources/Resources.h"
 #include "support/AllocationFailure.h"
 
@@ -82,6 +83,24 @@ TEST(ResourcesOutOfMemory, RegisteringReportsFailure) {
     return true;
   });
   EXPECT_GT(failures, 2u);
+}
+
+TEST(LanguageLoaderOutOfMemory, FallsBackToTheModulesOwnResources) {
+  ResourceInstance module = ResourceRegisterModule("OutOfMemory.language.module");
+  ASSERT_NE(module, nullptr);
+  ResourceSetModulePath(module, "/a/folder/long enough not to fit in a short string/module.so");
+  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
+    ResourceInstance chosen = nullptr;
+    bool fired = false;
+    {
+      CAllocationFailure failure(n);
+      chosen = LoadLanguageModule("missing-language.so", module, nullptr);
+      fired = failure.Fired();
+    }
+    EXPECT_EQ(module, chosen) << "allocation " << n;
+    return fired;
+  });
+  EXPECT_GT(failures, 0u);
 }
 
 }  // namespace

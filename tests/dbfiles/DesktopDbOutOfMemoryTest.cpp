@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -124,6 +126,7 @@ TEST_F(DesktopDbOutOfMemory, ChangesAndStoreLeaveTheOldOrTheNewFile) {
     CSyncRecord changed = MakeRecord(102, "changed while memory is short");
     CSyncRecord found;
     const std::int32_t map[16] = {-1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::vector<std::int32_t> ids(16, 0);
     std::int32_t rc = DB_OK;
     bool fired = false;
     {
@@ -135,6 +138,13 @@ TEST_F(DesktopDbOutOfMemory, ChangesAndStoreLeaveTheOldOrTheNewFile) {
           [&] { return db->Reorder(CDbManager::REORDER_CHANGED_FIRST); },
           [&] { return db->Reorder(CDbManager::REORDER_BY_CATEGORY); },
           [&] { return db->RemapCategories(map); },
+          [&] {
+            std::int32_t count = static_cast<std::int32_t>(ids.size());
+            const std::int32_t listed = db->GetAllIds(ids.data(), &count);
+            if (listed != DB_OK) return listed;
+            std::reverse(ids.begin(), ids.begin() + count);
+            return db->ReorderByIds(ids.data(), count);
+          },
           [&] { return db->CategoriesToAppInfo(); },
           [&] { return db->PurgeDeleted(); },
           [&] { return db->Store(); },
@@ -201,6 +211,7 @@ TEST(DbValuesOutOfMemory, ReportTheirCodesAndStayUsable) {
   std::memcpy(&block[FL::CAT_NAMES + FL::CAT_NAME_FIELD_SIZE], "Business", 8);
   block[FL::CAT_IDS + 1] = 7;
   const std::string body(300, 'x');
+  const std::string longName(100, 'n');
   const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
     CCategoryList list;
     CSyncRecord record;
@@ -218,6 +229,10 @@ TEST(DbValuesOutOfMemory, ReportTheirCodesAndStayUsable) {
             c.SetId(9);
             std::int32_t set = c.SetName("Calls");
             return set != DB_OK ? set : list.Add(c);
+          },
+          [&] {
+            CPCategory c;
+            return c.SetLongName(longName.c_str());
           },
           [&] { return record.SetBody(static_cast<std::int32_t>(body.size()), body.data()); },
           [&] { return copy.CopyFrom(record); },
@@ -247,6 +262,9 @@ TEST(DbValuesOutOfMemory, ReportTheirCodesAndStayUsable) {
     return true;
   });
   EXPECT_GT(failures, 5u);
+  // A size no block can have is refused as an allocation failure.
+  CGlobalString text;
+  EXPECT_EQ(GS_ERR_ALLOC, text.Reserve(std::numeric_limits<std::size_t>::max()));
 }
 
 }  // namespace

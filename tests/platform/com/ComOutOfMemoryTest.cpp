@@ -45,6 +45,7 @@ TEST(ComOutOfMemory, StringsVariantsArgumentsAndFactories) {
       hr = source.bstrVal != nullptr ? S_OK : E_OUTOFMEMORY;
       if (SUCCEEDED(hr)) hr = VariantCopy(&copy, &source);
       if (SUCCEEDED(hr)) hr = CDispArgs(&params).SetAnsi(0, "an answer through the argument");
+      if (SUCCEEDED(hr)) hr = CDispArgs(&params).SetUtf8(0, "another answer, in UTF-8 this time");
       if (SUCCEEDED(hr)) {
         auto* factory = new (std::nothrow) CClassFactory<CHeavy>;
         hr = factory != nullptr ? factory->CreateInstance(nullptr, IID_IUnknown, made.OutVoid()) : E_OUTOFMEMORY;
