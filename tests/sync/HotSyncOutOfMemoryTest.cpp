@@ -13,6 +13,7 @@
 
 #include "SyncTestWorld.h"
 #include "platform/recordfile/FileLayout.h"
+#include "platform/sync20/SyncStatus.h"
 #include "support/AllocationFailure.h"
 
 namespace {
@@ -54,6 +55,9 @@ TEST_P(HotSyncOutOfMemoryTest, EveryAllocationFailureLeavesBothSidesWhole) {
   const std::int32_t syncType = GetParam();
   const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
     CSyncTestWorld world(HandheldMemos(), {Category(1, "Work", 1), Category(3, "Calls", 9, true)});
+    // Attaching reads device.json, whose JSON library cannot survive memory
+    // running out (see AttachReportsTheFirstFailure).
+    EXPECT_EQ(0, world.Device().Attach());
     WriteDesktop(world);
     LogReset();
     const SyncProperties properties = world.Properties(syncType);
@@ -61,8 +65,6 @@ TEST_P(HotSyncOutOfMemoryTest, EveryAllocationFailureLeavesBothSidesWhole) {
     bool fired = false;
     {
       CAllocationFailure failure(n);
-      // The host attaches the handheld, then runs the conduit.
-      (void)world.Device().Attach();
       {
         // The conduit's entry point turns a synchronizer that cannot be made
         // into its failure result; Synchronize itself must not throw.
@@ -76,7 +78,6 @@ TEST_P(HotSyncOutOfMemoryTest, EveryAllocationFailureLeavesBothSidesWhole) {
       fired = failure.Fired();
     }
     if (!fired) return false;
-    EXPECT_EQ(0, world.Device().Attach());
     std::vector<SeenRecord> handheld;
     std::vector<SeenRecord> desktop;
     // Desktop-overwrites removes the handheld's database before it makes it
@@ -94,5 +95,18 @@ TEST_P(HotSyncOutOfMemoryTest, EveryAllocationFailureLeavesBothSidesWhole) {
 
 // Fast, slow, handheld overwrites desktop, desktop overwrites handheld.
 INSTANTIATE_TEST_SUITE_P(SyncTypes, HotSyncOutOfMemoryTest, ::testing::Values(0, 1, 2, 3));
+
+// The library's entry point answers rather than throws when the device
+// object itself cannot be made.
+TEST(HotSyncOutOfMemory, AttachReportsTheFirstFailure) {
+  CSyncTestWorld world(HandheldMemos());
+  std::int32_t rc = 0;
+  {
+    CAllocationFailure failure(1);
+    rc = world.Device().Attach();
+  }
+  EXPECT_EQ(SyncStatus::SYNC_ERR_NO_MEMORY, rc);
+  EXPECT_EQ(0, world.Device().Attach());
+}
 
 }  // namespace
