@@ -216,64 +216,52 @@ int CDevice::FromJson(const CJsonValue& json) {
 }
 
 int CDevice::Open(const std::filesystem::path& folder) {
-  try {
-    std::vector<std::uint8_t> bytes;
-    // A device file larger than one can be is damaged; it is refused by its
-    // size before any of it is read.
-    int rc = ReadDeviceFile(folder / DEVICE_FILE, bytes, MAX_DEVICE_FILE);
-    if (rc == HH_ERR_TOO_LARGE) return HH_ERR_DAMAGED;
-    if (rc != HH_OK) return rc;
-    CJsonValue json;
-    rc = CJsonValue::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), json);
-    if (rc != HH_OK) return rc;
-    CDevice device;
-    device.m_folder = folder;
-    rc = device.FromJson(json);
-    if (rc != HH_OK) return rc;
-    *this = std::move(device);
-    return HH_OK;
-  } catch (const std::bad_alloc&) {
-    return HH_ERR_NO_MEMORY;
-  }
+  std::vector<std::uint8_t> bytes;
+  // A device file larger than one can be is damaged; it is refused by its
+  // size before any of it is read.
+  int rc = ReadDeviceFile(folder / DEVICE_FILE, bytes, MAX_DEVICE_FILE);
+  if (rc == HH_ERR_TOO_LARGE) return HH_ERR_DAMAGED;
+  if (rc != HH_OK) return rc;
+  CJsonValue json;
+  rc = CJsonValue::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), json);
+  if (rc != HH_OK) return rc;
+  CDevice device;
+  device.m_folder = folder;
+  rc = device.FromJson(json);
+  if (rc != HH_OK) return rc;
+  *this = std::move(device);
+  return HH_OK;
 }
 
 int CDevice::Save() {
-  try {
-    if (m_json.GetKind() != CJsonValue::Kind::Object) m_json = CJsonValue::Object();
-    m_json.Set("format", CJsonValue::Integer(DEVICE_FORMAT));
-    m_json.Set("userName", CJsonValue::String(m_userName));
-    m_json.Set("userId", CJsonValue::Integer(m_userId));
-    m_json.Set("lastSyncPc", CJsonValue::Integer(m_lastSyncPc));
-    m_json.Set("lastSyncDate", CJsonValue::Integer(m_lastSyncDate));
-    m_json.Set("successfulSyncDate", CJsonValue::Integer(m_successfulSyncDate));
-    m_json.Set("cardNumber", CJsonValue::Integer(m_cardNumber));
-    m_json.Set("romVersion", CJsonValue::Integer(m_romVersion));
-    const std::string text = m_json.Write();
-    return WriteDeviceFile(m_folder / DEVICE_FILE, reinterpret_cast<const std::uint8_t*>(text.data()),
-                           text.size());
-  } catch (const std::bad_alloc&) {
-    return HH_ERR_NO_MEMORY;
-  }
+  if (m_json.GetKind() != CJsonValue::Kind::Object) m_json = CJsonValue::Object();
+  m_json.Set("format", CJsonValue::Integer(DEVICE_FORMAT));
+  m_json.Set("userName", CJsonValue::String(m_userName));
+  m_json.Set("userId", CJsonValue::Integer(m_userId));
+  m_json.Set("lastSyncPc", CJsonValue::Integer(m_lastSyncPc));
+  m_json.Set("lastSyncDate", CJsonValue::Integer(m_lastSyncDate));
+  m_json.Set("successfulSyncDate", CJsonValue::Integer(m_successfulSyncDate));
+  m_json.Set("cardNumber", CJsonValue::Integer(m_cardNumber));
+  m_json.Set("romVersion", CJsonValue::Integer(m_romVersion));
+  const std::string text = m_json.Write();
+  return WriteDeviceFile(m_folder / DEVICE_FILE, reinterpret_cast<const std::uint8_t*>(text.data()),
+                         text.size());
 }
 
 int CDevice::Init(const std::filesystem::path& folder, std::string_view userName, std::uint32_t userId,
                   CDevice& out) {
-  try {
-    if (!Files::MakeFolders(folder.string())) return HH_ERR_IO;
-    SFileStatus status;
-    if (Files::Env().Stat((folder / DEVICE_FILE).string(), status, false)) return HH_ERR_EXISTS;
-    if (errno != ENOENT) return HH_ERR_IO;
-    CDevice device;
-    device.m_folder = folder;
-    device.m_userName = userName;
-    device.m_userId = userId;
-    const int rc = device.Save();
-    if (rc != HH_OK) return rc;
-    out = std::move(device);
-    return HH_OK;
-  } catch (const std::bad_alloc&) {
-    return HH_ERR_NO_MEMORY;
-  }
+  if (!Files::MakeFolders(folder.string())) return HH_ERR_IO;
+  SFileStatus status;
+  if (Files::Env().Stat((folder / DEVICE_FILE).string(), status, false)) return HH_ERR_EXISTS;
+  if (errno != ENOENT) return HH_ERR_IO;
+  CDevice device;
+  device.m_folder = folder;
+  device.m_userName = userName;
+  device.m_userId = userId;
+  const int rc = device.Save();
+  if (rc != HH_OK) return rc;
+  out = std::move(device);
+  return HH_OK;
 }
 
 // ---- Databases ----------------------------------------------------------------------

@@ -30,6 +30,11 @@ class CDevice {
     std::filesystem::path file;
   };
 
+  // device.json is read and written with a JSON library that allocates while it
+  // frees a document, so memory running out there cannot be survived: Init,
+  // Open and Save let std::bad_alloc through to the program's edge (the sync
+  // library's attach, a tool's command table) instead of reporting it.
+  //
   // Makes a new device in the folder (created when missing).  HH_ERR_EXISTS when
   // the folder holds a device already.
   static int Init(const std::filesystem::path& folder, std::string_view userName, std::uint32_t userId,

@@ -113,29 +113,25 @@ CJsonValue CJsonValue::Object() {
 }
 
 int CJsonValue::Parse(std::string_view text, CJsonValue& out) {
-  try {
-    // Strict JSON: no comments, one value, valid UTF-8 in strings; and no
-    // object may name a member twice (which member would count is not clear).
-    std::vector<std::set<std::string>> keys;  // of each object being read
-    bool repeated = false;
-    const Document::parser_callback_t watch = [&](int, Document::parse_event_t event, Document& parsed) {
-      if (event == Document::parse_event_t::object_start) {
-        keys.emplace_back();
-      } else if (event == Document::parse_event_t::object_end) {
-        if (!keys.empty()) keys.pop_back();
-      } else if (event == Document::parse_event_t::key && !keys.empty()) {
-        if (!keys.back().insert(parsed.get<std::string>()).second) repeated = true;
-      }
-      return true;
-    };
-    const Document document = Document::parse(text.begin(), text.end(), watch, false);
-    CJsonValue value;
-    if (document.is_discarded() || repeated || !FromDocument(document, value, 0)) return HH_ERR_DAMAGED;
-    out = std::move(value);
-    return HH_OK;
-  } catch (const std::bad_alloc&) {
-    return HH_ERR_NO_MEMORY;
-  }
+  // Strict JSON: no comments, one value, valid UTF-8 in strings; and no
+  // object may name a member twice (which member would count is not clear).
+  std::vector<std::set<std::string>> keys;  // of each object being read
+  bool repeated = false;
+  const Document::parser_callback_t watch = [&](int, Document::parse_event_t event, Document& parsed) {
+    if (event == Document::parse_event_t::object_start) {
+      keys.emplace_back();
+    } else if (event == Document::parse_event_t::object_end) {
+      if (!keys.empty()) keys.pop_back();
+    } else if (event == Document::parse_event_t::key && !keys.empty()) {
+      if (!keys.back().insert(parsed.get<std::string>()).second) repeated = true;
+    }
+    return true;
+  };
+  const Document document = Document::parse(text.begin(), text.end(), watch, false);
+  CJsonValue value;
+  if (document.is_discarded() || repeated || !FromDocument(document, value, 0)) return HH_ERR_DAMAGED;
+  out = std::move(value);
+  return HH_OK;
 }
 
 const CJsonValue* CJsonValue::Find(std::string_view key) const {

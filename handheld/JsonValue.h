@@ -21,7 +21,8 @@ class CJsonValue {
   static CJsonValue Array();
   static CJsonValue Object();
 
-  // HH_OK or HH_ERR_DAMAGED (HH_ERR_NO_MEMORY when memory runs out).
+  // HH_OK or HH_ERR_DAMAGED.  Memory running out is not survived (the JSON
+  // library allocates while it frees a document).
   static int Parse(std::string_view text, CJsonValue& out);
   // Strings are written as given (UTF-8 expected), with the JSON escapes.
   std::string Write() const;

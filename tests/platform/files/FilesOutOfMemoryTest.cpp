@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -32,7 +34,9 @@ TEST(FilesOutOfMemory, ReplaceReadAndRemove) {
   const std::string target = (folder / "data.bin").string();
   const std::string doomed = (folder / "doomed.bin").string();
   const std::string replacement(5000, 'n');
+  const std::string nested = (folder / "made" / "folder with a name long enough to need memory").string();
   const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
+    fs::remove_all(folder / "made");
     std::ofstream(target, std::ios::binary) << "old content";
     std::ofstream(doomed, std::ios::binary) << "x";
     std::ofstream(folder / ".data.bin.Stale1", std::ios::binary) << "left by a killed writer";
@@ -56,6 +60,10 @@ TEST(FilesOutOfMemory, ReplaceReadAndRemove) {
           },
           [&] { return static_cast<int>(Files::ReadWholeFile(target, read)); },
           [&] { return static_cast<int>(Files::RemoveFileDurably(doomed)); },
+          [&] {
+            if (Files::MakeFolders(nested)) return static_cast<int>(Files::FILE_OK);
+            return static_cast<int>(errno == ENOMEM ? Files::FILE_ERR_NO_MEMORY : Files::FILE_ERR_IO);
+          },
       };
       CAllocationFailure failure(n);
       for (const auto& step : steps) {
@@ -68,7 +76,7 @@ TEST(FilesOutOfMemory, ReplaceReadAndRemove) {
     EXPECT_TRUE(now == "old content" || now == replacement) << "allocation " << n;
     for (const auto& entry : fs::directory_iterator(folder)) {
       const std::string name = entry.path().filename().string();
-      EXPECT_TRUE(name == "data.bin" || name == "doomed.bin" || name == ".data.bin.lock" ||
+      EXPECT_TRUE(name == "data.bin" || name == "doomed.bin" || name == ".data.bin.lock" || name == "made" ||
                   name == ".data.bin.Stale1")
           << "allocation " << n << ": " << name;
     }
