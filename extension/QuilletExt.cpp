@@ -39,16 +39,26 @@ HRESULT ClassObject(REFIID iid, void** out) {
 
 }  // namespace
 
+// Registration builds keys and paths as strings: memory running out on the
+// way is E_OUTOFMEMORY, as nothing may throw out of the library.
 QUILLETEXT_EXPORT HRESULT DllRegisterServer() {
-  const std::string path = ModulePath();
-  if (path.empty()) return E_UNEXPECTED;
-  return RegisterExtension(path);
+  try {
+    const std::string path = ModulePath();
+    if (path.empty()) return E_UNEXPECTED;
+    return RegisterExtension(path);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 QUILLETEXT_EXPORT HRESULT DllUnregisterServer() {
-  const std::string path = ModulePath();
-  if (path.empty()) return E_UNEXPECTED;
-  return UnregisterExtension(path);
+  try {
+    const std::string path = ModulePath();
+    if (path.empty()) return E_UNEXPECTED;
+    return UnregisterExtension(path);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 QUILLETEXT_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {

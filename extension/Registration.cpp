@@ -1,6 +1,8 @@
 #include "extension/Registration.h"
 
 #include <filesystem>
+#include <new>
+#include <string_view>
 #include <utility>
 
 #include "extension/ExtensionGuids.h"
@@ -144,21 +146,31 @@ const CRegistryScript& ClassesScript() {
   return script;
 }
 
-// Removes the organizer's entry named `name` when there is one; false when
-// the organizer refused a call.
-bool RemoveHostEntry(IHostExtensionManager& manager, const CBstr& name) {
+// Of the organizer's answers only memory running out is passed on: the
+// organizer may be missing or refuse a call, and the extension is still
+// registered, but a process out of memory has not done what it was asked.
+HRESULT Reported(HRESULT hr) { return hr == E_OUTOFMEMORY ? hr : S_OK; }
+
+// Removes the organizer's entry named `name` when there is one; the first
+// failed call's result.
+HRESULT RemoveHostEntry(IHostExtensionManager& manager, const CBstr& name) {
   CComPtr<IHostExtensionEntry> entry;
-  if (FAILED(manager.FindExtension(name.Get(), entry.Out()))) return false;
-  return !entry || SUCCEEDED(entry->Remove());
+  if (HRESULT hr = manager.FindExtension(name.Get(), entry.Out()); FAILED(hr)) return hr;
+  return entry ? entry->Remove() : S_OK;
 }
 
-CComPtr<IHostExtensionManager> HostExtensionManager() {
-  CComPtr<IHostExtensionManager> manager;
-  if (FAILED(CoCreateInstance(CLSID_HostExtensionManager, nullptr, CLSCTX_ALL,
-                              IHostExtensionManager::Iid, manager.OutVoid()))) {
-    manager.Reset();
-  }
-  return manager;
+HRESULT HostExtensionManager(CComPtr<IHostExtensionManager>& manager) {
+  const HRESULT hr = CoCreateInstance(CLSID_HostExtensionManager, nullptr, CLSCTX_ALL,
+                                      IHostExtensionManager::Iid, manager.OutVoid());
+  if (FAILED(hr)) manager.Reset();
+  return hr;
+}
+
+// The text as a BSTR for a call to the organizer; E_OUTOFMEMORY when it
+// cannot be made.
+HRESULT Text(std::string_view text, CBstr& out) {
+  out = CBstr::FromAnsi(text);
+  return out.Get() ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace
@@ -172,8 +184,7 @@ HRESULT CRegistration::Register() {
   if (HRESULT hr = ApplyObjects(true); FAILED(hr)) return hr;
   if (FAILED(ApplyTypeLibrary(true))) return SELFREG_E_TYPELIB;
   if (FAILED(ApplyClasses(true))) return SELFREG_E_CLASS;
-  RegisterWithHost();
-  return S_OK;
+  return RegisterWithHost();
 }
 
 HRESULT CRegistration::Unregister() {
@@ -183,8 +194,7 @@ HRESULT CRegistration::Unregister() {
   // no longer there succeeds.
   if (FAILED(ApplyTypeLibrary(false))) return SELFREG_E_TYPELIB;
   if (FAILED(ApplyClasses(false))) return SELFREG_E_CLASS;
-  UnregisterFromHost();
-  return S_OK;
+  return UnregisterFromHost();
 }
 
 HRESULT CRegistration::ApplyAppId(bool install) {
@@ -217,34 +227,53 @@ std::string CRegistration::InstallFile(const std::string& folder, const char* fi
   return folder + "/" + fileName;
 }
 
-void CRegistration::RegisterWithHost() {
-  CComPtr<IHostExtensionManager> manager = HostExtensionManager();
-  if (!manager) return;  // the organizer is not installed
-  CBstr name = CBstr::FromAnsi(HOST_NAME);
-  // Registering again replaces the entry.
-  if (!RemoveHostEntry(*manager.Get(), name)) return;
-  std::string folder = InstallFolder();
-  CBstr helpPage = CBstr::FromAnsi(InstallFile(folder, HOST_HELP_PAGE));
-  CBstr largeBitmap = CBstr::FromAnsi(InstallFile(folder, HOST_LARGE_BITMAP));
-  CComPtr<IHostExtensionEntry> entry;
-  if (FAILED(manager->AddExtension(name.Get(), HOST_CREATOR, helpPage.Get(), largeBitmap.Get(),
-                                   entry.Out())) ||
-      !entry) {
-    return;
+HRESULT CRegistration::RegisterWithHost() {
+  try {
+    CComPtr<IHostExtensionManager> manager;
+    if (HRESULT hr = HostExtensionManager(manager); FAILED(hr)) return Reported(hr);  // not installed
+    CBstr name;
+    if (HRESULT hr = Text(HOST_NAME, name); FAILED(hr)) return hr;
+    // Registering again replaces the entry.
+    if (HRESULT hr = RemoveHostEntry(*manager.Get(), name); FAILED(hr)) return Reported(hr);
+    const std::string folder = InstallFolder();
+    CBstr helpPage;
+    CBstr largeBitmap;
+    if (HRESULT hr = Text(InstallFile(folder, HOST_HELP_PAGE), helpPage); FAILED(hr)) return hr;
+    if (HRESULT hr = Text(InstallFile(folder, HOST_LARGE_BITMAP), largeBitmap); FAILED(hr)) return hr;
+    CComPtr<IHostExtensionEntry> entry;
+    if (HRESULT hr = manager->AddExtension(name.Get(), HOST_CREATOR, helpPage.Get(), largeBitmap.Get(),
+                                           entry.Out());
+        FAILED(hr) || !entry) {
+      return Reported(hr);
+    }
+    // The first refused call ends the announcement.
+    const std::pair<HRESULT (IHostExtensionEntry::*)(BSTR), std::string> texts[] = {
+        {&IHostExtensionEntry::SetMenuCaption, HOST_MENU_CAPTION},
+        {&IHostExtensionEntry::SetDisplayName, HOST_DISPLAY_NAME},
+        {&IHostExtensionEntry::SetCombinedName, HOST_COMBINED_NAME},
+        {&IHostExtensionEntry::SetDataFileName, HOST_DATA_FILE},
+        {&IHostExtensionEntry::SetSmallBitmap, InstallFile(folder, HOST_SMALL_BITMAP)}};
+    for (const auto& [setter, text] : texts) {
+      CBstr value;
+      if (HRESULT hr = Text(text, value); FAILED(hr)) return hr;
+      if (HRESULT hr = (entry.Get()->*setter)(value.Get()); FAILED(hr)) return Reported(hr);
+    }
+    return Reported(entry->SetFinal(HOST_FINAL));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
   }
-  // The first refused call ends the announcement.
-  (void)(SUCCEEDED(entry->SetMenuCaption(CBstr::FromAnsi(HOST_MENU_CAPTION).Get())) &&
-         SUCCEEDED(entry->SetDisplayName(CBstr::FromAnsi(HOST_DISPLAY_NAME).Get())) &&
-         SUCCEEDED(entry->SetCombinedName(CBstr::FromAnsi(HOST_COMBINED_NAME).Get())) &&
-         SUCCEEDED(entry->SetDataFileName(CBstr::FromAnsi(HOST_DATA_FILE).Get())) &&
-         SUCCEEDED(entry->SetSmallBitmap(
-             CBstr::FromAnsi(InstallFile(folder, HOST_SMALL_BITMAP)).Get())) &&
-         SUCCEEDED(entry->SetFinal(HOST_FINAL)));
 }
 
-void CRegistration::UnregisterFromHost() {
-  CComPtr<IHostExtensionManager> manager = HostExtensionManager();
-  if (manager) RemoveHostEntry(*manager.Get(), CBstr::FromAnsi(HOST_NAME));
+HRESULT CRegistration::UnregisterFromHost() {
+  try {
+    CComPtr<IHostExtensionManager> manager;
+    if (HRESULT hr = HostExtensionManager(manager); FAILED(hr)) return Reported(hr);
+    CBstr name;
+    if (HRESULT hr = Text(HOST_NAME, name); FAILED(hr)) return hr;
+    return Reported(RemoveHostEntry(*manager.Get(), name));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 HRESULT RegisterExtension(const std::string& modulePath) {

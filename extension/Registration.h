@@ -8,9 +8,10 @@
 //   2. the module's objects: the SinkObject (script 104) and the type library;
 //   3. the type library with its help folder (failure: SELFREG_E_TYPELIB);
 //   4. the control and its property page (failure: SELFREG_E_CLASS);
-//   5. the organizer's entry "Quillet", replaced when it exists.  Its outcome
-//      never changes the result: when the organizer is not installed or
-//      refuses a call the extension is still registered, only not listed.
+//   5. the organizer's entry "Quillet", replaced when it exists.  When the
+//      organizer is not installed or refuses a call the extension is still
+//      registered, only not listed, and the result is S_OK; only memory
+//      running out on the way is reported (E_OUTOFMEMORY).
 // Unregistering takes the same steps out in the same order and removes the
 // organizer's entry when there is one.  Parent keys that others share
 // (HKEY_CLASSES_ROOT\AppID, \CLSID, \TypeLib, \Interface) are never removed.
@@ -32,10 +33,10 @@ class CRegistration {
   HRESULT Register();
   HRESULT Unregister();
 
-  // The organizer's entry alone.  Errors are dropped: the organizer may not
-  // be installed.
-  void RegisterWithHost();
-  void UnregisterFromHost();
+  // The organizer's entry alone.  S_OK also when the organizer is missing or
+  // refuses a call; E_OUTOFMEMORY when memory ran out.
+  HRESULT RegisterWithHost();
+  HRESULT UnregisterFromHost();
 
   // "InstallPath" of the extension's profile key; "c:" when it is missing.
   static std::string InstallFolder();

@@ -1,5 +1,6 @@
 #include "hosts/organizer/ExtensionEntry.h"
 
+#include <new>
 #include <utility>
 
 #include "platform/com/Bstr.h"
@@ -7,15 +8,24 @@
 CExtensionEntry::CExtensionEntry(std::string name, std::filesystem::path registryFile)
     : m_name(std::move(name)), m_list(std::move(registryFile)) {}
 
+// No exception leaves a COM method: memory running out is E_OUTOFMEMORY.
 HRESULT CExtensionEntry::Change(const std::function<void(ExtensionRecord&)>& change) {
-  const HRESULT hr = m_list.Change(m_name, change);
-  return hr == S_FALSE ? E_UNEXPECTED : hr;
+  try {
+    const HRESULT hr = m_list.Change(m_name, change);
+    return hr == S_FALSE ? E_UNEXPECTED : hr;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 HRESULT CExtensionEntry::SetText(BSTR text, std::string ExtensionRecord::*field) {
-  std::string utf8;
-  BstrToUtf8(text, utf8);  // a broken unit is kept as U+FFFD
-  return Change([&](ExtensionRecord& record) { record.*field = std::move(utf8); });
+  try {
+    std::string utf8;
+    BstrToUtf8(text, utf8);  // a broken unit is kept as U+FFFD
+    return Change([&](ExtensionRecord& record) { record.*field = std::move(utf8); });
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 HRESULT CExtensionEntry::SetMenuCaption(BSTR caption) {
@@ -43,5 +53,9 @@ HRESULT CExtensionEntry::SetFinal(LONG flag) {
 }
 
 HRESULT CExtensionEntry::Remove() {
-  return m_list.Remove(m_name);
+  try {
+    return m_list.Remove(m_name);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }

@@ -1,6 +1,7 @@
 #include "hosts/organizer/ExtensionList.h"
 
 #include <cstdint>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -87,12 +88,21 @@ std::vector<ExtensionRecord> CExtensionList::Read() const {
 }
 
 bool CExtensionList::Find(const std::string& name, ExtensionRecord& out) const {
-  if (!ValidName(name)) return false;
-  CRegistry registry(m_file);
-  if (registry.Load() != CRegistry::REG_OK) return false;
-  if (!registry.KeyExists(EntryKey(name))) return false;
-  out = ReadEntry(registry, StoredName(registry, name));
-  return true;
+  return Lookup(name, out) == S_OK;
+}
+
+HRESULT CExtensionList::Lookup(const std::string& name, ExtensionRecord& out) const {
+  if (!ValidName(name)) return S_FALSE;
+  try {
+    CRegistry registry(m_file);
+    const int loaded = registry.Load();
+    if (loaded == CRegistry::REG_ERR_NO_MEMORY) return E_OUTOFMEMORY;
+    if (loaded != CRegistry::REG_OK || !registry.KeyExists(EntryKey(name))) return S_FALSE;
+    out = ReadEntry(registry, StoredName(registry, name));
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 namespace {
@@ -121,6 +131,9 @@ int StoreEntry(CRegistry& registry, const ExtensionRecord& record) {
 
 HRESULT WriteResult(int updateResult, int storeResult) {
   if (storeResult == CRegistry::REG_ERR_ARGUMENT) return E_INVALIDARG;
+  if (updateResult == CRegistry::REG_ERR_NO_MEMORY || storeResult == CRegistry::REG_ERR_NO_MEMORY) {
+    return E_OUTOFMEMORY;
+  }
   return (updateResult == CRegistry::REG_OK && storeResult == CRegistry::REG_OK) ? S_OK : REGDB_E_WRITEREGDB;
 }
 
@@ -161,6 +174,7 @@ HRESULT CExtensionList::Remove(const std::string& name) {
     found = registry.KeyExists(key);
     return found && registry.DeleteKey(key) == CRegistry::REG_OK;
   });
+  if (result == CRegistry::REG_ERR_NO_MEMORY) return E_OUTOFMEMORY;
   if (result != CRegistry::REG_OK) return REGDB_E_WRITEREGDB;
   return found ? S_OK : S_FALSE;
 }

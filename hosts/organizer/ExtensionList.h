@@ -46,6 +46,9 @@ class CExtensionList {
   // False when there is no entry of that name (names compare without ASCII
   // case, as registry keys do).
   bool Find(const std::string& name, ExtensionRecord& out) const;
+  // As Find: S_OK found, S_FALSE not there (or the registry cannot be read),
+  // E_OUTOFMEMORY when memory ran out looking.
+  HRESULT Lookup(const std::string& name, ExtensionRecord& out) const;
   // Writes the entry, replacing one of the same name.  S_OK,
   // E_INVALIDARG for a name that cannot be one key (empty, or holding a
   // backslash, a line end or a zero), REGDB_E_WRITEREGDB when the registry
@@ -57,6 +60,7 @@ class CExtensionList {
   // otherwise as Write.
   HRESULT Change(const std::string& name, const std::function<void(ExtensionRecord&)>& change);
   // S_OK, S_FALSE when there was no such entry, REGDB_E_WRITEREGDB.
+  // Every change answers E_OUTOFMEMORY when memory runs out.
   HRESULT Remove(const std::string& name);
 
  private:

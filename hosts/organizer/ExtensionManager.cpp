@@ -68,36 +68,43 @@ __attribute__((noinline)) HRESULT CExtensionManager::AddExtension(BSTR name, LON
   const void* caller = __builtin_return_address(0);
   if (!entry) return E_POINTER;
   *entry = nullptr;
+  // No exception leaves a COM method: memory running out is E_OUTOFMEMORY.
+  try {
+    ExtensionRecord record;
+    record.name = Utf8(name);
+    record.creator = creator;
+    record.helpPage = Utf8(helpPage);
+    record.largeBitmap = Utf8(largeBitmap);
+    // The entry's fields say nothing of the control the organizer has to create
+    // to show the extension.  An extension registers its control before it
+    // announces itself, from the same library: the control is the class with a
+    // "Control" key that this library serves.
+    CRegistry registry(m_file);
+    const int loaded = registry.Load();
+    if (loaded == CRegistry::REG_ERR_NO_MEMORY) return E_OUTOFMEMORY;
+    if (loaded == CRegistry::REG_OK) record.controlClass = ControlClassOf(registry, LibraryOf(caller));
 
-  ExtensionRecord record;
-  record.name = Utf8(name);
-  record.creator = creator;
-  record.helpPage = Utf8(helpPage);
-  record.largeBitmap = Utf8(largeBitmap);
-  // The entry's fields say nothing of the control the organizer has to create
-  // to show the extension.  An extension registers its control before it
-  // announces itself, from the same library: the control is the class with a
-  // "Control" key that this library serves.
-  CRegistry registry(m_file);
-  if (registry.Load() == CRegistry::REG_OK) record.controlClass = ControlClassOf(registry, LibraryOf(caller));
-
-  CExtensionList list(m_file);
-  if (HRESULT hr = list.Write(record); FAILED(hr)) return hr;
-  auto* made = new (std::nothrow) CExtensionEntry(record.name, m_file);
-  if (!made) return E_OUTOFMEMORY;
-  *entry = made;  // the creation's reference goes to the caller
-  return S_OK;
+    CExtensionList list(m_file);
+    if (HRESULT hr = list.Write(record); FAILED(hr)) return hr;
+    *entry = new CExtensionEntry(record.name, m_file);  // the creation's reference goes to the caller
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 HRESULT CExtensionManager::FindExtension(BSTR name, IHostExtensionEntry** entry) {
   if (!entry) return E_POINTER;
   *entry = nullptr;
-  ExtensionRecord record;
-  if (!CExtensionList(m_file).Find(Utf8(name), record)) return S_OK;
-  auto* found = new (std::nothrow) CExtensionEntry(record.name, m_file);
-  if (!found) return E_OUTOFMEMORY;
-  *entry = found;
-  return S_OK;
+  try {
+    ExtensionRecord record;
+    const HRESULT hr = CExtensionList(m_file).Lookup(Utf8(name), record);
+    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
+    *entry = new CExtensionEntry(record.name, m_file);
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 HRESULT RegisterHostManager(const std::string& libraryPath) {

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <map>
+#include <new>
 #include <string>
 
 #include "platform/com/IClassFactory.h"
@@ -57,17 +58,25 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, REFIID iid, void** out) 
   }
   if (!(context & (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER))) return REGDB_E_CLASSNOTREG;
 
-  CRegistry registry;
-  if (registry.Load() != CRegistry::REG_OK) return REGDB_E_READREGDB;
-  std::string path;
-  std::string key = "HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
-  if (registry.GetString(key, "", path) != CRegistry::REG_OK || path.empty()) {
-    return REGDB_E_CLASSNOTREG;
-  }
+  // Memory running out while the class is looked up is E_OUTOFMEMORY, told
+  // apart from a class that is not registered: a caller that treats a missing
+  // server as normal must not take the one for the other.
   Library library{};
-  HRESULT hr = LoadLibrary(path, library);
-  if (FAILED(hr)) return hr;
-  hr = library.getClassObject(clsid, iid, out);
+  try {
+    CRegistry registry;
+    const int loaded = registry.Load();
+    if (loaded == CRegistry::REG_ERR_NO_MEMORY) return E_OUTOFMEMORY;
+    if (loaded != CRegistry::REG_OK) return REGDB_E_READREGDB;
+    std::string path;
+    std::string key = "HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
+    if (registry.GetString(key, "", path) != CRegistry::REG_OK || path.empty()) {
+      return REGDB_E_CLASSNOTREG;
+    }
+    if (HRESULT loadedLibrary = LoadLibrary(path, library); FAILED(loadedLibrary)) return loadedLibrary;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  const HRESULT hr = library.getClassObject(clsid, iid, out);
   if (FAILED(hr)) *out = nullptr;
   return hr;
 }

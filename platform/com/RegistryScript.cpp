@@ -136,6 +136,7 @@ HRESULT CRegistryScript::Apply(bool install, const Replacements& replacements,
     return SUCCEEDED(hr);
   });
   if (FAILED(hr)) return hr;
+  if (result == CRegistry::REG_ERR_NO_MEMORY) return E_OUTOFMEMORY;
   if (result == CRegistry::REG_ERR_DAMAGED) return REGDB_E_READREGDB;
   return result == CRegistry::REG_OK ? S_OK : REGDB_E_WRITEREGDB;
 }

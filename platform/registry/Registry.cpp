@@ -88,28 +88,26 @@ bool Unquote(std::string_view text, std::size_t& pos, std::string& out) {
 }
 
 // Writes `bytes` to `path` through a temporary file in the same folder.
-bool WriteCrashSafe(const std::filesystem::path& path, const std::string& bytes, std::string& error) {
+// REG_OK, REG_ERR_NO_MEMORY when memory ran out on the way, else REG_ERR_IO.
+int WriteCrashSafe(const std::filesystem::path& path, const std::string& bytes, std::string& error) {
   std::filesystem::path folder = path.parent_path();
   if (!folder.empty() && !Files::MakeFolders(folder.string())) {
+    if (errno == ENOMEM) return CRegistry::REG_ERR_NO_MEMORY;
     error = "cannot create " + folder.string() + ": " + std::strerror(errno);
-    return false;
+    return CRegistry::REG_ERR_IO;
   }
   // A new registry is private to its user; an existing one keeps its permissions.
   CAtomicFileWriter out;
   CAtomicFileWriter::Options options;
   options.newFileMode = 0600;
-  if (out.Begin(path.string(), options) != Files::FILE_OK) {
-    error = "cannot create a file in " + folder.string() + ": " + std::strerror(out.SystemError());
-    return false;
-  }
-  Files::FileResult rc = out.Write(bytes.data(), bytes.size());
+  Files::FileResult rc = out.Begin(path.string(), options);
+  if (rc == Files::FILE_OK) rc = out.Write(bytes.data(), bytes.size());
   if (rc == Files::FILE_OK) rc = out.Commit();
   // Flushing the folder is best effort: the file itself is whole by then.
-  if (rc != Files::FILE_OK && rc != Files::FILE_ERR_FOLDER_SYNC) {
-    error = "cannot write " + path.string() + ": " + std::strerror(out.SystemError());
-    return false;
-  }
-  return true;
+  if (rc == Files::FILE_OK || rc == Files::FILE_ERR_FOLDER_SYNC) return CRegistry::REG_OK;
+  if (rc == Files::FILE_ERR_NO_MEMORY) return CRegistry::REG_ERR_NO_MEMORY;
+  error = "cannot write " + path.string() + ": " + std::strerror(out.SystemError());
+  return CRegistry::REG_ERR_IO;
 }
 
 }  // namespace
@@ -170,7 +168,7 @@ int CRegistry::CreateKey(std::string_view key) {
       if (end == std::string::npos) break;
     }
   } catch (const std::bad_alloc&) {
-    return REG_ERR_IO;
+    return REG_ERR_NO_MEMORY;
   }
   return REG_OK;
 }
@@ -218,7 +216,7 @@ int CRegistry::Set(std::string_view key, std::string_view name, ValueType type, 
     value.type = type;
     value.data = std::move(data);
   } catch (const std::bad_alloc&) {
-    return REG_ERR_IO;
+    return REG_ERR_NO_MEMORY;
   }
   return REG_OK;
 }
@@ -385,7 +383,7 @@ int CRegistry::Parse(std::string_view text) {
   } catch (const std::bad_alloc&) {
     m_keys = std::move(keys);
     m_error = "out of memory";
-    return REG_ERR_IO;
+    return REG_ERR_NO_MEMORY;
   }
   return REG_OK;
 }
@@ -402,7 +400,7 @@ int CRegistry::Load() {
         return REG_OK;
       case Files::FILE_ERR_NO_MEMORY:
         m_error = "out of memory";
-        return REG_ERR_IO;
+        return REG_ERR_NO_MEMORY;
       default:
         m_error = "cannot read " + m_file.string() + ": " + std::strerror(errno);
         return REG_ERR_IO;
@@ -410,17 +408,19 @@ int CRegistry::Load() {
     return Parse(std::string(bytes.begin(), bytes.end()));
   } catch (const std::bad_alloc&) {
     m_error = "out of memory";
-    return REG_ERR_IO;
+    return REG_ERR_NO_MEMORY;
   }
 }
 
 int CRegistry::Save() {
   m_error.clear();
   try {
-    return WriteCrashSafe(m_file, Serialize(), m_error) ? REG_OK : REG_ERR_IO;
+    const int result = WriteCrashSafe(m_file, Serialize(), m_error);
+    if (result == REG_ERR_NO_MEMORY) m_error = "out of memory";
+    return result;
   } catch (const std::bad_alloc&) {
     m_error = "out of memory";
-    return REG_ERR_IO;
+    return REG_ERR_NO_MEMORY;
   }
 }
 
@@ -452,6 +452,6 @@ int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
     // From the paths or from `change`: nothing was saved.
     if (lock >= 0) (void)env.Close(lock);
     m_error = "out of memory";
-    return REG_ERR_IO;
+    return REG_ERR_NO_MEMORY;
   }
 }

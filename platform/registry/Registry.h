@@ -39,7 +39,8 @@ class CRegistry {
     REG_ERR_DAMAGED = 2,  // the file is not a registry file (line in Error())
     REG_ERR_NOT_FOUND = 3,
     REG_ERR_TYPE = 4,     // the value exists with another type
-    REG_ERR_ARGUMENT = 5  // empty key path or hive, or a name with a line end
+    REG_ERR_ARGUMENT = 5,  // empty key path or hive, or a name with a line end
+    REG_ERR_NO_MEMORY = 6  // memory ran out (nothing was saved)
   };
   enum ValueType { TYPE_STRING = 1, TYPE_BINARY = 3, TYPE_DWORD = 4 };
 

@@ -1,5 +1,5 @@
 // The registry file with memory running out at every allocation in turn: an
-// update reports REG_ERR_IO, the file keeps its old content or takes the new
+// update reports REG_ERR_NO_MEMORY, the file keeps its old content or takes the new
 // one whole, and the registry works again once memory is back.
 
 #include <gtest/gtest.h>
@@ -51,7 +51,7 @@ TEST(RegistryOutOfMemory, UpdateKeepsTheOldOrTheNewFile) {
       return false;
     }
     // A change that could not be made is not saved.
-    EXPECT_TRUE(rc == CRegistry::REG_ERR_IO || (rc == CRegistry::REG_OK && isOld)) << "allocation " << n;
+    EXPECT_TRUE(rc == CRegistry::REG_ERR_NO_MEMORY || (rc == CRegistry::REG_OK && isOld)) << "allocation " << n;
     EXPECT_TRUE(isOld) << "allocation " << n;
     return true;
   });
