@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "RecordFileBytes.h"
 #include "dbfiles/CategoryList.h"
 #include "dbfiles/DesktopDb.h"
 #include "dbfiles/GlobalString.h"
@@ -23,11 +22,13 @@
 #include "dbfiles/SyncType.h"
 #include "platform/recordfile/FileLayout.h"
 #include "support/AllocationFailure.h"
+#include "support/RecordFileBytes.h"
+#include "support/TempFolder.h"
 
 namespace {
 
 namespace FL = FileLayout;
-using namespace testfile;
+using namespace recordfile;
 
 File Sample() {
   File f;
@@ -68,9 +69,9 @@ CSyncRecord MakeRecord(std::int32_t id, const std::string& body) {
 
 class DesktopDbOutOfMemory : public ::testing::Test {
  protected:
-  std::filesystem::path Path() const { return folder.path / "record.dat"; }
+  std::filesystem::path Path() const { return folder.Path() / "record.dat"; }
   std::unique_ptr<CDesktopDb> Manager(std::int32_t syncType) {
-    return std::make_unique<CDesktopDb>(nullptr, 3, "MemoDB", "record.dat", folder.path.string().c_str(), syncType);
+    return std::make_unique<CDesktopDb>(nullptr, 3, "MemoDB", "record.dat", folder.Path().string().c_str(), syncType);
   }
   std::size_t RecordCount(CDesktopDb& db) {
     std::int32_t count = -1;
@@ -79,7 +80,7 @@ class DesktopDbOutOfMemory : public ::testing::Test {
   }
 
   // Without a log: the test's recording log is no part of what runs out.
-  TempFolder folder;
+  CTempFolder folder{"desktop-oom"};
 };
 
 TEST_F(DesktopDbOutOfMemory, LoadReportsItAndLeavesTheFileAlone) {

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "TempFolder.h"
 #include "handheld/Device.h"
 #include "handheld/HandheldResult.h"
 #include "handheld/MemoApp.h"
@@ -18,6 +17,7 @@
 #include "handheld/PdbLayout.h"
 #include "platform/recordfile/FileLayout.h"
 #include "support/AllocationFailure.h"
+#include "support/TempFolder.h"
 
 using namespace HandheldResult;
 

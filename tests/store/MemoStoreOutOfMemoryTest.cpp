@@ -9,32 +9,34 @@
 #include <memory>
 #include <string>
 
-#include "MemoFileBuilder.h"
-#include "StoreTestDir.h"
 #include "store/MemoDatabase.h"
 #include "store/MemoRecord.h"
 #include "store/RecordView.h"
 #include "support/AllocationFailure.h"
+#include "support/MemoAppBytes.h"
+#include "support/RecordFileBytes.h"
+#include "support/TempFolder.h"
 
-using namespace memotest;
+using namespace recordfile;
+namespace fl = FileLayout;
 
 namespace {
 
 File ProtectedFile(const std::string& password) {
-  File f;
-  f.appInfo = Block(MemoAppInfo(DefaultCategories(), password, "my hint"));
-  f.sortInfo = Block(Bytes{1, 2, 3, 4});
-  f.records.push_back({10, 0, 1, EncryptBody(PlainBody("first\nline"), password), {}, {}, {}});
-  f.records.push_back({11, fl::REC_ATTR_DELETED, 0, EncryptBody(PlainBody("deleted"), password), {}, {}, {}});
-  f.records.push_back({12, 0, 2, EncryptBody(PlainBody("third memo, a little longer"), password), {}, {}, {}});
+  File f = MemoFile();
+  f.appInfo = DataBlock(MemoAppInfo(DefaultCategories(), password, "my hint"));
+  f.sortInfo = DataBlock(Bytes{1, 2, 3, 4});
+  f.records.push_back(MemoRecord(10, 0, 1, EncryptBody(PlainBody("first\nline"), password)));
+  f.records.push_back(MemoRecord(11, fl::REC_ATTR_DELETED, 0, EncryptBody(PlainBody("deleted"), password)));
+  f.records.push_back(MemoRecord(12, 0, 2, EncryptBody(PlainBody("third memo, a little longer"), password)));
   return f;
 }
 
 TEST(MemoStoreOutOfMemory, LoadChangeAndSave) {
-  CTempDir dir;
+  CTempFolder dir{"store-oom"};
   const auto path = dir / "record.dat";
   const std::string file = path.string();
-  const Bytes original = ProtectedFile("pw").Build();
+  const Bytes original = Build(ProtectedFile("pw"));
   const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
     WriteAll(path, original);
     CMemoDatabase db;
@@ -89,9 +91,9 @@ TEST(MemoStoreOutOfMemory, LoadChangeAndSave) {
 // Sizes and counts that a damaged file claims are checked against the bytes
 // that are there before anything of that size is allocated.
 TEST(MemoStoreOutOfMemory, ClaimedSizesAreNotAllocatedAhead) {
-  CTempDir dir;
+  CTempFolder dir{"store-oom"};
   const auto path = dir / "record.dat";
-  const Bytes good = ProtectedFile("pw").Build();
+  const Bytes good = Build(ProtectedFile("pw"));
   for (const std::size_t field : {fl::HDR_APPINFO_SIZE, fl::HDR_SORTINFO_SIZE, fl::HDR_RECORD_COUNT}) {
     Bytes bad = good;
     Put32(bad, field, 0xFFFFFFF0u);

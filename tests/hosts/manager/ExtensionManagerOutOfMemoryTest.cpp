@@ -3,12 +3,14 @@
 // turn: each method answers E_OUTOFMEMORY instead of letting an exception into
 // the caller, and the list stays readable.
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "hosts/organizer/ExtensionList.h"
 #include "hosts/organizer/ExtensionManager.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
+#include "platform/com/IClassFactory.h"
 #include "support/AllocationFailure.h"
 #include "support/TempFolder.h"
 
@@ -47,6 +49,29 @@ TEST(ExtensionManagerOutOfMemory, EveryMethodAnswersWithAResult) {
     return true;
   });
   EXPECT_GT(failures, 10u);
+}
+
+TEST(ExtensionManagerOutOfMemory, TheLibrarysClassObjectAnswersWithAResult) {
+  void* handle = ::dlopen(QUILLET_HOST_MANAGER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << ::dlerror();
+  auto getClassObject = reinterpret_cast<DllGetClassObjectFunc>(::dlsym(handle, "DllGetClassObject"));
+  ASSERT_NE(getClassObject, nullptr);
+  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
+    HRESULT hr = S_OK;
+    bool fired = false;
+    {
+      CAllocationFailure failure(n);
+      CComPtr<IClassFactory> factory;
+      hr = getClassObject(CLSID_HostExtensionManager, IClassFactory::Iid, factory.OutVoid());
+      CComPtr<IHostExtensionManager> manager;
+      if (SUCCEEDED(hr)) hr = factory->CreateInstance(nullptr, IHostExtensionManager::Iid, manager.OutVoid());
+      fired = failure.Fired();
+    }
+    EXPECT_EQ(fired ? E_OUTOFMEMORY : S_OK, hr) << "allocation " << n;
+    return fired;
+  });
+  EXPECT_GT(failures, 1u);
+  ::dlclose(handle);
 }
 
 }  // namespace
