@@ -264,16 +264,13 @@ HRESULT CRegistration::RegisterWithHost() {
   }
 }
 
+// Every step answers a result (nothing here builds a string of its own).
 HRESULT CRegistration::UnregisterFromHost() {
-  try {
-    CComPtr<IHostExtensionManager> manager;
-    if (HRESULT hr = HostExtensionManager(manager); FAILED(hr)) return Reported(hr);
-    CBstr name;
-    if (HRESULT hr = Text(HOST_NAME, name); FAILED(hr)) return hr;
-    return Reported(RemoveHostEntry(*manager.Get(), name));
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  CComPtr<IHostExtensionManager> manager;
+  if (HRESULT hr = HostExtensionManager(manager); FAILED(hr)) return Reported(hr);
+  CBstr name;
+  if (HRESULT hr = Text(HOST_NAME, name); FAILED(hr)) return hr;
+  return Reported(RemoveHostEntry(*manager.Get(), name));
 }
 
 HRESULT RegisterExtension(const std::string& modulePath) {

@@ -19,13 +19,9 @@ HRESULT CExtensionEntry::Change(const std::function<void(ExtensionRecord&)>& cha
 }
 
 HRESULT CExtensionEntry::SetText(BSTR text, std::string ExtensionRecord::*field) {
-  try {
-    std::string utf8;
-    BstrToUtf8(text, utf8);  // a broken unit is kept as U+FFFD
-    return Change([&](ExtensionRecord& record) { record.*field = std::move(utf8); });
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  std::string utf8;
+  BstrToUtf8(text, utf8);  // a broken unit is kept as U+FFFD; memory running out leaves it empty
+  return Change([&](ExtensionRecord& record) { record.*field = std::move(utf8); });
 }
 
 HRESULT CExtensionEntry::SetMenuCaption(BSTR caption) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "extension/ExtensionGuids.h"
+#include "extension/HostInterfaces.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/IClassFactory.h"
 #include "platform/registry/Registry.h"
@@ -21,11 +22,11 @@ namespace {
 
 const std::string kLibrary = std::string(QUILLET_BINARY_DIR) + "/extension/libQuilletExt.so";
 
-// Registration runs some 15,000 allocations, each pass rewriting the registry
-// file a dozen times: the loop over it fails every STRIDE-th allocation (a
-// prime, so that it falls on every step, the organizer's included, at
-// different offsets) to stay within seconds.
-constexpr std::size_t STRIDE = 53;
+// Registration with the organizer's announcement runs some 20,000
+// allocations, each pass rewriting the registry file a dozen times: the loop
+// over it fails every STRIDE-th allocation (a prime, so that it falls on every
+// step at different offsets) to stay within seconds.
+constexpr std::size_t STRIDE = 151;
 
 class QuilletExtLibraryOutOfMemory : public ::testing::Test {
  protected:
@@ -77,6 +78,12 @@ TEST_F(QuilletExtLibraryOutOfMemory, ClassObjectsAndTheLinkAnswerWithAResult) {
 
 TEST_F(QuilletExtLibraryOutOfMemory, RegistrationReportsItAndLeavesTheRegistryWhole) {
   const std::string controlKey = "HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(CLSID_QuilletExtCtrl);
+  // The organizer is installed: registration announces the extension to it.
+  const std::string managerServer =
+      "HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(CLSID_HostExtensionManager) + "\\InprocServer32";
+  ASSERT_EQ(CRegistry::REG_OK, CRegistry().Update([&](CRegistry& registry) {
+    return registry.SetString(managerServer, "", QUILLET_HOST_MANAGER_LIBRARY) == CRegistry::REG_OK;
+  }));
   std::size_t failures = 0;
   for (std::size_t n = 1;; n += STRIDE) {
     HRESULT hr = S_OK;

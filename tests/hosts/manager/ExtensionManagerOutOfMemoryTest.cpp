@@ -6,9 +6,12 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "hosts/organizer/ExtensionList.h"
 #include "hosts/organizer/ExtensionManager.h"
 #include "platform/com/Bstr.h"
+#include "platform/com/ClassCreation.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/IClassFactory.h"
 #include "support/AllocationFailure.h"
@@ -72,6 +75,29 @@ TEST(ExtensionManagerOutOfMemory, TheLibrarysClassObjectAnswersWithAResult) {
   });
   EXPECT_GT(failures, 1u);
   ::dlclose(handle);
+}
+
+// Created by class id as an extension creates it: looking the class up tells
+// memory running out apart from a class that is not registered.
+TEST(ExtensionManagerOutOfMemory, CreationByClassIdAnswersWithAResult) {
+  CTempFolder dir("manager-oom");
+  ::setenv("QUILLET_CONFIG_HOME", dir.Path().c_str(), 1);
+  ASSERT_EQ(S_OK, RegisterHostManager(QUILLET_HOST_MANAGER_LIBRARY));
+  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
+    HRESULT hr = S_OK;
+    bool fired = false;
+    {
+      CAllocationFailure failure(n);
+      CComPtr<IHostExtensionManager> manager;
+      hr = CoCreateInstance(CLSID_HostExtensionManager, nullptr, CLSCTX_ALL, IHostExtensionManager::Iid,
+                            manager.OutVoid());
+      fired = failure.Fired();
+    }
+    EXPECT_EQ(fired ? E_OUTOFMEMORY : S_OK, hr) << "allocation " << n;
+    return fired;
+  });
+  EXPECT_GT(failures, 10u);
+  ::unsetenv("QUILLET_CONFIG_HOME");
 }
 
 }  // namespace
