@@ -4,7 +4,6 @@
 
 #include <dlfcn.h>
 
-#include <new>
 
 #include "conduit/ConduitDialogs.h"
 #include "conduit/ConduitStrings.h"
@@ -25,22 +24,16 @@ std::string ConduitModulePath() {
   if (::dladdr(reinterpret_cast<void*>(&ConduitModulePath), &info) == 0 || info.dli_fname == nullptr) {
     return {};
   }
-  try {
-    return info.dli_fname;
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
+  // Memory running out here, as the library is loaded or as a window opens,
+  // ends the process.
+  return info.dli_fname;
 }
 
 std::string ConduitHelpFilePath(const std::string& modulePath) {
   if (modulePath.size() < 2) return {};
   std::size_t slash = modulePath.find_last_of('/');
   if (slash == std::string::npos || slash == 0) return {};
-  try {
-    return modulePath.substr(0, slash + 1) + CONDUIT_HELP_FILE;
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
+  return modulePath.substr(0, slash + 1) + CONDUIT_HELP_FILE;
 }
 
 bool ConduitProcessAttach() {

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 
 #include <algorithm>
-#include <new>
 
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileEnv.h"
@@ -29,11 +28,7 @@ bool CPrefsFile::ReadFile() {
   const int fd = env.Open(path, flags, 0666);
   if (fd < 0) return false;
   (void)env.Close(fd);
-  try {
-    return Files::ReadWholeFile(path, content, MAX_FILE_SIZE) == Files::FILE_OK;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  return Files::ReadWholeFile(path, content, MAX_FILE_SIZE) == Files::FILE_OK;
 }
 
 int CPrefsFile::Open(const std::string& filePath, int mode) {
@@ -51,20 +46,19 @@ int CPrefsFile::Open(const std::string& filePath, int mode) {
   return 0;
 }
 
+// The viewer's window saves its preferences: memory running out while the
+// fields are written ends the process, as it does in the window itself; the
+// file on disk is replaced whole or not at all.
 int CPrefsFile::Save() {
-  try {
-    if (!ReadFile()) return -1;
-    WriteFields();
-    CAtomicFileWriter out;
-    Files::FileResult rc = out.Begin(path, {});
-    if (rc == Files::FILE_OK) rc = out.Write(content.data(), content.size());
-    if (rc == Files::FILE_OK) rc = out.Commit();
-    content.clear();
-    // The folder flush is best effort: the new file is whole and in place.
-    return rc == Files::FILE_OK || rc == Files::FILE_ERR_FOLDER_SYNC ? 0 : -1;
-  } catch (const std::bad_alloc&) {
-    return -1;
-  }
+  if (!ReadFile()) return -1;
+  WriteFields();
+  CAtomicFileWriter out;
+  Files::FileResult rc = out.Begin(path, {});
+  if (rc == Files::FILE_OK) rc = out.Write(content.data(), content.size());
+  if (rc == Files::FILE_OK) rc = out.Commit();
+  content.clear();
+  // The folder flush is best effort: the new file is whole and in place.
+  return rc == Files::FILE_OK || rc == Files::FILE_ERR_FOLDER_SYNC ? 0 : -1;
 }
 
 void CPrefsFile::ReadFields() {
