@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace FL = FileLayout;
 using namespace recordfile;
 
-CSyncRecord MakeRecord(std::int32_t id, std::int32_t category, const std::string& body) {
+CSyncRecord MakeBodyRecord(std::int32_t id, std::int32_t category, const std::string& body) {
   CSyncRecord r;
   r.SetId(id);
   r.SetCategory(category);
@@ -181,11 +181,11 @@ TEST_F(DesktopFile, StoreWritesWhatTheManagerHolds) {
   CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::HANDHELD_OVERWRITES);
   ASSERT_EQ(db.Open(), DB_OK);
   ASSERT_EQ(db.SetDbInfo("MemoDB", 0x18, 0x44415441, 0x6D656D6F, 7, 100, 200, 300, 400), DB_OK);
-  CSyncRecord r1 = MakeRecord(5, 2, "abc"), r2 = MakeRecord(6, 0, ""), r3 = MakeRecord(7, 15, "zz");
+  CSyncRecord r1 = MakeBodyRecord(5, 2, "abc"), r2 = MakeBodyRecord(6, 0, ""), r3 = MakeBodyRecord(7, 15, "zz");
   r1.SetModified(true);
   r1.SetPrivate(true);
   for (CSyncRecord* r : {&r1, &r2, &r3}) ASSERT_EQ(db.AddRecord(*r), DB_OK);
-  CSyncRecord drop = MakeRecord(6, 0, "");
+  CSyncRecord drop = MakeBodyRecord(6, 0, "");
   ASSERT_EQ(db.DeleteRecord(drop), DB_OK);  // a hole in the table is not written
   DbBlockInfo sort;
   std::uint8_t sortData[5] = {1, 2, 3, 4, 5};
@@ -268,7 +268,7 @@ TEST_F(DesktopFile, SyncTypesThatDoNotWriteLeaveTheFile) {
     CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), type);
     ASSERT_EQ(db.Open(), DB_OK);
     ASSERT_EQ(db.Load(), DB_OK);
-    CSyncRecord r = MakeRecord(900, 0, "added");
+    CSyncRecord r = MakeBodyRecord(900, 0, "added");
     ASSERT_EQ(db.AddRecord(r), DB_OK);
     ASSERT_EQ(db.Store(), DB_OK);
     EXPECT_EQ(ReadAll(File()), original) << "sync type " << type;
@@ -320,7 +320,7 @@ TEST_F(DesktopFile, FailedStoreAtAnyStepLeavesTheOldFileByteForByte) {
     CDesktopDb db(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);
     EXPECT_EQ(db.Open(), DB_OK);
     EXPECT_EQ(db.Load(), DB_OK);
-    CSyncRecord r = MakeRecord(500, 0, "new memo");
+    CSyncRecord r = MakeBodyRecord(500, 0, "new memo");
     EXPECT_EQ(db.AddRecord(r), DB_OK);
     if (fault != nullptr) {
       faults.Plan(*fault);
@@ -364,7 +364,7 @@ TEST_F(DesktopFile, RecordTooLargeToStoreIsRefusedAndLogged) {
   ASSERT_EQ(db.Open(), DB_OK);
   ASSERT_EQ(db.Load(), DB_OK);
   std::string huge(65520 - 40 + 1, 'x');
-  CSyncRecord big = MakeRecord(77, 0, huge);
+  CSyncRecord big = MakeBodyRecord(77, 0, huge);
   ASSERT_EQ(db.AddRecord(big), DB_OK);
   EXPECT_EQ(db.Store(), DB_ERR_BUFFER_TOO_SMALL);
   EXPECT_EQ(ReadAll(File()), original);
@@ -372,7 +372,7 @@ TEST_F(DesktopFile, RecordTooLargeToStoreIsRefusedAndLogged) {
   EXPECT_EQ(log.reports, (std::vector<CRecordingSyncLog::Report>{{"SaveFailed", DB_ERR_BUFFER_TOO_SMALL}}));
 
   // The largest record that fits is written and read back whole.
-  CSyncRecord fits = MakeRecord(77, 0, std::string(65520 - 40, 'y'));
+  CSyncRecord fits = MakeBodyRecord(77, 0, std::string(65520 - 40, 'y'));
   ASSERT_EQ(db.ModifyRecord(fits), DB_OK);
   ASSERT_EQ(db.Store(), DB_OK);
   CDesktopDb again(&log, 3, "MemoDB", "record.dat", Dir().c_str(), SyncType::FAST);

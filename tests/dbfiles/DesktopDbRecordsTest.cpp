@@ -13,7 +13,7 @@ namespace {
 
 namespace FL = FileLayout;
 
-CSyncRecord MakeRecord(std::int32_t id, std::int32_t category, const char* body = "") {
+CSyncRecord MakeDbRecord(std::int32_t id, std::int32_t category, const char* body = "") {
   CSyncRecord r;
   r.SetId(id);
   r.SetCategory(category);
@@ -25,7 +25,7 @@ class DesktopRecords : public ::testing::Test {
  protected:
   void SetUp() override {
     for (auto [id, cat] : {std::pair{1, 3}, {2, 0}, {3, 3}, {4, 2}}) {
-      CSyncRecord r = MakeRecord(id, cat);
+      CSyncRecord r = MakeDbRecord(id, cat);
       ASSERT_EQ(db.InsertRecord(r), DB_OK);
     }
     db.SetDirty(false);
@@ -72,7 +72,7 @@ TEST_F(DesktopRecords, ChangeAndRemapCategoriesMarkRecordsModified) {
   EXPECT_FALSE(ModifiedOf(2));
 
   // A record whose category lies outside the map is left alone.
-  CSyncRecord odd = MakeRecord(9, 40);
+  CSyncRecord odd = MakeDbRecord(9, 40);
   ASSERT_EQ(db.InsertRecord(odd), DB_OK);
   std::fill(std::begin(map), std::end(map), 1);
   ASSERT_EQ(db.RemapCategories(map), DB_OK);
@@ -81,7 +81,7 @@ TEST_F(DesktopRecords, ChangeAndRemapCategoriesMarkRecordsModified) {
 }
 
 TEST_F(DesktopRecords, ModifyKeepsTheSlotIndexAndClearsStatus) {
-  CSyncRecord change = MakeRecord(3, 9, "new text");
+  CSyncRecord change = MakeDbRecord(3, 9, "new text");
   change.SetIndex(77);  // whatever the caller carries, the stored index stays the slot
   change.SetModified(true);
   change.SetPending(true);
@@ -93,11 +93,11 @@ TEST_F(DesktopRecords, ModifyKeepsTheSlotIndexAndClearsStatus) {
   EXPECT_TRUE(stored->IsUnchanged());
   EXPECT_FALSE(stored->IsPending());
   EXPECT_TRUE(db.IsDirty());
-  CSyncRecord absent = MakeRecord(99, 0);
+  CSyncRecord absent = MakeDbRecord(99, 0);
   EXPECT_EQ(db.ModifyRecord(absent), DB_ERR_RECORD_NOT_FOUND);
 
   // ModifyRecordAt may give the slot another id: lookups follow.
-  CSyncRecord replacement = MakeRecord(50, 1);
+  CSyncRecord replacement = MakeDbRecord(50, 1);
   ASSERT_EQ(db.ModifyRecordAt(1, replacement), DB_OK);
   EXPECT_EQ(db.IndexOfId(2), -1);
   EXPECT_EQ(db.IndexOfId(50), 1);
@@ -113,7 +113,7 @@ TEST_F(DesktopRecords, ModifyKeepsTheSlotIndexAndClearsStatus) {
 TEST_F(DesktopRecords, LookupByIdClearsOnlyThatRecordsPendingMark) {
   CDesktopDb slow;
   for (std::int32_t id : {1, 2, 3}) {
-    CSyncRecord r = MakeRecord(id, 0);
+    CSyncRecord r = MakeDbRecord(id, 0);
     r.SetPending(true);
     ASSERT_EQ(slow.InsertRecord(r), DB_OK);
   }
@@ -130,10 +130,10 @@ TEST_F(DesktopRecords, LookupByIdClearsOnlyThatRecordsPendingMark) {
 TEST_F(DesktopRecords, FirstNewAndPurgeDeleted) {
   CSyncRecord out;
   EXPECT_EQ(db.FirstNew(out), DB_ERR_NOT_FOUND);
-  CSyncRecord fresh = MakeRecord(0, 0, "x");
+  CSyncRecord fresh = MakeDbRecord(0, 0, "x");
   fresh.SetNew(true);
   ASSERT_EQ(db.InsertRecord(fresh), DB_OK);
-  CSyncRecord gone = MakeRecord(6, 0);
+  CSyncRecord gone = MakeDbRecord(6, 0);
   gone.SetDeleted(true);
   ASSERT_EQ(db.InsertRecord(gone), DB_OK);
   ASSERT_EQ(db.FirstNew(out), DB_OK);

@@ -39,7 +39,7 @@ struct Shown {
   unsigned type;
 };
 
-std::string Str(std::uint32_t id) { return ResourceFindString(ExtensionResources(), id); }
+std::string ResourceText(std::uint32_t id) { return ResourceFindString(ExtensionResources(), id); }
 
 QPlainTextEdit* Edit(CEditRecordDlg& dialog) {
   return qobject_cast<QPlainTextEdit*>(dialog.Control(IDC_MEMO_EDIT));
@@ -156,8 +156,8 @@ TEST_F(EditRecordDlgTest, EditRefusesEmptyAndUnstorableTextAndMarksAnUnchangedTe
     Click(dialog, IDOK);
   });
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].text, Str(IDS_ENTER_MEMO));
-  EXPECT_EQ(shown[0].caption, Str(IDS_QUILLET));
+  EXPECT_EQ(shown[0].text, ResourceText(IDS_ENTER_MEMO));
+  EXPECT_EQ(shown[0].caption, ResourceText(IDS_QUILLET));
   EXPECT_EQ(shown[0].type, MB_OK | MB_ICONINFORMATION);
   EXPECT_NE(shown[1].text.find("U+1F600"), std::string::npos) << shown[1].text;
   EXPECT_EQ(textsAfterRefusals, std::vector<std::string>{"gamma"});

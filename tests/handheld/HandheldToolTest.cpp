@@ -19,7 +19,7 @@ namespace {
 
 using ToolRun = testsupport::ProcessResult;
 
-std::string ReadText(const std::filesystem::path& file) {
+std::string ReadToolText(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -185,7 +185,7 @@ TEST_F(HandheldToolTest, ExitStatusesForMissingAndDamagedFiles) {
 
   const auto exported = m_temp.Path() / "copy.pdb";
   ASSERT_EQ(0, Tool({"export", "QuilletMemoDB", exported.string()}).status);
-  const std::string bytes = ReadText(exported);
+  const std::string bytes = ReadToolText(exported);
   std::ofstream(m_temp.Path() / "bad.pdb", std::ios::binary) << bytes.substr(0, 70);
   EXPECT_EQ(5, Tool({"import", (m_temp.Path() / "bad.pdb").string()}).status);
   EXPECT_EQ(3, Tool({"import", (m_temp.Path() / "none.pdb").string()}).status);
@@ -203,7 +203,7 @@ TEST_F(HandheldToolTest, ExitStatusesForMissingAndDamagedFiles) {
   std::ofstream(Device() / "QuilletMemoDB.pdb", std::ios::binary) << misnamed;
   EXPECT_EQ(5, Tool({"list"}).status);
   EXPECT_EQ(5, Tool({"add", "--text", "x"}).status);
-  EXPECT_EQ(misnamed, ReadText(Device() / "QuilletMemoDB.pdb"));
+  EXPECT_EQ(misnamed, ReadToolText(Device() / "QuilletMemoDB.pdb"));
 
   std::ofstream(Device() / "device.json") << "{ not json";
   EXPECT_EQ(5, Tool({"list"}).status);

@@ -11,7 +11,7 @@ using namespace HandheldResult;
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }
+std::vector<std::uint8_t> TextBytes(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }
 
 class MemoAppTest : public ::testing::Test {
  protected:
@@ -72,7 +72,7 @@ TEST_F(MemoAppTest, NewMemosTakeFreshIdsAndEditsMarkThemDirty) {
   ASSERT_EQ(HH_OK, m_app->AddMemo("second", 0, true, &b));
   EXPECT_NE(0u, a);
   EXPECT_NE(a, b);
-  EXPECT_EQ(Bytes(std::string("first\nline") + '\0'), Record(a).data);
+  EXPECT_EQ(TextBytes(std::string("first\nline") + '\0'), Record(a).data);
   EXPECT_EQ(0x40, Record(a).attributes);
   EXPECT_EQ(0x50, Record(b).attributes);  // dirty and secret
   EXPECT_EQ(HH_ERR_NOT_FOUND, m_app->AddMemo("x", 3, false, nullptr));  // no such category
@@ -188,7 +188,7 @@ TEST_F(MemoAppTest, APasswordEncryptsEveryBodyAndClearingItRestoresThem) {
   const std::vector<std::uint8_t> digest = {0xc3, 0xfc, 0xd3, 0xd7, 0x61, 0x92, 0xe4, 0x00,
                                             0x7d, 0xfb, 0x49, 0x6c, 0xca, 0x67, 0xe1, 0x3b};
   EXPECT_EQ(digest, std::vector<std::uint8_t>(AppInfo().begin() + 280, AppInfo().begin() + 296));
-  EXPECT_EQ(Bytes(std::string("letters") + '\0'), std::vector<std::uint8_t>(AppInfo().begin() + 296, AppInfo().end()));
+  EXPECT_EQ(TextBytes(std::string("letters") + '\0'), std::vector<std::uint8_t>(AppInfo().begin() + 296, AppInfo().end()));
   const CPdbRecord& ra = Record(a);
   ASSERT_EQ(16u, ra.data.size());  // "BLOWFISH", its zero byte, padding to 16
   EXPECT_EQ((std::vector<std::uint8_t>{0x32, 0x4e, 0xd0, 0xfe, 0xf4, 0x13, 0xa2, 0x03}),
@@ -220,8 +220,8 @@ TEST_F(MemoAppTest, APasswordEncryptsEveryBodyAndClearingItRestoresThem) {
   EXPECT_EQ("", m_app->Hint());
   EXPECT_EQ(297u, AppInfo().size());
   EXPECT_EQ(std::vector<std::uint8_t>(16, 0), std::vector<std::uint8_t>(AppInfo().begin() + 280, AppInfo().begin() + 296));
-  EXPECT_EQ(Bytes(std::string("BLOWFISH") + '\0'), Record(a).data);
-  EXPECT_EQ(Bytes(std::string("longer than eight") + '\0'), Record(b).data);
+  EXPECT_EQ(TextBytes(std::string("BLOWFISH") + '\0'), Record(a).data);
+  EXPECT_EQ(TextBytes(std::string("longer than eight") + '\0'), Record(b).data);
   EXPECT_EQ(0x40, Record(a).attributes);
   EXPECT_EQ(HH_ERR_NOT_PROTECTED, m_app->ClearPassword());
 }

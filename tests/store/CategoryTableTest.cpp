@@ -13,7 +13,7 @@ namespace fl = FileLayout;
 
 namespace {
 
-CCategoryTable TableOf(const std::vector<std::optional<Category>>& slots) {
+CCategoryTable MakeTable(const std::vector<std::optional<Category>>& slots) {
   CCategoryTable table;
   const Bytes block = CategoryBlock(slots);
   table.ReadFrom(block.data(), block.size());
@@ -49,7 +49,7 @@ TEST(CategoryTableTest, ReadsNamesIdsAndRenamedBits) {
 TEST(CategoryTableTest, WritesTheBlockAndLeavesTheRestAlone) {
   auto slots = DefaultCategories();
   slots[9] = Category{"Travel", 200, false};
-  CCategoryTable table = TableOf(slots);
+  CCategoryTable table = MakeTable(slots);
   ASSERT_EQ(table.Rename(9, "A name far longer than fifteen"), CCategoryTable::CAT_OK);
   // 14 ASCII bytes and a double-byte character: cut before the character.
   ASSERT_EQ(table.Rename(2, "abcdefghijklmn\x8a\xbf"), CCategoryTable::CAT_OK);
@@ -78,7 +78,7 @@ TEST(CategoryTableTest, WritesTheBlockAndLeavesTheRestAlone) {
 }
 
 TEST(CategoryTableTest, ShortDataIsNeverWrittenPast) {
-  CCategoryTable table = TableOf(DefaultCategories());
+  CCategoryTable table = MakeTable(DefaultCategories());
   Bytes data(fl::CAT_BLOCK_SIZE, 0xEE);
   const std::size_t size = fl::CAT_NAMES + fl::CAT_NAME_FIELD_SIZE + 3;  // "Bus" of slot 1
   table.WriteTo(data.data(), size);
@@ -91,7 +91,7 @@ TEST(CategoryTableTest, ShortDataIsNeverWrittenPast) {
 }
 
 TEST(CategoryTableTest, AddTakesLowestFreeIndexAndAFreshId) {
-  CCategoryTable table = TableOf(DefaultCategories());
+  CCategoryTable table = MakeTable(DefaultCategories());
   CCategory added;
   ASSERT_EQ(table.Add(added), CCategoryTable::CAT_OK);
   EXPECT_EQ(added.index, 3);
@@ -115,7 +115,7 @@ TEST(CategoryTableTest, AddNeverReusesAnIdTheTableHolds) {
   slots[3] = Category{"Desk one", 0x80, true};
   slots[4] = Category{"Desk two", 0x82, true};
   slots[5] = Category{"Hand", 0x83, false};
-  CCategoryTable table = TableOf(slots);
+  CCategoryTable table = MakeTable(slots);
   CCategory added;
   ASSERT_EQ(table.Add(added), CCategoryTable::CAT_OK);
   EXPECT_EQ(added.uniqueId, 129);
@@ -125,7 +125,7 @@ TEST(CategoryTableTest, AddNeverReusesAnIdTheTableHolds) {
   // Past 255 the low byte wraps; ids held there are skipped as well.
   auto low = DefaultCategories();
   for (std::size_t i = 3; i < 14; ++i) low[i] = Category{"c" + std::to_string(i), static_cast<std::uint8_t>(i), false};
-  CCategoryTable wrapping = TableOf(low);
+  CCategoryTable wrapping = MakeTable(low);
   for (int i = 0; i < 128; ++i) {
     ASSERT_EQ(wrapping.Add(added), CCategoryTable::CAT_OK);
     wrapping.Remove(added.index);
@@ -143,7 +143,7 @@ TEST(CategoryTableTest, FindRenameAndWalk) {
 
   auto slots = DefaultCategories();
   slots[7] = Category{"\x83\x81\x83\x82", 7, false};  // "メモ"
-  CCategoryTable table = TableOf(slots);
+  CCategoryTable table = MakeTable(slots);
   std::vector<int> order;
   for (int rc = table.First(c); rc == CCategoryTable::CAT_OK; rc = table.Next(c)) order.push_back(c.index);
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 7}));

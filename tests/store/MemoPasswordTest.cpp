@@ -31,7 +31,7 @@ const Memo kMemos[] = {
 };
 
 // The memo file under a password (none: plain) with the given app-info data.
-Bytes MemoFile(const Bytes& appInfoData, std::optional<std::string> password) {
+Bytes ProtectedMemoFile(const Bytes& appInfoData, std::optional<std::string> password) {
   File f = recordfile::MemoFile();
   f.appInfo = DataBlock(appInfoData);
   for (const Memo& m : kMemos) {
@@ -57,7 +57,7 @@ class MemoPasswordTest : public ::testing::Test {
 };
 
 TEST_F(MemoPasswordTest, SetChangeAndClearRewriteTheWholeFile) {
-  Write(MemoFile(AppInfoData(std::nullopt, ""), std::nullopt));
+  Write(ProtectedMemoFile(AppInfoData(std::nullopt, ""), std::nullopt));
   struct Step {
     const char* opensWith;   // the password the file has before the step
     const char* newPassword; // none: clear
@@ -79,7 +79,7 @@ TEST_F(MemoPasswordTest, SetChangeAndClearRewriteTheWholeFile) {
     // hint, encrypted bodies; the carried bytes and the record marks unchanged.
     std::optional<std::string> password;
     if (step.newPassword) password = step.newPassword;
-    const Bytes expected = MemoFile(
+    const Bytes expected = ProtectedMemoFile(
         password ? AppInfoData(*password, step.hint) : AppInfoData(std::nullopt, ""), password);
     EXPECT_EQ(ReadAll(path), expected);
 
@@ -95,7 +95,7 @@ TEST_F(MemoPasswordTest, SetChangeAndClearRewriteTheWholeFile) {
 }
 
 TEST_F(MemoPasswordTest, RefusedChangesLeaveTheDatabaseAsItWas) {
-  const Bytes original = MemoFile(AppInfoData("P", "h"), "P");
+  const Bytes original = ProtectedMemoFile(AppInfoData("P", "h"), "P");
   Write(original);
   CMemoDatabase db;
   // Without the password the memos were never read: nothing to re-encrypt.

@@ -18,7 +18,7 @@
 
 namespace {
 
-std::string Ansi(const char* utf8) {
+std::string AnsiText(const char* utf8) {
   std::string ansi;
   EXPECT_TRUE(Utf8ToAnsi(utf8, ansi));
   return ansi;
@@ -29,9 +29,9 @@ class ShowColumnsDlgTest : public ::testing::Test {
   ShowColumnsDlgTest() {
     view.SetExtendedStyle(LVS_EX_HEADERDRAGDROP);
     list.Attach(&view);
-    list.InsertColumn(0, Ansi("内容"), LVCFMT_LEFT, 150);
-    list.InsertColumn(1, Ansi("カテゴリ"), LVCFMT_LEFT, 100);
-    list.InsertColumn(2, Ansi("内容2"), LVCFMT_LEFT, 100);
+    list.InsertColumn(0, AnsiText("内容"), LVCFMT_LEFT, 150);
+    list.InsertColumn(1, AnsiText("カテゴリ"), LVCFMT_LEFT, 100);
+    list.InsertColumn(2, AnsiText("内容2"), LVCFMT_LEFT, 100);
   }
 
   // Runs the dialog; `act` works on it and must end it.
@@ -74,9 +74,9 @@ TEST_F(ShowColumnsDlgTest, RowsFollowTheListAndMovesWrapAround) {
   list.HideColumn(1);
   int result = Run([&](CShowColumnsDlg& dialog, CListView& rows) {
     EXPECT_EQ(rows.GetColumnCount(), 1);
-    EXPECT_EQ(rows.GetColumnTitle(0), Ansi("列"));
+    EXPECT_EQ(rows.GetColumnTitle(0), AnsiText("列"));
     EXPECT_EQ(Ids(rows), (std::vector<int>{2, 0, 1}));
-    EXPECT_EQ(rows.GetItemText(0, 0), Ansi("内容2"));
+    EXPECT_EQ(rows.GetItemText(0, 0), AnsiText("内容2"));
     EXPECT_TRUE(rows.GetCheck(0));
     EXPECT_FALSE(rows.GetCheck(2));
     EXPECT_EQ(rows.GetNextItem(-1, LVNI_SELECTED), 0);

@@ -15,7 +15,7 @@
 
 namespace {
 
-std::string Bytes(const std::string& path) {
+std::string FileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
@@ -43,14 +43,14 @@ TEST(UiPrefsFile, ReadsFilterAndPositionAndKeepsValuesWhereBytesRunOut) {
   ASSERT_EQ(prefs.Open(path), 0);
   EXPECT_EQ(prefs.categoryFilter, 3);
   EXPECT_EQ(prefs.currentPosition, 5);
-  EXPECT_EQ(Bytes(path).size(), 0u);
+  EXPECT_EQ(FileText(path).size(), 0u);
 
   // A missing file is created empty.
   const std::string fresh = dir.filePath("new.DAT").toStdString();
   CUiPrefsFile created;
   ASSERT_EQ(created.Open(fresh), 0);
   EXPECT_EQ(created.categoryFilter, -1);
-  EXPECT_EQ(Bytes(fresh), "");
+  EXPECT_EQ(FileText(fresh), "");
 
   // A file of 8 bytes sets the filter only.
   Write(path, std::string("\x00\x01\x00\x00\xff\xff\xff\xff", 8));
@@ -68,7 +68,7 @@ TEST(UiPrefsFile, SaveWritesTwelveBytesOverTheStartWithoutTruncating) {
   prefs.categoryFilter = 0;
   prefs.currentPosition = -1;
   ASSERT_EQ(prefs.Save(), 0);
-  EXPECT_EQ(Bytes(path), std::string("\x00\x01\x00\x00\x00\x00\x00\x00\xff\xff\xff\xffzzzz", 16));
+  EXPECT_EQ(FileText(path), std::string("\x00\x01\x00\x00\x00\x00\x00\x00\xff\xff\xff\xffzzzz", 16));
 }
 
 TEST(UiPrefsFile, OpenFailuresChangeNothing) {
@@ -107,7 +107,7 @@ TEST(UiPrefsFile, FailedSaveLeavesTheOldFileWhole) {
     return prefs.Save();
   };
   ASSERT_EQ(save(nullptr), 0);
-  ASSERT_EQ(Bytes(path), saved);
+  ASSERT_EQ(FileText(path), saved);
   for (const auto& fault : faults.EachFault({Op::OPEN_READ, Op::OPEN_WRITE, Op::READ, Op::WRITE, Op::SYNC,
                                              Op::CLOSE, Op::RENAME, Op::SYNC_FOLDER})) {
     const int rc = save(&fault);
@@ -115,7 +115,7 @@ TEST(UiPrefsFile, FailedSaveLeavesTheOldFileWhole) {
     if (fault.op == Op::WRITE || fault.op == Op::SYNC || fault.op == Op::RENAME) {
       EXPECT_EQ(rc, -1) << fault.Describe();
     }
-    EXPECT_EQ(Bytes(path), rc == 0 ? saved : old) << fault.Describe();
+    EXPECT_EQ(FileText(path), rc == 0 ? saved : old) << fault.Describe();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << fault.Describe();
   }
 }

@@ -19,13 +19,13 @@ namespace {
 constexpr int kCombo = 207, kList = 204, kPreview = 205, kButton = 202;
 
 // A list and a preview side by side, a button below, a combo above.
-const DialogItem kItems[] = {
+const DialogItem kResizeItems[] = {
     {kCombo, DLG_ITEM_COMBOBOX, "", 152, 10, 80, 100, DLG_STYLE_TABSTOP},
     {kList, DLG_ITEM_LISTBOX, "", 9, 30, 124, 133, DLG_STYLE_TABSTOP},
     {kButton, DLG_ITEM_PUSHBUTTON, "New", 9, 169, 50, 14, DLG_STYLE_TABSTOP},
     {kPreview, DLG_ITEM_EDIT, "", 139, 30, 115, 133, DLG_STYLE_MULTILINE | DLG_STYLE_TABSTOP},
 };
-const DialogTemplate kTemplate = {"", "MS UI Gothic", 10, 264, 209, kItems, std::size(kItems),
+const DialogTemplate kResizeTemplate = {"", "MS UI Gothic", 10, 264, 209, kResizeItems, std::size(kResizeItems),
                                   DLG_TEMPLATE_CHILD};
 
 using Rect = CResizeDialog::Rect;
@@ -76,7 +76,7 @@ class ResizeDialogTest : public ::testing::Test {
     return shown;
   }
 
-  CResizeDialog dialog{&kTemplate, nullptr};
+  CResizeDialog dialog{&kResizeTemplate, nullptr};
   Rect list0, preview0;
   int gap = 0;
 };
