@@ -4,7 +4,7 @@
 # when they are all present already.
 #   scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
+packages=(cmake g++ make ninja-build lld pkg-config libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
           qt6-base-dev nlohmann-json3-dev fonts-dejavu-core fonts-ipafont-gothic python3 keepassxc "$@")
 missing=()
 for p in "${packages[@]}"; do
