@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "platform/crypto/SecureWipe.h"
@@ -268,10 +269,10 @@ int CRecordDatabase::Save() {
   if (!loaded || openMode != RDB_OPEN_READ_WRITE) return RDB_CANNOT_OPEN;
   try {
     // Replace the file the path names, also when the path is a symbolic link.
-    char* resolved = ::realpath(path.c_str(), nullptr);
+    // The resolved name is freed also when copying it runs out of memory.
+    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
     if (!resolved) return RDB_CANNOT_OPEN;
-    const std::string target(resolved);
-    std::free(resolved);
+    const std::string target(resolved.get());
 
     // The file must exist and be writable; it is never created here.
     CAtomicFileWriter out;

@@ -204,9 +204,13 @@ std::int32_t CSyncEngine::CreateHandheld() {
   if (m_entry == nullptr) return DB_ERR_NULL_ARGUMENT;
   try {
     const std::string name = EntryName();
-    m_handheld = std::make_unique<CHandheldDb>(m_log.get(), m_featureFlags, name.c_str(), m_entry->creator,
-                                              m_entry->type, m_entry->dbFlags, 0, m_entry->cardNumber,
-                                              m_properties.syncType);
+    // The entry's fields are packed: copies, not references, go to the constructor.
+    const auto creator = m_entry->creator;
+    const auto type = m_entry->type;
+    const auto dbFlags = m_entry->dbFlags;
+    const auto cardNumber = m_entry->cardNumber;
+    m_handheld = std::make_unique<CHandheldDb>(m_log.get(), m_featureFlags, name.c_str(), creator, type, dbFlags,
+                                              0, cardNumber, m_properties.syncType);
   } catch (const std::bad_alloc&) {
     return DB_ERR_NO_MEMORY;
   }
