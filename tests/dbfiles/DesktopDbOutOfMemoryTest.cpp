@@ -22,6 +22,7 @@
 #include "dbfiles/SyncType.h"
 #include "platform/recordfile/FileLayout.h"
 #include "support/AllocationFailure.h"
+#include "support/MemoAppBytes.h"
 #include "support/RecordFileBytes.h"
 #include "support/TempFolder.h"
 
@@ -35,19 +36,10 @@ File Sample() {
   Header h;
   h.name = "MemoDB";
   f.header = h;
-  Block app;
-  app.name = "MemoDB";
-  app.data.assign(FL::CAT_BLOCK_SIZE + 8, 0);
-  std::memcpy(&app.data[FL::CAT_NAMES], "Unfiled", 7);
-  std::memcpy(&app.data[FL::CAT_NAMES + FL::CAT_NAME_FIELD_SIZE], "Work", 4);
-  app.data[FL::CAT_IDS + 1] = 5;
-  app.capacity = app.length = static_cast<std::uint32_t>(app.data.size());
-  f.appInfo = app;
-  Block sort;
-  sort.name = "MemoDB";
-  sort.data = {9, 8, 7};
-  sort.capacity = sort.length = 3;
-  f.sortInfo = sort;
+  Bytes categories = CategoryBlock({Category{"Unfiled", 0}, Category{"Work", 5}});
+  categories.resize(FL::CAT_BLOCK_SIZE + 8, 0);
+  f.appInfo = DataBlock(categories, 0, "MemoDB");
+  f.sortInfo = DataBlock({9, 8, 7}, 0, "MemoDB");
   for (std::uint32_t id = 101; id <= 104; ++id) {
     Record r;
     r.id = id;
@@ -207,10 +199,7 @@ TEST_F(DesktopDbOutOfMemory, ClaimedSizesAreNotAllocatedAhead) {
 // The value types on their own: a category table and its copies, a record's
 // body and copies, the text buffer.
 TEST(DbValuesOutOfMemory, ReportTheirCodesAndStayUsable) {
-  std::vector<std::uint8_t> block(FL::CAT_BLOCK_SIZE, 0);
-  std::memcpy(&block[FL::CAT_NAMES], "Unfiled", 7);
-  std::memcpy(&block[FL::CAT_NAMES + FL::CAT_NAME_FIELD_SIZE], "Business", 8);
-  block[FL::CAT_IDS + 1] = 7;
+  const Bytes block = CategoryBlock({Category{"Unfiled", 0}, Category{"Business", 7}});
   const std::string body(300, 'x');
   const std::string longName(100, 'n');
   const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/MemoAppBytes.h"
 #include "support/RecordFileBytes.h"
 #include "support/TempFolder.h"
 #include "dbfiles/DesktopDb.h"
@@ -26,12 +27,7 @@ File QuietFile() {
   Header h;
   h.name = "MemoDB";
   f.header = h;
-  Block app;
-  app.name = "MemoDB";
-  app.data.assign(FL::CAT_BLOCK_SIZE, 0);
-  std::memcpy(&app.data[FL::CAT_NAMES], "Unfiled", 7);
-  app.capacity = app.length = static_cast<std::uint32_t>(app.data.size());
-  f.appInfo = app;
+  f.appInfo = DataBlock(CategoryBlock({Category{"Unfiled", 0}}), 0, "MemoDB");
   Record a;
   a.id = 7;
   a.attributes = 0x10;  // private

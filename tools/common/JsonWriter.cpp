@@ -16,32 +16,41 @@
 
 namespace {
 
+// What a UTF-8 lead byte announces: the length of its sequence and the range
+// its second byte must lie in (which excludes overlong forms, surrogates and
+// code points above U+10FFFF); n = 0 for a byte that leads no sequence.
+struct Utf8Lead {
+  std::size_t n = 0;
+  unsigned char lo = 0x80, hi = 0xBF;
+};
+
+Utf8Lead LeadOf(unsigned char c) {
+  Utf8Lead lead;
+  if (c >= 0xC2 && c <= 0xDF) {
+    lead.n = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    lead.n = 3;
+    if (c == 0xE0) lead.lo = 0xA0;
+    if (c == 0xED) lead.hi = 0x9F;  // no surrogates
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    lead.n = 4;
+    if (c == 0xF0) lead.lo = 0x90;
+    if (c == 0xF4) lead.hi = 0x8F;
+  }
+  return lead;
+}
+
 // Length of the well-formed UTF-8 sequence starting at s[i], or 0.
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
   const auto b = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char c = b(i);
-  if (c < 0x80) return 1;
-  std::size_t n;
-  unsigned char lo = 0x80, hi = 0xBF;
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3;
-    if (c == 0xE0) lo = 0xA0;
-    if (c == 0xED) hi = 0x9F;  // no surrogates
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4;
-    if (c == 0xF0) lo = 0x90;
-    if (c == 0xF4) hi = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + n > s.size()) return 0;
-  if (b(i + 1) < lo || b(i + 1) > hi) return 0;
-  for (std::size_t k = 2; k < n; ++k) {
+  if (b(i) < 0x80) return 1;
+  const Utf8Lead lead = LeadOf(b(i));
+  if (lead.n == 0 || i + lead.n > s.size()) return 0;
+  if (b(i + 1) < lead.lo || b(i + 1) > lead.hi) return 0;
+  for (std::size_t k = 2; k < lead.n; ++k) {
     if (b(i + k) < 0x80 || b(i + k) > 0xBF) return 0;
   }
-  return n;
+  return lead.n;
 }
 
 // The number of bytes from s[i] that one U+FFFD stands for, where no
@@ -50,25 +59,11 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
 // none.  nlohmann-json replaces the same runs.
 std::size_t InvalidRunLength(std::string_view s, std::size_t i) {
   const auto b = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char c = b(i);
-  std::size_t n;
-  unsigned char lo = 0x80, hi = 0xBF;
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3;
-    if (c == 0xE0) lo = 0xA0;
-    if (c == 0xED) hi = 0x9F;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4;
-    if (c == 0xF0) lo = 0x90;
-    if (c == 0xF4) hi = 0x8F;
-  } else {
-    return 1;
-  }
+  const Utf8Lead lead = LeadOf(b(i));
+  if (lead.n == 0) return 1;
   std::size_t k = 1;
-  if (i + k < s.size() && b(i + k) >= lo && b(i + k) <= hi) {
-    for (++k; k < n && i + k < s.size() && b(i + k) >= 0x80 && b(i + k) <= 0xBF;) ++k;
+  if (i + k < s.size() && b(i + k) >= lead.lo && b(i + k) <= lead.hi) {
+    for (++k; k < lead.n && i + k < s.size() && b(i + k) >= 0x80 && b(i + k) <= 0xBF;) ++k;
   }
   return k;
 }
