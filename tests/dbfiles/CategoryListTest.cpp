@@ -15,9 +15,9 @@
 
 namespace {
 
-using CategoryBlock = std::array<std::uint8_t, FileLayout::CAT_BLOCK_SIZE>;
+using RawCategoryBlock = std::array<std::uint8_t, FileLayout::CAT_BLOCK_SIZE>;
 
-void PutSlot(CategoryBlock& block, std::size_t slot, const char* name, std::uint8_t id) {
+void PutSlot(RawCategoryBlock& block, std::size_t slot, const char* name, std::uint8_t id) {
   std::memcpy(block.data() + FileLayout::CAT_NAMES + slot * FileLayout::CAT_NAME_FIELD_SIZE, name,
               std::min(std::strlen(name), FileLayout::CAT_NAME_FIELD_SIZE));
   block[FileLayout::CAT_IDS + slot] = id;
@@ -140,7 +140,7 @@ TEST(CategoryList, MakeFileNameReplacesListedBytesPerByte) {
 }
 
 TEST(CategoryList, ReadingTheBlock) {
-  CategoryBlock block{};
+  RawCategoryBlock block{};
   FileLayout::WriteU16BE(block.data() + FileLayout::CAT_RENAMED, 0x0002);
   PutSlot(block, 0, "Unfiled", 0);
   PutSlot(block, 1, "Business", 1);
@@ -169,7 +169,7 @@ TEST(CategoryList, ReadingTheBlock) {
 }
 
 TEST(CategoryList, DuplicateIdsInTheBlockStopLoadingAtTheSecond) {
-  CategoryBlock block{};
+  RawCategoryBlock block{};
   PutSlot(block, 0, "Unfiled", 0);
   PutSlot(block, 1, "One", 5);
   PutSlot(block, 2, "Two", 5);
@@ -183,7 +183,7 @@ TEST(CategoryList, DuplicateIdsInTheBlockStopLoadingAtTheSecond) {
 }
 
 TEST(CategoryList, WriteAndReadBackByteForByte) {
-  CategoryBlock block{};
+  RawCategoryBlock block{};
   PutSlot(block, 0, "Unfiled", 0);
   PutSlot(block, 1, "Business", 1);
   PutSlot(block, 2, "\x8e\x64\x8e\x96", 130);  // Shift-JIS, id above 127

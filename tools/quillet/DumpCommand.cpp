@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "dbfiles/DesktopFileDump.h"
 #include "tools/common/ArgParser.h"
+#include "tools/common/DesktopFileDump.h"
 #include "tools/common/ExitStatus.h"
 #include "tools/common/InputFile.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // quillet dump FILE [--json]: the raw container of a desktop record file, an
-// archive or a backup, as one JSON object (see dbfiles/DesktopFileDump.h).
+// archive or a backup, as one JSON object (see tools/common/DesktopFileDump.h).
 
 #include <iosfwd>
 #include <string>
