@@ -38,6 +38,7 @@ CFirstStart::Outcome CFirstStart::Run(bool registerExtension) {
   });
   if (result != CRegistry::REG_OK) {
     m_error = "cannot write the extension's install folder to " + registry.File().string();
+    if (!registry.Error().empty()) m_error += ": " + registry.Error();
     return SETUP_FAILED;
   }
   if (!written) return NOTHING_TO_DO;

@@ -3,6 +3,7 @@
 #include "platform/registry/Registry.h"
 
 #include <fcntl.h>
+#include <time.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +15,7 @@
 
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/FileEnv.h"
+#include "platform/files/FileLock.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/StaleTemporaries.h"
 #include "platform/text/Hex.h"
@@ -21,6 +23,13 @@
 namespace {
 
 constexpr const char* MAGIC = "QUILLET REGISTRY 1";
+
+// Sleeps `ms` milliseconds, resuming after a signal.
+void PauseMs(int ms) {
+  struct timespec rest {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+  while (::nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+  }
+}
 
 std::string EnvOrEmpty(const char* name) {
   const char* value = std::getenv(name);
@@ -435,10 +444,21 @@ int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
       m_error = "cannot open " + lockPath + ": " + std::strerror(errno);
       return REG_ERR_IO;
     }
-    if (!env.Lock(lock, true)) {
-      m_error = "cannot lock " + lockPath + ": " + std::strerror(errno);
-      (void)env.Close(lock);
-      return REG_ERR_IO;
+    // Another program that hangs while holding the lock must not hang this
+    // one: try every POLL_MS for the wait every shared file of ours allows,
+    // then give up.  Tries are counted rather than timed, as each pause is at
+    // least POLL_MS.
+    const int waitMs = CFileLock::DefaultWaitMs();
+    const int pauses = (waitMs + CFileLock::POLL_MS - 1) / CFileLock::POLL_MS;
+    for (int attempt = 0; !env.Lock(lock, false); ++attempt) {
+      const int error = errno;
+      if (error != EWOULDBLOCK || attempt >= pauses) {
+        m_error = error == EWOULDBLOCK ? lockPath + " is in use by another program"
+                                       : "cannot lock " + lockPath + ": " + std::strerror(error);
+        (void)env.Close(lock);
+        return error == EWOULDBLOCK ? REG_ERR_BUSY : REG_ERR_IO;
+      }
+      PauseMs(CFileLock::POLL_MS);
     }
     int result = REG_OK;
     // Holding the lock, no other writer is busy with the file: what a killed

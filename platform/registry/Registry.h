@@ -20,8 +20,11 @@
 // Every write replaces the file crash-safely (a temporary file in the same
 // folder, flushed, renamed over the original keeping its permissions, then
 // the folder flushed); Update() holds a lock across read, change and write so
-// that two programs changing the registry at once lose nothing.  A file that
-// cannot be read as a registry is never overwritten.
+// that two programs changing the registry at once lose nothing.  The lock is
+// flock(2)'s on "registry.ini.lock" beside the file, the name every program of
+// ours uses; Update() waits for another holder as long as any shared file of
+// ours waits (CFileLock::DefaultWaitMs()), then gives up with REG_ERR_BUSY.  A
+// file that cannot be read as a registry is never overwritten.
 
 #include <cstdint>
 #include <filesystem>
@@ -40,7 +43,8 @@ class CRegistry {
     REG_ERR_NOT_FOUND = 3,
     REG_ERR_TYPE = 4,     // the value exists with another type
     REG_ERR_ARGUMENT = 5,  // empty key path or hive, or a name with a line end
-    REG_ERR_NO_MEMORY = 6  // memory ran out (nothing was saved)
+    REG_ERR_NO_MEMORY = 6,  // memory ran out (nothing was saved)
+    REG_ERR_BUSY = 7        // another program held the lock for the whole wait (nothing was saved)
   };
   enum ValueType { TYPE_STRING = 1, TYPE_BINARY = 3, TYPE_DWORD = 4 };
 
@@ -60,7 +64,8 @@ class CRegistry {
   // Writes the file crash-safely, creating its folder when missing.
   int Save();
   // Loads, calls `change` and saves when it returns true, all under the
-  // registry's lock.  The result of the first step that fails, else REG_OK.
+  // registry's lock.  The result of the first step that fails, else REG_OK;
+  // REG_ERR_BUSY when another program keeps the lock for the whole wait.
   int Update(const std::function<bool(CRegistry&)>& change);
 
   bool KeyExists(std::string_view key) const;

@@ -1,9 +1,13 @@
 // The registry file: values of every type survive a write and a read, names
 // compare without case, keys delete with everything below them, damaged
-// files are refused and never overwritten, and the file lands crash-safely.
+// files are refused and never overwritten, the file lands crash-safely, and an
+// update gives up on a lock that another program keeps.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <thread>
@@ -173,5 +177,33 @@ TEST_F(RegistryTest, AnUpdateRemovesTheTemporaryOfAKilledWriter) {
             CRegistry::REG_OK);
   EXPECT_FALSE(std::filesystem::exists(stale));
   EXPECT_TRUE(std::filesystem::exists(other));
+}
+}  // namespace
+
+// A program that hangs holding the registry's lock makes an update fail after
+// the lock wait instead of hanging it; once the lock is free, updates work.
+namespace {
+TEST_F(RegistryTest, AnUpdateGivesUpOnALockAnotherProgramKeeps) {
+  WriteFile("QUILLET REGISTRY 1\n");
+  const std::string before = ReadFile();
+  // flock belongs to an open file, so this descriptor stands for another program.
+  const std::string lockPath = m_file.string() + ".lock";
+  const int holder = ::open(lockPath.c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  ::setenv("QUILLET_LOCK_WAIT_MS", "100", 1);
+  auto setTab = [](CRegistry& r) { return r.SetDword(KEY, "Tab", 1) == CRegistry::REG_OK; };
+  CRegistry registry(m_file);
+  EXPECT_EQ(registry.Update(setTab), CRegistry::REG_ERR_BUSY);
+  EXPECT_EQ(registry.Error(), lockPath + " is in use by another program");
+  EXPECT_EQ(ReadFile(), before);
+  ::close(holder);
+  EXPECT_EQ(registry.Update(setTab), CRegistry::REG_OK) << registry.Error();
+  ::unsetenv("QUILLET_LOCK_WAIT_MS");
+  CRegistry reread(m_file);
+  std::uint32_t tab = 0;
+  ASSERT_EQ(reread.Load(), CRegistry::REG_OK);
+  EXPECT_EQ(reread.GetDword(KEY, "Tab", tab), CRegistry::REG_OK);
+  EXPECT_EQ(tab, 1u);
 }
 }  // namespace
