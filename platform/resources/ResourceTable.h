@@ -18,22 +18,31 @@ class CResourceTable {
  public:
   // Adds (or replaces) the entries of `table`: entry.id -> valueOf(entry);
   // entries whose value is null are skipped.  The number added, or -1 for a
-  // null instance or table, or when memory runs out.
+  // null instance or table, or when memory runs out (then none of them is
+  // added: a module never has half of a table).
   template <typename Entry, typename ValueOf>
   std::int32_t Add(ResourceInstance instance, const Entry* table, std::size_t count,
                    ValueOf valueOf) {
     if (instance == nullptr || (table == nullptr && count > 0)) return -1;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    // The entries are made in a map of their own first: moving its nodes
+    // over afterwards allocates nothing.
+    Map staged;
     std::int32_t added = 0;
     try {
       for (std::size_t i = 0; i < count; ++i) {
         Value value = valueOf(table[i]);
         if (value == nullptr) continue;
-        m_values[{instance, table[i].id}] = value;
+        staged[{instance, table[i].id}] = value;
         ++added;
       }
     } catch (const std::bad_alloc&) {
       return -1;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    while (!staged.empty()) {
+      auto node = staged.extract(staged.begin());
+      m_values.erase(node.key());
+      m_values.insert(std::move(node));
     }
     return added;
   }
@@ -47,6 +56,8 @@ class CResourceTable {
   }
 
  private:
+  using Map = std::map<std::pair<ResourceInstance, std::uint32_t>, Value>;
+
   std::mutex m_mutex;
-  std::map<std::pair<ResourceInstance, std::uint32_t>, Value> m_values;
+  Map m_values;
 };

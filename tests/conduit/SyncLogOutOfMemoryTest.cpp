@@ -16,6 +16,7 @@
 #include "dbfiles/SyncRecord.h"
 #include "platform/hslog20/HsLog.h"
 #include "platform/palmcmn/LanguageLoader.h"
+#include "platform/resources/ResourceBitmaps.h"
 #include "platform/resources/Resources.h"
 #include "support/AllocationFailure.h"
 
@@ -83,6 +84,41 @@ TEST(ResourcesOutOfMemory, RegisteringReportsFailure) {
     return true;
   });
   EXPECT_GT(failures, 2u);
+}
+
+// A table of bitmaps (all kinds share one table class) is added whole or not
+// at all: a replaced entry keeps its old value when memory runs out.
+TEST(ResourcesOutOfMemory, ATableIsAddedWholeOrNotAtAll) {
+  static const char* const oldImage[] = {"old"};
+  static const char* const newImage[] = {"new"};
+  static const char* const otherImage[] = {"other"};
+  const ResourceBitmap before[] = {{1, oldImage}};
+  const ResourceBitmap table[] = {{1, newImage}, {2, otherImage}, {3, nullptr}, {4, otherImage}};
+  int serial = 0;
+  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
+    const std::string name = "OutOfMemory.bitmaps." + std::to_string(++serial);
+    ResourceInstance module = ResourceRegisterModule(name.c_str());
+    EXPECT_EQ(1, ResourceAddBitmaps(module, before, 1));
+    std::int32_t added = 0;
+    bool fired = false;
+    {
+      CAllocationFailure failure(n);
+      added = ResourceAddBitmaps(module, table, 4);
+      fired = failure.Fired();
+    }
+    if (fired) {
+      EXPECT_EQ(-1, added) << "allocation " << n;
+      EXPECT_EQ(oldImage, ResourceFindBitmap(module, 1)) << "allocation " << n;
+      EXPECT_EQ(nullptr, ResourceFindBitmap(module, 2)) << "allocation " << n;
+      // Memory is back: the same table goes in.
+      added = ResourceAddBitmaps(module, table, 4);
+    }
+    EXPECT_EQ(3, added) << "allocation " << n;
+    EXPECT_EQ(newImage, ResourceFindBitmap(module, 1));
+    EXPECT_EQ(otherImage, ResourceFindBitmap(module, 4));
+    return fired;
+  });
+  EXPECT_GE(failures, 3u);
 }
 
 TEST(LanguageLoaderOutOfMemory, FallsBackToTheModulesOwnResources) {
