@@ -19,7 +19,7 @@ import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ["platform", "dbfiles", "store", "handheld", "sync", "conduit", "editing", "viewer",
-           "extension", "hosts", "tools"]
+           "extension", "hosts", "tools", "resources"]
 CATCH = re.compile(r"catch \(const std::bad_alloc&\)")
 CODE = re.compile(r"\breturn\b.*\b(DB_ERR_NO_MEMORY|HH_ERR_NO_MEMORY|SYNC_ERR_NO_MEMORY|FILE_ERR_NO_MEMORY|"
                   r"PW_ERR_NO_MEMORY|GS_ERR_ALLOC|E_OUTOFMEMORY)\b")

@@ -7,6 +7,7 @@
 #include <deque>
 #include <iterator>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -252,9 +253,18 @@ ResourceInstance Register() {
 }  // namespace
 
 ResourceInstance ExtensionResources() {
-  static std::once_flag once;
+  // A registration that ran out of memory is tried again on the next call,
+  // so that the extension does not stay without its texts and dialogs.
+  static std::mutex mutex;
   static ResourceInstance module = nullptr;
-  std::call_once(once, [] { module = Register(); });
+  std::lock_guard<std::mutex> lock(mutex);
+  if (module == nullptr) {
+    try {
+      module = Register();
+    } catch (const std::bad_alloc&) {
+      module = nullptr;
+    }
+  }
   return module;
 }
 

@@ -14,7 +14,8 @@ inline constexpr const char* EXTENSION_MODULE_NAME = "QuilletExt";
 inline constexpr const char* EXTENSION_COMPANY = "Brindle Works";
 
 // The module's resource instance; registered on the first call (texts
-// converted to the ANSI code page then).  nullptr when memory runs out.
+// converted to the ANSI code page then).  nullptr when memory runs out; the
+// next call tries again.
 ResourceInstance ExtensionResources();
 
 // A text of the extension's user interface, written in UTF-8 in the source,

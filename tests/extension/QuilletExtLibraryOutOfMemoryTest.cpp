@@ -1,5 +1,5 @@
 // libQuilletExt.so's exports with memory running out: class objects, a created
-// link object and registration answer a failure instead of letting an
+// link object, the control's type name and registration answer a failure instead of letting an
 // exception into the organizer, and the registry file keeps its old content or
 // takes the new one whole.
 
@@ -12,8 +12,10 @@
 
 #include "extension/ExtensionGuids.h"
 #include "extension/HostInterfaces.h"
+#include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/IClassFactory.h"
+#include "platform/com/IOleObject.h"
 #include "platform/registry/Registry.h"
 #include "support/TempFolder.h"
 #include "support/AllocationFailure.h"
@@ -74,6 +76,32 @@ TEST_F(QuilletExtLibraryOutOfMemory, ClassObjectsAndTheLinkAnswerWithAResult) {
     return fired;
   });
   EXPECT_GT(failures, 3u);
+}
+
+// The control's type name: E_OUTOFMEMORY and no name, never an exception.
+TEST_F(QuilletExtLibraryOutOfMemory, TheControlsTypeNameAnswersWithAResult) {
+  CComPtr<IClassFactory> factory;
+  ASSERT_EQ(S_OK, m_getClassObject(CLSID_QuilletExtCtrl, IClassFactory::Iid, factory.OutVoid()));
+  CComPtr<IOleObject> control;
+  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IOleObject::Iid, control.OutVoid()));
+  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
+    LPOLESTR name = nullptr;
+    HRESULT hr = S_OK;
+    bool fired = false;
+    {
+      CAllocationFailure failure(n);
+      hr = control->GetUserType(USERCLASSTYPE_FULL, &name);
+      fired = failure.Fired();
+    }
+    EXPECT_EQ(fired ? E_OUTOFMEMORY : S_OK, hr) << "allocation " << n;
+    EXPECT_EQ(fired, name == nullptr) << "allocation " << n;
+    SysFreeString(name);
+    return fired;
+  });
+  // The library is loaded anew for each test: the first call registers its
+  // resources under the failing allocations as well, and a registration that
+  // ran out of memory is tried again by the next call.
+  EXPECT_GT(failures, 10u);
 }
 
 TEST_F(QuilletExtLibraryOutOfMemory, RegistrationReportsItAndLeavesTheRegistryWhole) {
