@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <new>
 
 #include "conduit/ActionDialog.h"
 #include "conduit/ConduitModule.h"
@@ -28,22 +27,18 @@ bool ActionDialogCanShow() {
          EnvironmentSet("WAYLAND_DISPLAY");
 }
 
-int RunActionDialog(std::uint32_t dialogId, ConduitConfigBlock* block) {
+int RunActionDialog(std::uint32_t dialogId, ConduitConfigBlock* block) noexcept {
   if (!ActionDialogCanShow()) return ACTION_DIALOG_NO_DISPLAY;
-  try {
-    // The application object of a host without one lives for this dialog.
-    static int argc = 1;
-    static char name[] = "QuilletC";
-    static char* argv[] = {name, nullptr};
-    std::unique_ptr<QApplication> ownApplication;
-    if (QCoreApplication::instance() == nullptr) {
-      ownApplication = std::make_unique<QApplication>(argc, argv);
-    }
-    CActionDialog dialog(ConduitResourceInstance(), dialogId, block, ConduitModulePath(),
-                         QApplication::activeWindow());
-    int result = dialog.DoModal();
-    return result < 0 ? ACTION_DIALOG_FAILED : result;
-  } catch (const std::bad_alloc&) {
-    return ACTION_DIALOG_FAILED;
+  // The application object of a host without one lives for this dialog.
+  static int argc = 1;
+  static char name[] = "QuilletC";
+  static char* argv[] = {name, nullptr};
+  std::unique_ptr<QApplication> ownApplication;
+  if (QCoreApplication::instance() == nullptr) {
+    ownApplication = std::make_unique<QApplication>(argc, argv);
   }
+  CActionDialog dialog(ConduitResourceInstance(), dialogId, block, ConduitModulePath(),
+                       QApplication::activeWindow());
+  int result = dialog.DoModal();
+  return result < 0 ? ACTION_DIALOG_FAILED : result;
 }

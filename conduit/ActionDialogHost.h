@@ -10,11 +10,13 @@
 
 // Results besides the dialog's own (CActionDialog::RESULT_OK, RESULT_CANCEL).
 inline constexpr int ACTION_DIALOG_NO_DISPLAY = -2;  // nowhere to show a window
-inline constexpr int ACTION_DIALOG_FAILED = -1;      // no dialog resource, or out of memory
+inline constexpr int ACTION_DIALOG_FAILED = -1;      // no dialog resource
 
 // True when a window can be shown: an application object exists already, or
 // QT_QPA_PLATFORM, DISPLAY or WAYLAND_DISPLAY names a platform to show it on.
 bool ActionDialogCanShow();
 
 // Runs dialog `dialogId` modally over `block`, owned by the active window.
-int RunActionDialog(std::uint32_t dialogId, ConduitConfigBlock* block);
+// Memory running out while the dialog is made or runs ends the process: the
+// window toolkit does not survive an allocation failure inside its own code.
+int RunActionDialog(std::uint32_t dialogId, ConduitConfigBlock* block) noexcept;
