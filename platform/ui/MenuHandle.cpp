@@ -50,6 +50,9 @@ Registry& Menus() {
   if (held.isValid()) return *static_cast<Registry*>(held.value<void*>());
   auto* created = new Registry;
   app->setProperty(kRegistryProperty, QVariant::fromValue<void*>(created));
+  // The registry goes with the application object; menus that outlive it
+  // find no application and use the registry above.
+  QObject::connect(app, &QObject::destroyed, [created] { delete created; });
   return *created;
 }
 
