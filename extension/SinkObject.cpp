@@ -100,6 +100,14 @@ HRESULT CSinkObject::Connect() {
 }
 
 HRESULT CSinkObject::Disconnect() {
+  // The item merged into the host's View menu runs this library's code when
+  // chosen; a host that lets the control go without deactivating it first
+  // may unload the library next, so the item leaves with the link.
+  LONG_PTR menuBar = 0;
+  LONG viewPosition = -1;
+  if (columnsCommand > 0 && SUCCEEDED(FindViewMenu(menuBar, viewPosition))) {
+    (void)RemoveMergedItems(menuBar, viewPosition);
+  }
   HRESULT first = S_OK;
   auto disconnect = [&first](CEventSink& receiver, DWORD& cookie) {
     if (cookie == 0) return;

@@ -44,7 +44,8 @@ class CSinkObject final : public CDispatchObject<ISinkObject> {
   // Advises the three event receivers on the site, the application and the
   // main window; sources that are missing are skipped.  The first failure.
   HRESULT Connect();
-  // Unadvises every receiver that is connected.
+  // Takes what MergeMenus(1) added out of the host's View menu, then
+  // unadvises every receiver that is connected.
   HRESULT Disconnect();
   // The current user's name and data file path; both empty without a site
   // or when the site refuses.

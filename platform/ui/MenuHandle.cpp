@@ -56,16 +56,34 @@ Registry& Menus() {
   return *created;
 }
 
+// The organizer and an extension library each carry a copy of this code, and
+// the organizer may unload the library while its menus live on.  Every
+// connection this copy makes to a menu or an action runs code of this copy,
+// so it is tied to this object as well: the object goes when this copy is
+// unloaded (or at exit), and with it every such connection, instead of a
+// later signal or the menu's destruction calling into unloaded code.
+QObject& ModuleContext() {
+  static QObject context;
+  return context;
+}
+
 MenuHandle Register(QWidget* widget) {
   if (!widget) return 0;
   Registry& reg = Menus();
   auto known = reg.byWidget.find(widget);
-  if (known != reg.byWidget.end()) return known->second;
+  if (known != reg.byWidget.end()) {
+    auto entry = reg.byHandle.find(known->second);
+    if (entry != reg.byHandle.end() && entry->second.widget) return known->second;
+    // A widget that died after the copy that registered it was unloaded
+    // (nothing then took it out): this is a new widget at the same address.
+    if (entry != reg.byHandle.end()) reg.byHandle.erase(entry);
+    reg.byWidget.erase(known);
+  }
   const MenuHandle handle = reg.next;
   reg.next += 4;
   reg.byHandle[handle] = Entry{widget, {}};
   reg.byWidget[widget] = handle;
-  QObject::connect(widget, &QObject::destroyed, [handle, widget] {
+  QObject::connect(widget, &QObject::destroyed, &ModuleContext(), [handle, widget] {
     Registry& r = Menus();
     r.byHandle.erase(handle);
     r.byWidget.erase(widget);
@@ -220,7 +238,7 @@ void CMenuHandle::AttachCommand(QAction* action, int commandId) {
   action->setProperty(kCommandProperty, commandId);
   if (action->property(kRoutedProperty).toBool()) return;
   action->setProperty(kRoutedProperty, true);
-  QObject::connect(action, &QAction::triggered, action, [action] { Route(action); });
+  QObject::connect(action, &QAction::triggered, &ModuleContext(), [action] { Route(action); });
 }
 
 int CMenuHandle::GetItemCount() const {

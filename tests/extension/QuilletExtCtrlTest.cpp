@@ -356,6 +356,9 @@ TEST_F(QuilletExtCtrlTest, ControlFromTheLibraryWorksInTheOrganizersProcess) {
     EXPECT_EQ(object->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
     EXPECT_EQ(object->SetClientSite(nullptr), S_OK);
     EXPECT_EQ(site->point.ConnectionCount(), 0u);
+    // Closed without being deactivated: its menu item (the library's code)
+    // must not stay in the host's menu, which outlives the library.
+    EXPECT_EQ(site->MainWindow().ViewMenu().back(), "19053");
   }
   EXPECT_EQ(canUnloadNow(), S_OK);
   ::dlclose(handle);
