@@ -74,15 +74,23 @@ extern "C" const char* ResourceModulePath(ResourceInstance instance) {
 extern "C" std::int32_t ResourceAddStrings(ResourceInstance instance, const ResourceString* table,
                                            std::size_t count) {
   if (instance == nullptr || (table == nullptr && count > 0)) return -1;
+  // The strings are made in a map of their own first and moved over without
+  // allocating, so memory running out leaves no half of a module's table.
+  decltype(instance->strings) staged;
   std::int32_t added = 0;
   try {
     for (std::size_t i = 0; i < count; ++i) {
       if (table[i].text == nullptr) continue;
-      instance->strings[table[i].id] = table[i].text;
+      staged[table[i].id] = table[i].text;
       ++added;
     }
   } catch (const std::bad_alloc&) {
     return -1;
+  }
+  while (!staged.empty()) {
+    auto node = staged.extract(staged.begin());
+    instance->strings.erase(node.key());
+    instance->strings.insert(std::move(node));
   }
   return added;
 }

@@ -35,7 +35,7 @@ const char* ResourceModulePath(ResourceInstance instance);
 
 // Adds (or replaces) strings of the module.  Entries with a null text are
 // skipped.  Returns the number of strings added, or -1 for a null instance or
-// table, or when memory runs out.
+// table, or when memory runs out (then none of them is added).
 std::int32_t ResourceAddStrings(ResourceInstance instance, const ResourceString* table,
                                 std::size_t count);
 

@@ -121,6 +121,35 @@ TEST(ResourcesOutOfMemory, ATableIsAddedWholeOrNotAtAll) {
   EXPECT_GE(failures, 3u);
 }
 
+TEST(ResourcesOutOfMemory, AStringTableIsAddedWholeOrNotAtAll) {
+  const ResourceString before[] = {{1, "old"}};
+  const ResourceString table[] = {{1, "new text, long enough to need its own allocation"},
+                                  {2, "another text, long enough to need its own allocation"}};
+  int serial = 0;
+  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
+    const std::string name = "OutOfMemory.strings." + std::to_string(++serial);
+    ResourceInstance module = ResourceRegisterModule(name.c_str());
+    EXPECT_EQ(1, ResourceAddStrings(module, before, 1));
+    std::int32_t added = 0;
+    bool fired = false;
+    {
+      CAllocationFailure failure(n);
+      added = ResourceAddStrings(module, table, 2);
+      fired = failure.Fired();
+    }
+    if (fired) {
+      EXPECT_EQ(-1, added) << "allocation " << n;
+      EXPECT_STREQ("old", ResourceFindString(module, 1)) << "allocation " << n;
+      EXPECT_EQ(nullptr, ResourceFindString(module, 2)) << "allocation " << n;
+      added = ResourceAddStrings(module, table, 2);
+    }
+    EXPECT_EQ(2, added) << "allocation " << n;
+    EXPECT_STREQ(table[1].text, ResourceFindString(module, 2));
+    return fired;
+  });
+  EXPECT_GE(failures, 3u);
+}
+
 TEST(LanguageLoaderOutOfMemory, FallsBackToTheModulesOwnResources) {
   ResourceInstance module = ResourceRegisterModule("OutOfMemory.language.module");
   ASSERT_NE(module, nullptr);
