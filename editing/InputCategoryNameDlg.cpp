@@ -14,7 +14,7 @@
 
 namespace {
 
-std::size_t AnsiBytes(const QString& text) { return QStringToAnsi(text).size(); }
+std::size_t NameBytes(const QString& text) { return QStringToAnsi(text).size(); }
 
 // Keeps the text within the bytes a category name has room for in the ANSI
 // code page.  Of an edit that would pass them, only as many whole characters
@@ -29,7 +29,7 @@ class CNameBytesValidator : public QValidator {
   }
 
   State validate(QString& input, int& pos) const override {
-    if (AnsiBytes(input) <= CCategoryRules::MAX_NAME_BYTES) return Acceptable;
+    if (NameBytes(input) <= CCategoryRules::MAX_NAME_BYTES) return Acceptable;
     // The inserted part: what lies between the prefix and the suffix that
     // the new text shares with the text before the edit.
     qsizetype prefix = 0;
@@ -50,10 +50,10 @@ class CNameBytesValidator : public QValidator {
     for (const uint point : inserted.toUcs4()) {
       const char32_t codePoint = point;
       const QString next = kept + QString::fromUcs4(&codePoint, 1);
-      if (AnsiBytes(head + next + tail) > CCategoryRules::MAX_NAME_BYTES) break;
+      if (NameBytes(head + next + tail) > CCategoryRules::MAX_NAME_BYTES) break;
       kept = next;
     }
-    if (AnsiBytes(head + kept + tail) > CCategoryRules::MAX_NAME_BYTES) return Invalid;
+    if (NameBytes(head + kept + tail) > CCategoryRules::MAX_NAME_BYTES) return Invalid;
     input = head + kept + tail;
     pos = static_cast<int>(head.size() + kept.size());
     return Acceptable;

@@ -6,7 +6,7 @@
 #include "store/RecordDatabase.h"
 
 namespace {
-constexpr int SLOT_COUNT = CCategoryRules::MAX_CATEGORIES + 1;
+constexpr int CATEGORY_SLOTS = CCategoryRules::MAX_CATEGORIES + 1;
 }  // namespace
 
 int CCategoryRules::ValidateName(std::string_view name) {
@@ -19,12 +19,12 @@ std::size_t CCategoryRules::FitName(std::string_view name) { return MbsTruncate(
 
 bool CCategoryRules::IsRealCategory(const CCategoryTable& table, int index) {
   CCategory found;
-  return index > UNFILED && index < SLOT_COUNT && table.FindByIndex(index, found) == CCategoryTable::CAT_OK;
+  return index > UNFILED && index < CATEGORY_SLOTS && table.FindByIndex(index, found) == CCategoryTable::CAT_OK;
 }
 
 int CCategoryRules::BeginAdd(CCategoryTable& table, int& newIndex) {
   int used = 0;
-  for (int index = UNFILED + 1; index < SLOT_COUNT; ++index) used += IsRealCategory(table, index) ? 1 : 0;
+  for (int index = UNFILED + 1; index < CATEGORY_SLOTS; ++index) used += IsRealCategory(table, index) ? 1 : 0;
   if (used >= MAX_CATEGORIES) return CR_ERR_TABLE_FULL;
   CCategory unfiled;
   // The table hands out its lowest free index.  A file whose Unfiled slot has

@@ -6,7 +6,7 @@
 
 namespace {
 
-CResourceTable<const AcceleratorTable*>& TheTable() {
+CResourceTable<const AcceleratorTable*>& TheAccelerators() {
   static CResourceTable<const AcceleratorTable*> table;
   return table;
 }
@@ -16,11 +16,11 @@ CResourceTable<const AcceleratorTable*>& TheTable() {
 extern "C" std::int32_t ResourceAddAccelerators(ResourceInstance instance,
                                                 const ResourceAccelerators* table,
                                                 std::size_t count) {
-  return TheTable().Add(instance, table, count,
+  return TheAccelerators().Add(instance, table, count,
                         [](const ResourceAccelerators& entry) { return entry.table; });
 }
 
 extern "C" const AcceleratorTable* ResourceFindAccelerators(ResourceInstance instance,
                                                            std::uint32_t id) {
-  return TheTable().Find(instance, id);
+  return TheAccelerators().Find(instance, id);
 }

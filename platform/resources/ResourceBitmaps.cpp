@@ -7,7 +7,7 @@
 
 namespace {
 
-CResourceTable<const char* const*>& TheTable() {
+CResourceTable<const char* const*>& TheBitmaps() {
   static CResourceTable<const char* const*> table;
   return table;
 }
@@ -16,9 +16,9 @@ CResourceTable<const char* const*>& TheTable() {
 
 extern "C" std::int32_t ResourceAddBitmaps(ResourceInstance instance, const ResourceBitmap* table,
                                            std::size_t count) {
-  return TheTable().Add(instance, table, count, [](const ResourceBitmap& entry) { return entry.xpm; });
+  return TheBitmaps().Add(instance, table, count, [](const ResourceBitmap& entry) { return entry.xpm; });
 }
 
 extern "C" const char* const* ResourceFindBitmap(ResourceInstance instance, std::uint32_t id) {
-  return TheTable().Find(instance, id);
+  return TheBitmaps().Find(instance, id);
 }

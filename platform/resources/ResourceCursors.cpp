@@ -6,7 +6,7 @@
 
 namespace {
 
-CResourceTable<const ResourceCursor*>& TheTable() {
+CResourceTable<const ResourceCursor*>& TheCursors() {
   static CResourceTable<const ResourceCursor*> table;
   return table;
 }
@@ -15,11 +15,11 @@ CResourceTable<const ResourceCursor*>& TheTable() {
 
 extern "C" std::int32_t ResourceAddCursors(ResourceInstance instance, const ResourceCursor* table,
                                            std::size_t count) {
-  return TheTable().Add(instance, table, count, [](const ResourceCursor& entry) {
+  return TheCursors().Add(instance, table, count, [](const ResourceCursor& entry) {
     return entry.xpm != nullptr ? &entry : nullptr;
   });
 }
 
 extern "C" const ResourceCursor* ResourceFindCursor(ResourceInstance instance, std::uint32_t id) {
-  return TheTable().Find(instance, id);
+  return TheCursors().Find(instance, id);
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-CResourceTable<const DialogTemplate*>& TheTable() {
+CResourceTable<const DialogTemplate*>& TheDialogs() {
   static CResourceTable<const DialogTemplate*> table;
   return table;
 }
@@ -16,10 +16,10 @@ CResourceTable<const DialogTemplate*>& TheTable() {
 
 extern "C" std::int32_t ResourceAddDialogs(ResourceInstance instance, const ResourceDialog* table,
                                            std::size_t count) {
-  return TheTable().Add(instance, table, count,
+  return TheDialogs().Add(instance, table, count,
                         [](const ResourceDialog& entry) { return entry.dialog; });
 }
 
 extern "C" const DialogTemplate* ResourceFindDialog(ResourceInstance instance, std::uint32_t id) {
-  return TheTable().Find(instance, id);
+  return TheDialogs().Find(instance, id);
 }

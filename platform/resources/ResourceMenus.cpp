@@ -6,7 +6,7 @@
 
 namespace {
 
-CResourceTable<const MenuTemplate*>& TheTable() {
+CResourceTable<const MenuTemplate*>& TheMenus() {
   static CResourceTable<const MenuTemplate*> table;
   return table;
 }
@@ -15,9 +15,9 @@ CResourceTable<const MenuTemplate*>& TheTable() {
 
 extern "C" std::int32_t ResourceAddMenus(ResourceInstance instance, const ResourceMenu* table,
                                          std::size_t count) {
-  return TheTable().Add(instance, table, count, [](const ResourceMenu& entry) { return entry.menu; });
+  return TheMenus().Add(instance, table, count, [](const ResourceMenu& entry) { return entry.menu; });
 }
 
 extern "C" const MenuTemplate* ResourceFindMenu(ResourceInstance instance, std::uint32_t id) {
-  return TheTable().Find(instance, id);
+  return TheMenus().Find(instance, id);
 }

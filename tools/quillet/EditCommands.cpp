@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr const char* kFileHelp = "the memo record file (record.dat)";
 
 void DeclareText(CArgParser& parser) {
   parser.AddOption("category", "INDEX", "file the memo under the category at INDEX (0 = Unfiled)");
@@ -57,7 +56,7 @@ int ParseChange(CArgParser& parser, const std::vector<std::string>& args,
 
 int AddCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet add", "Adds a memo, as the memo editor's OK does for a new memo.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   DeclareText(parser);
   parser.SetNotes("Exactly one of --text and --text-file is needed.  Prints the new position.");
   CPasswordSource passwords;
@@ -95,7 +94,7 @@ int AddCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
 int EditCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet edit",
                     "Changes the text and/or the category of a memo and marks it modified.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   parser.AddPositional("POSITION", "the memo's position, as 'quillet list' shows it");
   DeclareText(parser);
   CPasswordSource passwords;
@@ -148,7 +147,7 @@ int EditCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 int DeleteCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet delete",
                     "Marks memos deleted; the next HotSync removes them from both sides.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   parser.AddPositional("POSITION", "the positions of the memos, as 'quillet list' shows them",
                        true, true);
   CPasswordSource passwords;

@@ -20,6 +20,8 @@ class CPasswordSource;
 
 class CMemoFile {
  public:
+  // The help text of a command's FILE argument.
+  static constexpr const char* FILE_HELP = "the memo record file (record.dat)";
   // Wrong passwords accepted at the prompt before giving up.
   static constexpr int PROMPT_ATTEMPTS = 3;
 

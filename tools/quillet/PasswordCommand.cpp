@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr const char* kFileHelp = "the memo record file (record.dat)";
 
 // Parses the command line and configures the current password's source (and
 // the new one's when newPasswords is given).  Returns CONTINUE or the exit status.
@@ -102,7 +101,7 @@ int PasswordSet(const std::vector<std::string>& args, std::ostream& out, std::os
   CArgParser parser("quillet password set",
                     "Protects the memos with a new password: every memo is encrypted under it "
                     "and the file keeps its digest and the hint.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   parser.AddOption("hint", "TEXT",
                    "a hint shown when the password is asked for (UTF-8); without it the file "
                    "keeps no hint");
@@ -156,7 +155,7 @@ int PasswordClear(const std::vector<std::string>& args, std::ostream& out, std::
   CArgParser parser("quillet password clear",
                     "Removes the protection: every memo is stored in plain text, and the digest "
                     "and the hint are removed.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   CPasswordSource::AddOptions(parser);
   parser.SetNotes(
       "After the password was cleared on the handheld, clear it in the desktop file too\n"

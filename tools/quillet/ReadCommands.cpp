@@ -28,7 +28,6 @@
 
 namespace {
 
-constexpr const char* kFileHelp = "the memo record file (record.dat)";
 // Width of the category column: a category name takes at most 15 columns.
 constexpr std::size_t kCategoryColumns = 15;
 constexpr std::size_t kFirstLineColumns = 48;
@@ -141,7 +140,7 @@ int Written(const CMemoFile& file, std::ostream& out, std::ostream& err) {
 
 int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet list", "Lists the memos of a record file in the order of their texts.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   parser.AddFlag("all", "include memos marked deleted");
   parser.AddFlag("json", "print one JSON object (UTF-8) for scripts");
   parser.SetNotes(
@@ -194,7 +193,7 @@ int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 
 int ShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet show", "Shows one memo in full: its details, a blank line, its text.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   parser.AddPositional("POSITION", "the memo's position, as 'quillet list' shows it");
   auto checkPosition = [&]() {
     std::uint64_t value = 0;
@@ -226,7 +225,7 @@ int ShowCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 
 int CategoriesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CArgParser parser("quillet categories", "Lists the categories of a record file.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   parser.AddFlag("json", "print one JSON object (UTF-8) for scripts");
   CMemoFile file(parser.CommandPath());
   if (const int s = OpenForReading(parser, args, file, out, err); s != CArgParser::CONTINUE) {
@@ -255,7 +254,7 @@ int ExportCommand(const std::vector<std::string>& args, std::ostream& out, std::
   CArgParser parser("quillet export",
                     "Writes every memo that is not deleted, in text order, to standard output "
                     "or to a file.");
-  parser.AddPositional("FILE", kFileHelp);
+  parser.AddPositional("FILE", CMemoFile::FILE_HELP);
   parser.AddOption("format", "FORMAT", "text (the default), json, csv or keepass-xml");
   parser.AddOption("output", "PATH", "write to the new file PATH instead of standard output");
   parser.AddOption("per-category", "DIR",
