@@ -86,68 +86,67 @@ TEST(ResourcesOutOfMemory, RegisteringReportsFailure) {
   EXPECT_GT(failures, 2u);
 }
 
-// A table of bitmaps (all kinds share one table class) is added whole or not
-// at all: a replaced entry keeps its old value when memory runs out.
+// Adds a table to a fresh module that holds entry 1 already, with an
+// allocation failing at each step in turn: a failed add returns -1 and
+// leaves the module as it was (`kept`), and once memory is back the same
+// table goes in (`added` entries, checked by `in`).
+template <class AddBefore, class AddTable, class Kept, class In>
+void ExpectTableWholeOrNotAtAll(const char* kind, std::int32_t added, AddBefore addBefore,
+                                AddTable addTable, Kept kept, In in) {
+  int serial = 0;
+  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
+    const std::string name = std::string("OutOfMemory.") + kind + "." + std::to_string(++serial);
+    ResourceInstance module = ResourceRegisterModule(name.c_str());
+    EXPECT_EQ(1, addBefore(module));
+    std::int32_t result = 0;
+    bool fired = false;
+    {
+      CAllocationFailure failure(n);
+      result = addTable(module);
+      fired = failure.Fired();
+    }
+    if (fired) {
+      EXPECT_EQ(-1, result) << kind << ", allocation " << n;
+      EXPECT_TRUE(kept(module)) << kind << ", allocation " << n;
+      result = addTable(module);
+    }
+    EXPECT_EQ(added, result) << kind << ", allocation " << n;
+    EXPECT_TRUE(in(module)) << kind << ", allocation " << n;
+    return fired;
+  });
+  EXPECT_GE(failures, 3u) << kind;
+}
+
+// Bitmaps stand for every kind that shares the resource table class; strings
+// have a table of their own.
 TEST(ResourcesOutOfMemory, ATableIsAddedWholeOrNotAtAll) {
   static const char* const oldImage[] = {"old"};
   static const char* const newImage[] = {"new"};
   static const char* const otherImage[] = {"other"};
-  const ResourceBitmap before[] = {{1, oldImage}};
-  const ResourceBitmap table[] = {{1, newImage}, {2, otherImage}, {3, nullptr}, {4, otherImage}};
-  int serial = 0;
-  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
-    const std::string name = "OutOfMemory.bitmaps." + std::to_string(++serial);
-    ResourceInstance module = ResourceRegisterModule(name.c_str());
-    EXPECT_EQ(1, ResourceAddBitmaps(module, before, 1));
-    std::int32_t added = 0;
-    bool fired = false;
-    {
-      CAllocationFailure failure(n);
-      added = ResourceAddBitmaps(module, table, 4);
-      fired = failure.Fired();
-    }
-    if (fired) {
-      EXPECT_EQ(-1, added) << "allocation " << n;
-      EXPECT_EQ(oldImage, ResourceFindBitmap(module, 1)) << "allocation " << n;
-      EXPECT_EQ(nullptr, ResourceFindBitmap(module, 2)) << "allocation " << n;
-      // Memory is back: the same table goes in.
-      added = ResourceAddBitmaps(module, table, 4);
-    }
-    EXPECT_EQ(3, added) << "allocation " << n;
-    EXPECT_EQ(newImage, ResourceFindBitmap(module, 1));
-    EXPECT_EQ(otherImage, ResourceFindBitmap(module, 4));
-    return fired;
-  });
-  EXPECT_GE(failures, 3u);
-}
+  const ResourceBitmap bitmapsBefore[] = {{1, oldImage}};
+  const ResourceBitmap bitmaps[] = {{1, newImage}, {2, otherImage}, {3, nullptr}, {4, otherImage}};
+  ExpectTableWholeOrNotAtAll(
+      "bitmaps", 3, [&](ResourceInstance m) { return ResourceAddBitmaps(m, bitmapsBefore, 1); },
+      [&](ResourceInstance m) { return ResourceAddBitmaps(m, bitmaps, 4); },
+      [&](ResourceInstance m) {
+        return ResourceFindBitmap(m, 1) == oldImage && ResourceFindBitmap(m, 2) == nullptr;
+      },
+      [&](ResourceInstance m) {
+        return ResourceFindBitmap(m, 1) == newImage && ResourceFindBitmap(m, 4) == otherImage;
+      });
 
-TEST(ResourcesOutOfMemory, AStringTableIsAddedWholeOrNotAtAll) {
-  const ResourceString before[] = {{1, "old"}};
-  const ResourceString table[] = {{1, "new text, long enough to need its own allocation"},
-                                  {2, "another text, long enough to need its own allocation"}};
-  int serial = 0;
-  const std::size_t failures = AllocationFailureLoop([&](std::size_t n) {
-    const std::string name = "OutOfMemory.strings." + std::to_string(++serial);
-    ResourceInstance module = ResourceRegisterModule(name.c_str());
-    EXPECT_EQ(1, ResourceAddStrings(module, before, 1));
-    std::int32_t added = 0;
-    bool fired = false;
-    {
-      CAllocationFailure failure(n);
-      added = ResourceAddStrings(module, table, 2);
-      fired = failure.Fired();
-    }
-    if (fired) {
-      EXPECT_EQ(-1, added) << "allocation " << n;
-      EXPECT_STREQ("old", ResourceFindString(module, 1)) << "allocation " << n;
-      EXPECT_EQ(nullptr, ResourceFindString(module, 2)) << "allocation " << n;
-      added = ResourceAddStrings(module, table, 2);
-    }
-    EXPECT_EQ(2, added) << "allocation " << n;
-    EXPECT_STREQ(table[1].text, ResourceFindString(module, 2));
-    return fired;
-  });
-  EXPECT_GE(failures, 3u);
+  const ResourceString stringsBefore[] = {{1, "old"}};
+  const ResourceString strings[] = {{1, "new text, long enough to need its own allocation"},
+                                    {2, "another text, long enough to need its own allocation"}};
+  auto text = [](ResourceInstance m, std::uint32_t id) {
+    const char* found = ResourceFindString(m, id);
+    return std::string(found != nullptr ? found : "<none>");
+  };
+  ExpectTableWholeOrNotAtAll(
+      "strings", 2, [&](ResourceInstance m) { return ResourceAddStrings(m, stringsBefore, 1); },
+      [&](ResourceInstance m) { return ResourceAddStrings(m, strings, 2); },
+      [&](ResourceInstance m) { return text(m, 1) == "old" && text(m, 2) == "<none>"; },
+      [&](ResourceInstance m) { return text(m, 1) == strings[0].text && text(m, 2) == strings[1].text; });
 }
 
 TEST(LanguageLoaderOutOfMemory, FallsBackToTheModulesOwnResources) {
