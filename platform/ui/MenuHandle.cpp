@@ -140,8 +140,10 @@ void Route(QAction* action) {
     Entry* entry = Lookup(known->second);
     if (!entry || !entry->receiver) continue;
     const MenuHandle handle = known->second;
+    // Posted to this copy's own object: a library unloaded before delivery
+    // takes the posted call with it.
     QMetaObject::invokeMethod(
-        qApp,
+        &ModuleContext(),
         [handle, commandId] {
           Entry* target = Lookup(handle);
           if (!target || !target->receiver) return;
