@@ -99,11 +99,13 @@ void CFileLock::Release() {
   m_fd = -1;
 }
 
-void CFileLock::Pause(int ms) {
+void CFileLock::SleepMs(int ms) {
   struct timespec rest {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
   while (::nanosleep(&rest, &rest) != 0 && errno == EINTR) {
   }
 }
+
+void CFileLock::Pause(int ms) { SleepMs(ms); }
 
 int CFileLock::OpenLockFile() {
   // Without blocking, so that a pipe with the lock file's name cannot hold the

@@ -61,6 +61,10 @@ class CFileLock {
   // The errno of the last LOCK_FAILED (EWOULDBLOCK after LOCK_BUSY, 0 after LOCK_OK).
   int SystemError() const { return m_error; }
 
+  // Sleeps `ms` milliseconds, resuming after a signal: the pause between two
+  // tries of every lock of ours that is waited for.
+  static void SleepMs(int ms);
+
  protected:
   // Waits between two tries (sleeps `ms` milliseconds).
   virtual void Pause(int ms);

@@ -3,7 +3,6 @@
 #include "platform/registry/Registry.h"
 
 #include <fcntl.h>
-#include <time.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,13 +22,6 @@
 namespace {
 
 constexpr const char* MAGIC = "QUILLET REGISTRY 1";
-
-// Sleeps `ms` milliseconds, resuming after a signal.
-void PauseMs(int ms) {
-  struct timespec rest {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
-  while (::nanosleep(&rest, &rest) != 0 && errno == EINTR) {
-  }
-}
 
 std::string EnvOrEmpty(const char* name) {
   const char* value = std::getenv(name);
@@ -458,7 +450,7 @@ int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
         (void)env.Close(lock);
         return error == EWOULDBLOCK ? REG_ERR_BUSY : REG_ERR_IO;
       }
-      PauseMs(CFileLock::POLL_MS);
+      CFileLock::SleepMs(CFileLock::POLL_MS);
     }
     int result = REG_OK;
     // Holding the lock, no other writer is busy with the file: what a killed
