@@ -32,12 +32,21 @@ struct Registry {
   MenuHandle next = 0x10000;
 };
 
+// The organizer and an extension library each carry a copy of this code, and
+// the organizer may unload the library while its menus live on.  Every
+// connection this copy makes to a menu or an action runs code of this copy,
+// so it is tied to this object as well: the object goes when this copy is
+// unloaded (or at exit), and with it every such connection, instead of a
+// later signal or the menu's destruction calling into unloaded code.
+QObject& ModuleContext() {
+  static QObject context;
+  return context;
+}
+
 // The organizer and an extension library each link this code, and a handle
 // made by one is used by the other, so there is one registry per
 // application: the first module that needs it hangs it on the application
-// object, the others find it there.  Never destroyed: menus that outlive the
-// application still unregister (from a registry of their own, which does
-// not know them).
+// object, the others find it there.
 constexpr const char* kRegistryProperty = "quilletMenuRegistry";
 
 Registry& Menus() {
@@ -51,20 +60,12 @@ Registry& Menus() {
   auto* created = new Registry;
   app->setProperty(kRegistryProperty, QVariant::fromValue<void*>(created));
   // The registry goes with the application object; menus that outlive it
-  // find no application and use the registry above.
-  QObject::connect(app, &QObject::destroyed, [created] { delete created; });
+  // find no application and unregister from the registry above, which does
+  // not know them.  Should the copy that
+  // made it be unloaded first, the registry stays for the others and is
+  // left at exit rather than deleted by unloaded code.
+  QObject::connect(app, &QObject::destroyed, &ModuleContext(), [created] { delete created; });
   return *created;
-}
-
-// The organizer and an extension library each carry a copy of this code, and
-// the organizer may unload the library while its menus live on.  Every
-// connection this copy makes to a menu or an action runs code of this copy,
-// so it is tied to this object as well: the object goes when this copy is
-// unloaded (or at exit), and with it every such connection, instead of a
-// later signal or the menu's destruction calling into unloaded code.
-QObject& ModuleContext() {
-  static QObject context;
-  return context;
 }
 
 MenuHandle Register(QWidget* widget) {
