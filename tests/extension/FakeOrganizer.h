@@ -59,7 +59,9 @@ class CFakeStatusBar final : public CDispatchObject<IHostStatusBar> {
 
 class CFakeMainWindow final : public CSource<IHostMainWindow> {
  public:
-  CFakeMainWindow() : CSource(DIID_HostMainWindowEvents), statusBar(CComPtr<CFakeStatusBar>::Attach(new CFakeStatusBar)) {
+  CFakeMainWindow()
+      : CSource(DIID_HostMainWindowEvents),
+        statusBar(CComPtr<CFakeStatusBar>::Attach(new CFakeStatusBar)) {
     const std::pair<LONG, std::vector<LONG>> menus[] = {
         {HOST_MENU_FILE, {19010, 19011, 19012, 19014, 19015}},
         {HOST_MENU_EDIT, {19020, 19022, 19023, 19024, 19025, 19027}},
@@ -115,7 +117,9 @@ class CFakeMainWindow final : public CSource<IHostMainWindow> {
 
 class CFakeApplication final : public CSource<IHostApplication> {
  public:
-  CFakeApplication() : CSource(DIID_HostApplicationEvents), mainWindow(CComPtr<CFakeMainWindow>::Attach(new CFakeMainWindow)) {}
+  CFakeApplication()
+      : CSource(DIID_HostApplicationEvents),
+        mainWindow(CComPtr<CFakeMainWindow>::Attach(new CFakeMainWindow)) {}
   HRESULT GetMainWindow(IDispatch** out) override {
     mainWindow->AddRef();
     *out = static_cast<IHostMainWindow*>(mainWindow.Get());
@@ -129,7 +133,9 @@ class CFakeApplication final : public CSource<IHostApplication> {
 
 class CFakeSite final : public CSource<IHostSite> {
  public:
-  CFakeSite() : CSource(DIID_HostSiteEvents), application(CComPtr<CFakeApplication>::Attach(new CFakeApplication)) {}
+  CFakeSite()
+      : CSource(DIID_HostSiteEvents),
+        application(CComPtr<CFakeApplication>::Attach(new CFakeApplication)) {}
   HRESULT GetApplication(IDispatch** out) override {
     application->AddRef();
     *out = static_cast<IHostApplication*>(application.Get());
