@@ -46,8 +46,22 @@ CFileLock::Result CFileLock::Acquire(const std::string& guarded, int waitMs) {
     m_error = EISDIR;
     return LOCK_FAILED;
   }
-  m_lockPath = LockPathFor(guarded);
-  if (m_lockPath.empty()) {
+  const std::string lockPath = LockPathFor(guarded);
+  if (lockPath.empty()) {
+    m_lockPath.clear();
+    m_error = ENOMEM;
+    return LOCK_FAILED;
+  }
+  return AcquireLockFile(lockPath, waitMs);
+}
+
+CFileLock::Result CFileLock::AcquireLockFile(const std::string& lockPath, int waitMs) {
+  Release();
+  m_error = 0;
+  try {
+    m_lockPath = lockPath;
+  } catch (const std::bad_alloc&) {
+    m_lockPath.clear();
     m_error = ENOMEM;
     return LOCK_FAILED;
   }
@@ -99,13 +113,11 @@ void CFileLock::Release() {
   m_fd = -1;
 }
 
-void CFileLock::SleepMs(int ms) {
+void CFileLock::Pause(int ms) {
   struct timespec rest {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
   while (::nanosleep(&rest, &rest) != 0 && errno == EINTR) {
   }
 }
-
-void CFileLock::Pause(int ms) { SleepMs(ms); }
 
 int CFileLock::OpenLockFile() {
   // Without blocking, so that a pipe with the lock file's name cannot hold the

@@ -52,6 +52,10 @@ class CFileLock {
   // Releases any lock held, then takes the lock of `guarded`, trying again
   // every POLL_MS while another holder has it, for at least `waitMs` in all.
   Result Acquire(const std::string& guarded, int waitMs = DefaultWaitMs());
+  // As Acquire, on a lock file the caller names: for a file whose lock file
+  // has a name of its own that other programs already take
+  // ("registry.ini.lock").
+  Result AcquireLockFile(const std::string& lockPath, int waitMs = DefaultWaitMs());
   // Gives the lock up; the lock file stays.
   void Release();
 
@@ -60,10 +64,6 @@ class CFileLock {
   const std::string& LockPath() const { return m_lockPath; }
   // The errno of the last LOCK_FAILED (EWOULDBLOCK after LOCK_BUSY, 0 after LOCK_OK).
   int SystemError() const { return m_error; }
-
-  // Sleeps `ms` milliseconds, resuming after a signal: the pause between two
-  // tries of every lock of ours that is waited for.
-  static void SleepMs(int ms);
 
  protected:
   // Waits between two tries (sleeps `ms` milliseconds).

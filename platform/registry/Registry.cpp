@@ -2,8 +2,6 @@
 
 #include "platform/registry/Registry.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +11,6 @@
 #include <utility>
 
 #include "platform/files/AtomicFileWriter.h"
-#include "platform/files/FileEnv.h"
 #include "platform/files/FileLock.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/StaleTemporaries.h"
@@ -426,31 +423,25 @@ int CRegistry::Save() {
 }
 
 int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
-  IFileEnv& env = Files::Env();
-  int lock = -1;
   try {
     if (!m_file.parent_path().empty()) (void)Files::MakeFolders(m_file.parent_path().string());
-    std::string lockPath = m_file.string() + ".lock";
-    lock = env.Open(lockPath, O_RDWR | O_CREAT, 0600);
-    if (lock < 0) {
-      m_error = "cannot open " + lockPath + ": " + std::strerror(errno);
-      return REG_ERR_IO;
-    }
     // Another program that hangs while holding the lock must not hang this
-    // one: try every POLL_MS for the wait every shared file of ours allows,
-    // then give up.  Tries are counted rather than timed, as each pause is at
-    // least POLL_MS.
-    const int waitMs = CFileLock::DefaultWaitMs();
-    const int pauses = (waitMs + CFileLock::POLL_MS - 1) / CFileLock::POLL_MS;
-    for (int attempt = 0; !env.Lock(lock, false); ++attempt) {
-      const int error = errno;
-      if (error != EWOULDBLOCK || attempt >= pauses) {
-        m_error = error == EWOULDBLOCK ? lockPath + " is in use by another program"
-                                       : "cannot lock " + lockPath + ": " + std::strerror(error);
-        (void)env.Close(lock);
-        return error == EWOULDBLOCK ? REG_ERR_BUSY : REG_ERR_IO;
-      }
-      CFileLock::SleepMs(CFileLock::POLL_MS);
+    // one: the lock is waited for as long as every shared file of ours waits.
+    const std::string lockPath = m_file.string() + ".lock";
+    CFileLock lock;
+    switch (lock.AcquireLockFile(lockPath)) {
+      case CFileLock::LOCK_OK:
+        break;
+      case CFileLock::LOCK_BUSY:
+        m_error = lockPath + " is in use by another program";
+        return REG_ERR_BUSY;
+      case CFileLock::LOCK_FAILED:
+        if (lock.SystemError() == ENOMEM) {
+          m_error = "out of memory";
+          return REG_ERR_NO_MEMORY;
+        }
+        m_error = "cannot lock " + lockPath + ": " + std::strerror(lock.SystemError());
+        return REG_ERR_IO;
     }
     int result = REG_OK;
     // Holding the lock, no other writer is busy with the file: what a killed
@@ -458,11 +449,9 @@ int CRegistry::Update(const std::function<bool(CRegistry&)>& change) {
     (void)Files::RemoveStaleTemporaries(m_file.string());
     result = Load();
     if (result == REG_OK && change(*this)) result = Save();
-    (void)env.Close(lock);  // releases the lock
-    return result;
+    return result;  // the lock goes with `lock`
   } catch (const std::bad_alloc&) {
     // From the paths or from `change`: nothing was saved.
-    if (lock >= 0) (void)env.Close(lock);
     m_error = "out of memory";
     return REG_ERR_NO_MEMORY;
   }
