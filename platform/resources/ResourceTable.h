@@ -13,6 +13,18 @@
 
 #include "platform/resources/Resources.h"
 
+// Moves every entry of `staged` into `into`, replacing entries with the same
+// key.  The nodes move over, so nothing is allocated and it cannot fail half
+// way: a table is made in a map of its own, then moved over whole.
+template <typename Map>
+void MoveEntriesOver(Map& staged, Map& into) {
+  while (!staged.empty()) {
+    auto node = staged.extract(staged.begin());
+    into.erase(node.key());
+    into.insert(std::move(node));
+  }
+}
+
 template <typename Value>
 class CResourceTable {
  public:
@@ -24,8 +36,6 @@ class CResourceTable {
   std::int32_t Add(ResourceInstance instance, const Entry* table, std::size_t count,
                    ValueOf valueOf) {
     if (instance == nullptr || (table == nullptr && count > 0)) return -1;
-    // The entries are made in a map of their own first: moving its nodes
-    // over afterwards allocates nothing.
     Map staged;
     std::int32_t added = 0;
     try {
@@ -39,11 +49,7 @@ class CResourceTable {
       return -1;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    while (!staged.empty()) {
-      auto node = staged.extract(staged.begin());
-      m_values.erase(node.key());
-      m_values.insert(std::move(node));
-    }
+    MoveEntriesOver(staged, m_values);
     return added;
   }
 

@@ -10,6 +10,8 @@
 #include <new>
 #include <string>
 
+#include "platform/resources/ResourceTable.h"
+
 struct ResourceModule {
   std::string name;
   std::string path;
@@ -74,8 +76,7 @@ extern "C" const char* ResourceModulePath(ResourceInstance instance) {
 extern "C" std::int32_t ResourceAddStrings(ResourceInstance instance, const ResourceString* table,
                                            std::size_t count) {
   if (instance == nullptr || (table == nullptr && count > 0)) return -1;
-  // The strings are made in a map of their own first and moved over without
-  // allocating, so memory running out leaves no half of a module's table.
+  // Memory running out leaves no half of a module's table.
   decltype(instance->strings) staged;
   std::int32_t added = 0;
   try {
@@ -87,11 +88,7 @@ extern "C" std::int32_t ResourceAddStrings(ResourceInstance instance, const Reso
   } catch (const std::bad_alloc&) {
     return -1;
   }
-  while (!staged.empty()) {
-    auto node = staged.extract(staged.begin());
-    instance->strings.erase(node.key());
-    instance->strings.insert(std::move(node));
-  }
+  MoveEntriesOver(staged, instance->strings);
   return added;
 }
 
