@@ -102,12 +102,9 @@ HRESULT CSinkObject::Connect() {
 HRESULT CSinkObject::Disconnect() {
   // The item merged into the host's View menu runs this library's code when
   // chosen; a host that lets the control go without deactivating it first
-  // may unload the library next, so the item leaves with the link.
-  LONG_PTR menuBar = 0;
-  LONG viewPosition = -1;
-  if (columnsCommand > 0 && SUCCEEDED(FindViewMenu(menuBar, viewPosition))) {
-    (void)RemoveMergedItems(menuBar, viewPosition);
-  }
+  // may unload the library next, so the item leaves with the link, as it
+  // does when the host deactivates the view.
+  if (columnsCommand > 0) (void)MergeMenus(0);
   HRESULT first = S_OK;
   auto disconnect = [&first](CEventSink& receiver, DWORD& cookie) {
     if (cookie == 0) return;
